@@ -1,0 +1,51 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace dorimek::mainwin {
+
+// What the append operations answer.
+enum class AppendResult {
+    Appended,
+    ListFull,        // 24 lines already: no slot left
+    NoUnknownSlot,   // the eight names of drugs not in the master list are taken
+};
+
+// The prescription the user builds: up to 24 lines, each with the record
+// number of its drug (MasterIndex) or, for an imported drug that is not in the
+// master list, -2 to -9 naming an entry of UnknownDrugNames. Lines are
+// numbered from 1. Texts are Shift-JIS bytes. The usage of a line lives in the
+// main window's usage boxes, not here.
+class PrescriptionState {
+public:
+    static constexpr int kMaxLines = 24;
+    static constexpr int kUnknownSlots = 8;
+    static constexpr int kUsageBoxes = 11;
+
+    int lineCount() const { return count_; }
+    const std::string& lineText(int n) const;  // 1..lineCount()
+    int masterIndex(int n) const;              // slot n, 1..24 (0 when unused)
+    const std::string& unknownDrugName(int k) const;  // 0..7
+    // The name shown for line n: its text for a known drug, its
+    // UnknownDrugNames entry for one that is not in the master list.
+    bool isUnknown(int n) const { return masterIndex(n) < -1; }
+
+    AppendResult appendKnown(std::string_view text, int index);
+    AppendResult appendUnknown(std::string_view text);
+    void clearUnknownNames();
+    // Removes line k (1-based); the master indices below it move up one slot.
+    // Nothing happens for a k outside the list.
+    void removeLine(int k);
+    // Removes every line and sets every master index to 0; the unknown names stay.
+    void clear();
+
+private:
+    int count_ = 0;
+    std::array<std::string, kMaxLines + 1> texts_{};
+    std::array<int, kMaxLines + 1> masterIndex_{};
+    std::array<std::string, kUnknownSlots> unknownNames_{};
+};
+
+}  // namespace dorimek::mainwin

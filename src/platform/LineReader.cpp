@@ -1,0 +1,39 @@
+#include "LineReader.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace dorimek::platform {
+
+LineReader::LineReader(const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    file_ = std::fopen(native.constData(), "rb");
+    if (!file_) openError_ = QString::fromLocal8Bit(std::strerror(errno));
+}
+
+LineReader::~LineReader() {
+    if (file_) std::fclose(file_);
+    std::free(buffer_);
+}
+
+bool LineReader::next(std::string& text, bool* hadLineEnd) {
+    if (!file_) return false;
+    const ssize_t n = getline(&buffer_, &capacity_, file_);
+    if (n <= 0) return false;
+    size_t len = static_cast<size_t>(n);
+    const bool ended = buffer_[len - 1] == '\n';
+    if (ended) {
+        --len;
+        if (len > 0 && buffer_[len - 1] == '\r') --len;
+    }
+    text.assign(buffer_, len);
+    if (hadLineEnd) *hadLineEnd = ended;
+    return true;
+}
+
+bool LineReader::failed() const { return file_ && std::ferror(file_); }
+
+}  // namespace dorimek::platform

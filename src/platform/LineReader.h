@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdio>
+#include <string>
+
+namespace dorimek::platform {
+
+// Reads a text file line by line, lines of any length, the way the data files
+// are defined: CR LF and a bare LF both end a line, and a last line without a
+// line end is still a line. The returned text has no line end.
+class LineReader {
+public:
+    explicit LineReader(const QString& path);
+    ~LineReader();
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    bool isOpen() const { return file_ != nullptr; }
+    // The system's text for why the file could not be opened.
+    const QString& openError() const { return openError_; }
+
+    // Reads the next line into text; false at the end of the file. hadLineEnd
+    // tells whether the line was ended by a line end or by the end of file.
+    bool next(std::string& text, bool* hadLineEnd = nullptr);
+    // True when a read failed (as opposed to reaching the end).
+    bool failed() const;
+
+private:
+    std::FILE* file_ = nullptr;
+    char* buffer_ = nullptr;
+    size_t capacity_ = 0;
+    QString openError_;
+};
+
+}  // namespace dorimek::platform

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+#include <string_view>
+
+namespace dorimek::platform {
+
+// Where the program's plain message boxes go. The program installs a sink that
+// shows a modal box and waits for OK; tests install one that records.
+class MessageSink {
+public:
+    virtual ~MessageSink() = default;
+    // A plain box with one OK button; returns when the user has closed it.
+    virtual void showMessage(const QString& text, const QString& caption) = 0;
+    // A box with Yes and No; true for Yes.
+    virtual bool confirm(const QString& text, const QString& caption) = 0;
+};
+
+// Installs the sink used from now on (nullptr: messages go to standard error
+// and confirmations are answered No). Returns the sink it replaces.
+MessageSink* setMessageSink(MessageSink* sink);
+MessageSink* messageSink();
+
+void showMessage(const QString& text, const QString& caption = QString());
+// For texts that arrive as Shift-JIS bytes (a drug name read from a file).
+void showMessageSjis(std::string_view sjisText, const QString& caption = QString());
+bool confirm(const QString& text, const QString& caption = QString());
+
+}  // namespace dorimek::platform

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <map>
+#include <optional>
+
+namespace dorimek::platform {
+
+// The printing API's paper code for JIS B5, 182 x 257 mm.
+constexpr std::int16_t kPaperJisB5 = 13;
+
+// The part of a printer's device mode the program touches.
+struct DeviceMode {
+    std::int16_t dmPaperSize = 0;
+};
+
+// The installed printers, seen through the print spooler (CUPS). A printer is
+// known by its index in the list, which is sorted by name and so stable while
+// the set of queues stays the same; -1 stands for the default printer.
+class PrinterService {
+public:
+    static PrinterService& instance();
+
+    // Reads the list of queues and the default queue from the spooler again.
+    void refresh();
+
+    const QStringList& printers() const { return printers_; }
+    int printerCount() const { return static_cast<int>(printers_.size()); }
+    QString defaultPrinterName() const { return defaultPrinter_; }
+
+    // The default-device entry, "name,driver,port", of the default printer.
+    // nullopt when there is no default printer; *error then holds the reason.
+    std::optional<QString> defaultDeviceEntry(QString* error = nullptr) const;
+
+    // Makes index the current printer. -1 selects the default printer. False,
+    // and the current printer unchanged, when index names no installed printer.
+    bool setCurrentIndex(int index);
+    int currentIndex() const { return currentIndex_; }
+
+    // The queue name for a printer index (-1: the default printer); empty when
+    // the index names no installed printer.
+    QString nameForIndex(int index) const;
+
+    struct Current {
+        QString device;
+        QString driver;
+        QString port;
+    };
+    // Device, driver and port of the current printer; nullopt without printers.
+    std::optional<Current> current() const;
+
+    // The current printer's device mode, or nullptr when there is no printer
+    // to lock. Changes through the pointer take effect on unlock.
+    DeviceMode* lockDeviceMode();
+    void unlockDeviceMode();
+
+    // The paper code kept for a queue (0 when the program never set one).
+    std::int16_t paperSizeOf(const QString& printer) const;
+
+    // Sends a finished PDF file to a queue. The job's media is JIS B5. The
+    // error names the printer and the spooler's reason.
+    Status submitPdf(const QString& printer, const QString& pdfPath, const QString& title,
+                     int copies = 1) const;
+
+private:
+    PrinterService();
+
+    QStringList printers_;
+    QString defaultPrinter_;
+    int currentIndex_ = -1;
+    std::map<QString, DeviceMode> modes_;
+    DeviceMode locked_;
+    QString lockedName_;
+};
+
+}  // namespace dorimek::platform

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace dorimek {
+
+// A value or a user-facing error text. Event handlers must not let exceptions
+// escape into Qt, so fallible operations report through this instead.
+template <class T>
+class Result {
+public:
+    Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+    static Result failure(QString error) {
+        Result r;
+        r.error_ = std::move(error);
+        return r;
+    }
+
+    bool ok() const { return value_.has_value(); }
+    explicit operator bool() const { return ok(); }
+    const T& value() const& { return *value_; }
+    T& value() & { return *value_; }
+    T&& value() && { return std::move(*value_); }
+    const T* operator->() const { return &*value_; }
+    T* operator->() { return &*value_; }
+    const T& operator*() const { return *value_; }
+    const QString& error() const { return error_; }
+
+private:
+    Result() = default;
+    std::optional<T> value_;
+    QString error_;
+};
+
+// Success or a user-facing error text.
+class Status {
+public:
+    Status() = default;
+    static Status failure(QString error) {
+        Status s;
+        s.failed_ = true;
+        s.error_ = std::move(error);
+        return s;
+    }
+    bool ok() const { return !failed_; }
+    explicit operator bool() const { return ok(); }
+    const QString& error() const { return error_; }
+
+private:
+    bool failed_ = false;
+    QString error_;
+};
+
+}  // namespace dorimek

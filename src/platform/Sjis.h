@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+
+namespace dorimek::platform {
+
+// Shift-JIS (code page 932) is the encoding of every file and of every text the
+// core handles. Widgets speak Unicode; these two functions are the one place
+// where the two meet.
+QString toUnicode(std::string_view sjis);
+
+// Encodes text for a file or for the core. Characters that code page 932
+// cannot hold make *ok false (and come out as '?'), so that an editor can
+// refuse them instead of silently storing something else.
+std::string fromUnicode(const QString& text, bool* ok = nullptr);
+
+// The first character of text that code page 932 cannot hold, or an empty
+// string when every character can be stored.
+QString firstUnencodable(const QString& text);
+
+// True for a byte that begins a double-byte character in code page 932.
+constexpr bool isDbcsLeadByte(unsigned char b) {
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+}  // namespace dorimek::platform

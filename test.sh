@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with the tests, stages the program folder and
+# runs every test with ctest.
+set -euo pipefail
+source "$(dirname "$0")/tools/setup.sh"
+
+ensure_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+build_project "$DORIMEK_BUILD" -DBUILD_TESTING=ON
+stage_program_folder
+
+cd "$DORIMEK_BUILD"
+ctest --output-on-failure -j"$(nproc)" --timeout 600

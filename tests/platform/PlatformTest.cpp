@@ -1,0 +1,83 @@
+#include "platform/AtomicFile.h"
+#include "platform/LineReader.h"
+#include "platform/Sjis.h"
+
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace dorimek {
+namespace {
+
+using testing::readBytes;
+using testing::writeBytes;
+
+TEST(Sjis, RoundTripsJapaneseAndHalfWidthKana) {
+    const std::string bytes = "\x83\x5c\x83\x8c\x83\x58\xb1\xb2\xde,ABC \x81\x40";  // ソレス ｱｲﾞ,ABC 　
+    const QString text = platform::toUnicode(bytes);
+    EXPECT_EQ(text, QString::fromUtf8("ソレスｱｲﾞ,ABC 　"));
+    bool ok = false;
+    EXPECT_EQ(platform::fromUnicode(text, &ok), bytes);
+    EXPECT_TRUE(ok);
+}
+
+TEST(Sjis, ReportsCharactersCodePage932CannotHold) {
+    bool ok = true;
+    platform::fromUnicode(QString::fromUtf8("薬\U0001F600"), &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_EQ(platform::firstUnencodable(QString::fromUtf8("薬a\U0001F600b")), QString::fromUtf8("\U0001F600"));
+    EXPECT_TRUE(platform::firstUnencodable(QString::fromUtf8("薬剤ｱ")).isEmpty());
+}
+
+TEST(Sjis, LeadBytes) {
+    struct Case { unsigned char byte; bool lead; };
+    const Case cases[] = {{0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false}, {0xB1, false},
+                          {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFD, false}, {0x41, false}};
+    for (const Case& c : cases) EXPECT_EQ(platform::isDbcsLeadByte(c.byte), c.lead) << int(c.byte);
+}
+
+TEST(LineReader, ReadsWholeLinesOfAnyLengthAndAnEndlessLastLine) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("t.txt");
+    const std::string longLine(5000, 'x');
+    writeBytes(path, "a\r\nb\n" + longLine + "\r\nlast");
+    platform::LineReader reader(path);
+    ASSERT_TRUE(reader.isOpen());
+    std::string line;
+    bool ended = false;
+    std::vector<std::pair<std::string, bool>> got;
+    while (reader.next(line, &ended)) got.emplace_back(line, ended);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0], std::make_pair(std::string("a"), true));
+    EXPECT_EQ(got[1], std::make_pair(std::string("b"), true));
+    EXPECT_EQ(got[2], std::make_pair(longLine, true));
+    EXPECT_EQ(got[3], std::make_pair(std::string("last"), false));
+}
+
+TEST(LineReader, MissingFileIsNotOpen) {
+    platform::LineReader reader(QStringLiteral("/nonexistent/dir/file.txt"));
+    EXPECT_FALSE(reader.isOpen());
+    EXPECT_FALSE(reader.openError().isEmpty());
+}
+
+TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("f.txt");
+    writeBytes(path, "old\r\n");
+    ASSERT_TRUE(platform::writeFileAtomically(path, "new\r\n").ok());
+    EXPECT_EQ(readBytes(path), "new\r\n");
+
+    // A folder in the file's place: refused, nothing reported as success.
+    const QString folderPath = dir.filePath("g.txt");
+    QDir().mkpath(folderPath);
+    const Status s = platform::writeFileAtomically(folderPath, "x");
+    EXPECT_FALSE(s.ok());
+    EXPECT_FALSE(s.error().isEmpty());
+}
+
+}  // namespace
+}  // namespace dorimek
