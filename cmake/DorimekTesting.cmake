@@ -9,6 +9,7 @@ function(dorimek_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} dorimek_testsupport GTest::gtest GTest::gtest_main)
+  set_property(GLOBAL APPEND PROPERTY DORIMEK_CORE_TESTS ${name})
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS "core;${ARG_LABELS}"
