@@ -52,7 +52,8 @@ std::string joinRecord(const DrugRecord& record);
 
 // Empty when the record can be written without breaking the file's format;
 // otherwise a Japanese message naming the first offending field (a comma, CR
-// or LF in a field, or an empty RegisteredName).
+// or LF in a field, an empty RegisteredName, or a field that ends in the first
+// byte of a double-byte character, which would swallow the comma after it).
 QString formatProblem(const DrugRecord& record);
 
 // The five operations. Each opens the file, works and closes it; nothing is

@@ -1,0 +1,229 @@
+#include "DrugMasterFile.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/LineReader.h"
+#include "platform/Sjis.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <array>
+
+namespace dorimek::masterfile {
+namespace {
+
+// The editors' labels, in file order: messages name a field the way the user
+// sees it on screen.
+const std::array<QString, kFieldCount> kFieldLabels = {
+    QStringLiteral("登録名"),   QStringLiteral("表示名"),       QStringLiteral("単位"),
+    QStringLiteral("形状記号"), QStringLiteral("包装"),         QStringLiteral("効能"),
+    QStringLiteral("注意"),     QStringLiteral("画像ファイル"),
+};
+
+QString displayName(const QString& path) { return QFileInfo(path).fileName(); }
+
+QString openFailure(const QString& path, const QString& why) {
+    return QStringLiteral("ファイル %1 を開けません: %2").arg(displayName(path), why);
+}
+
+QString readFailure(const QString& path) {
+    return QStringLiteral("ファイル %1 を読み込めません").arg(displayName(path));
+}
+
+// Walks a line the way every reader splits it and calls onField for each
+// field. A lead byte takes the byte after it along, so a trail byte that
+// happens to be a comma-free 0x5C or 0x7C never splits anything and a lead
+// byte at the very end of the line is kept as it is. Stops early when onField
+// returns false.
+template <class OnField>
+void walkFields(std::string_view line, OnField onField) {
+    size_t start = 0;
+    size_t i = 0;
+    while (i < line.size()) {
+        const auto b = static_cast<unsigned char>(line[i]);
+        if (platform::isDbcsLeadByte(b)) {
+            i += (i + 1 < line.size()) ? 2 : 1;
+        } else if (b == ',') {
+            if (!onField(line.substr(start, i - start))) return;
+            ++i;
+            start = i;
+        } else {
+            ++i;
+        }
+    }
+    onField(line.substr(start));
+}
+
+// True when the field ends inside a double-byte character: a reader would
+// take the separator after it as that character's second byte and merge the
+// next field into this one.
+bool endsWithLoneLeadByte(std::string_view field) {
+    size_t i = 0;
+    while (i < field.size()) {
+        if (platform::isDbcsLeadByte(static_cast<unsigned char>(field[i]))) {
+            if (i + 1 >= field.size()) return true;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::string& DrugRecord::field(int i) {
+    return const_cast<std::string&>(static_cast<const DrugRecord&>(*this).field(i));
+}
+
+const std::string& DrugRecord::field(int i) const {
+    switch (i) {
+        case 0:
+            return registeredName;
+        case 1:
+            return displayName;
+        case 2:
+            return unit;
+        case 3:
+            return shapeCode;
+        case 4:
+            return package;
+        case 5:
+            return efficacy;
+        case 6:
+            return caution;
+        default:
+            return imageFile;
+    }
+}
+
+std::vector<std::string> splitFields(std::string_view line) {
+    std::vector<std::string> fields;
+    walkFields(line, [&](std::string_view f) {
+        fields.emplace_back(f);
+        return true;
+    });
+    return fields;
+}
+
+std::string registeredNameOf(std::string_view line) {
+    std::string name;
+    walkFields(line, [&](std::string_view f) {
+        name.assign(f);
+        return false;
+    });
+    return name;
+}
+
+DrugRecord recordFromFields(const std::vector<std::string>& fields) {
+    DrugRecord record;
+    const int n = std::min<int>(kFieldCount, static_cast<int>(fields.size()));
+    for (int i = 0; i < n; ++i) record.field(i) = fields[static_cast<size_t>(i)];
+    return record;
+}
+
+std::string joinRecord(const DrugRecord& record) {
+    std::string line;
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (i > 0) line += ',';
+        line += record.field(i);
+    }
+    return line;
+}
+
+QString formatProblem(const DrugRecord& record) {
+    if (record.registeredName.empty()) {
+        return QStringLiteral("「%1」が空です").arg(kFieldLabels[0]);
+    }
+    for (int i = 0; i < kFieldCount; ++i) {
+        const std::string& f = record.field(i);
+        const QString& label = kFieldLabels[static_cast<size_t>(i)];
+        if (f.find(',') != std::string::npos) {
+            return QStringLiteral("「%1」にカンマ（,）は使えません").arg(label);
+        }
+        if (f.find_first_of("\r\n") != std::string::npos) {
+            return QStringLiteral("「%1」に改行は使えません").arg(label);
+        }
+        if (endsWithLoneLeadByte(f)) {
+            return QStringLiteral(
+                       "「%1」の最後の文字が欠けています（2バイト文字の1バイト目で終わっています）")
+                .arg(label);
+        }
+    }
+    return {};
+}
+
+Result<std::vector<std::string>> LoadRegisteredNames(const QString& path) {
+    using R = Result<std::vector<std::string>>;
+    platform::LineReader reader(path);
+    if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
+    std::vector<std::string> names;
+    std::string line;
+    while (reader.next(line)) names.push_back(registeredNameOf(line));
+    if (reader.failed()) return R::failure(readFailure(path));
+    return names;
+}
+
+Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path) {
+    using R = Result<std::vector<DrugRecord>>;
+    platform::LineReader reader(path);
+    if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
+    std::vector<DrugRecord> records;
+    std::string line;
+    while (reader.next(line)) records.push_back(recordFromFields(splitFields(line)));
+    if (reader.failed()) return R::failure(readFailure(path));
+    return records;
+}
+
+Result<std::string> ReadDrugLine(int recordNumber, const QString& path) {
+    using R = Result<std::string>;
+    if (recordNumber < 0) {
+        return R::failure(QStringLiteral("薬剤の番号 %1 は正しくありません").arg(recordNumber));
+    }
+    platform::LineReader reader(path);
+    if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
+    std::string line;
+    for (int n = 0; reader.next(line); ++n) {
+        if (n == recordNumber) return line;
+    }
+    if (reader.failed()) return R::failure(readFailure(path));
+    return R::failure(QStringLiteral("ファイル %1 に %2 行目の薬剤がありません")
+                          .arg(displayName(path))
+                          .arg(recordNumber + 1));
+}
+
+Result<DrugRecord> ReadDrugRecord(int recordNumber, const QString& path) {
+    Result<std::string> line = ReadDrugLine(recordNumber, path);
+    if (!line) return Result<DrugRecord>::failure(line.error());
+    return recordFromFields(splitFields(*line));
+}
+
+Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& path) {
+    using R = Result<std::optional<int>>;
+    platform::LineReader reader(path);
+    if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
+    std::string line;
+    for (int n = 0; reader.next(line); ++n) {
+        if (registeredNameOf(line) == name) return std::optional<int>(n);
+    }
+    if (reader.failed()) return R::failure(readFailure(path));
+    return std::optional<int>();
+}
+
+Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& path) {
+    std::string bytes;
+    for (size_t i = 0; i < records.size(); ++i) {
+        const QString problem = formatProblem(records[i]);
+        if (!problem.isEmpty()) {
+            return Status::failure(
+                QStringLiteral("%1 行目の薬剤を保存できません: %2\n%3 は書き換えていません。")
+                    .arg(i + 1)
+                    .arg(problem, displayName(path)));
+        }
+        bytes += joinRecord(records[i]);
+        bytes += "\r\n";
+    }
+    return platform::writeFileAtomically(path, bytes);
+}
+
+}  // namespace dorimek::masterfile

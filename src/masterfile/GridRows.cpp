@@ -1,0 +1,117 @@
+#include "GridRows.h"
+
+#include "platform/Sjis.h"
+
+#include <algorithm>
+
+namespace dorimek::masterfile {
+namespace {
+
+const std::array<QString, GridRows::kColumns> kLabels = {
+    QStringLiteral("登録名"),   QStringLiteral("表示名"),       QStringLiteral("単位"),
+    QStringLiteral("形状記号"), QStringLiteral("包装"),         QStringLiteral("効能"),
+    QStringLiteral("注意"),     QStringLiteral("画像ファイル"),
+};
+
+}  // namespace
+
+const QString& GridRows::columnLabel(int column) {
+    return kLabels[static_cast<size_t>(std::clamp(column, 0, kColumns - 1))];
+}
+
+GridRows GridRows::fromRecords(const std::vector<DrugRecord>& records) {
+    const size_t count = std::max(records.size(), static_cast<size_t>(kMinimumRows));
+    std::vector<Row> rows(count);
+    for (size_t r = 0; r < records.size(); ++r) {
+        for (int c = 0; c < kColumns; ++c) {
+            rows[r][static_cast<size_t>(c)] = platform::toUnicode(records[r].field(c));
+        }
+    }
+    return GridRows(std::move(rows));
+}
+
+int GridRows::dataEnd() const {
+    for (int r = 0; r < rowCount(); ++r) {
+        if (row(r)[0].isEmpty()) return r;
+    }
+    return rowCount();
+}
+
+bool GridRows::hasData(const Row& row) {
+    return std::any_of(row.begin(), row.end(), [](const QString& s) { return !s.isEmpty(); });
+}
+
+std::optional<GridRows::Problem> GridRows::cellProblem(int row, int column, const QString& text) {
+    const QString where = QStringLiteral("%1 行目の「%2」").arg(row + 1).arg(columnLabel(column));
+    if (text.contains(QLatin1Char(','))) {
+        return Problem{row, column,
+                       where + QStringLiteral("にカンマ（,）があります。カンマは使えません。")};
+    }
+    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
+        return Problem{row, column, where + QStringLiteral("に改行があります。改行は使えません。")};
+    }
+    const QString bad = platform::firstUnencodable(text);
+    if (!bad.isEmpty()) {
+        return Problem{
+            row, column,
+            where + QStringLiteral("の文字「%1」は保存できません（Shift-JIS にない文字です）。")
+                        .arg(bad)};
+    }
+    return std::nullopt;
+}
+
+GridRows::Plan GridRows::planSave() const {
+    Plan plan;
+    const int end = dataEnd();
+    for (int r = 0; r < rowCount(); ++r) {
+        const Row& cells = row(r);
+        if (r >= end) {
+            if (!hasData(cells)) continue;
+            if (cells[0].isEmpty()) {
+                plan.problem =
+                    Problem{r, 0,
+                            QStringLiteral("%1 行目は「登録名」が空のため保存できません。\n"
+                                           "登録名を入れるか、行削除でこの行を消してください。")
+                                .arg(r + 1)};
+            } else {
+                plan.problem =
+                    Problem{r, 0,
+                            QStringLiteral(
+                                "%1 行目が空の行のため、その下の %2 行目から先が保存されません。\n"
+                                "空の行を行削除で消してから保存してください。")
+                                .arg(end + 1)
+                                .arg(r + 1)};
+            }
+            plan.records.clear();
+            return plan;
+        }
+        DrugRecord record;
+        for (int c = 0; c < kColumns; ++c) {
+            const QString& text = cells[static_cast<size_t>(c)];
+            if (auto problem = cellProblem(r, c, text)) {
+                plan.problem = std::move(problem);
+                plan.records.clear();
+                return plan;
+            }
+            record.field(c) = platform::fromUnicode(text);
+        }
+        // A last safety net for anything the cell checks above let through.
+        const QString formatIssue = formatProblem(record);
+        if (!formatIssue.isEmpty()) {
+            plan.problem = Problem{r, 0, QStringLiteral("%1 行目: %2").arg(r + 1).arg(formatIssue)};
+            plan.records.clear();
+            return plan;
+        }
+        plan.records.push_back(std::move(record));
+    }
+    return plan;
+}
+
+std::vector<std::string> GridRows::registeredNames(const std::vector<DrugRecord>& records) {
+    std::vector<std::string> names;
+    names.reserve(records.size());
+    for (const DrugRecord& r : records) names.push_back(r.registeredName);
+    return names;
+}
+
+}  // namespace dorimek::masterfile

@@ -1,0 +1,195 @@
+#include "Hensyuu.h"
+
+#include "masterfile/GridRows.h"
+#include "platform/FontMap.h"
+#include "platform/Messages.h"
+
+#include <QAbstractItemDelegate>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <algorithm>
+#include <array>
+
+namespace dorimek::masterfile {
+namespace {
+
+// The window was laid out as an outer frame of 1027 × 620 at (-2, 101); the
+// client area is that frame less the classic border and title bar.
+constexpr int kLeft = -2;
+constexpr int kTop = 101;
+constexpr int kClientWidth = 1027 - 16;
+constexpr int kClientHeight = 620 - 34;
+
+constexpr std::array<int, GridRows::kColumns> kColumnWidths = {100, 100, 30, 50, 50, 300, 300, 50};
+
+}  // namespace
+
+QPointer<TForm2> TForm2::current_;
+
+TForm2::TForm2(RebuildMasterList rebuildMasterList, QWidget* parent, const QString& path)
+    : QWidget(parent, Qt::Window), rebuildMasterList_(std::move(rebuildMasterList)), path_(path) {
+    // Closed editors stay alive with their owner; none is freed before the
+    // program ends.
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    current_ = this;
+    buildControls();
+    FormCreate();
+}
+
+TForm2::~TForm2() = default;
+
+TForm2* TForm2::current() { return current_.data(); }
+
+void TForm2::buildControls() {
+    setWindowTitle(QStringLiteral("薬情ファイル編集"));
+    setFont(platform::windowFont(platform::kGothicFace, 12));
+    move(kLeft, kTop);
+    resize(kClientWidth, kClientHeight);
+
+    StringGrid1 = new QTableWidget(GridRows::kMinimumRows, GridRows::kColumns, this);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    StringGrid1->setGeometry(0, -5, 1009, 526);
+    StringGrid1->horizontalHeader()->hide();
+    StringGrid1->verticalHeader()->hide();
+    StringGrid1->setShowGrid(true);
+    StringGrid1->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    StringGrid1->setSelectionBehavior(QAbstractItemView::SelectItems);
+    StringGrid1->setEditTriggers(
+        QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+        QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    StringGrid1->setWordWrap(false);
+    StringGrid1->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+
+    const auto button = [this](const char* name, const QString& caption, int left, int width) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setGeometry(left, 544, width, 25);
+        b->setAutoDefault(false);
+        return b;
+    };
+    Button1 = button("Button1", QStringLiteral("行挿入"), 40, 81);
+    Button2 = button("Button2", QStringLiteral("行削除"), 144, 81);
+    Button3 = button("Button3", QStringLiteral("保存して終了"), 248, 81);
+    Button4 = button("Button4", QStringLiteral("中止"), 352, 73);
+
+    setTabOrder(StringGrid1, Button1);
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, Button3);
+    setTabOrder(Button3, Button4);
+
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+}
+
+void TForm2::FormCreate() {
+    for (int c = 0; c < GridRows::kColumns; ++c) {
+        StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<size_t>(c)]);
+    }
+    const auto records = LoadDrugRecords(path_);
+    loadFailed_ = !records.ok();
+    if (loadFailed_) platform::showMessage(records.error());
+    showRows(GridRows::fromRecords(loadFailed_ ? std::vector<DrugRecord>{} : *records));
+    focusCell(0, 0);
+}
+
+int TForm2::currentRow() const {
+    const int row = StringGrid1->currentRow();
+    return row < 0 ? 0 : row;
+}
+
+GridRows TForm2::gridRows() const {
+    std::vector<GridRows::Row> rows(static_cast<size_t>(StringGrid1->rowCount()));
+    for (int r = 0; r < StringGrid1->rowCount(); ++r) {
+        for (int c = 0; c < GridRows::kColumns; ++c) {
+            if (const QTableWidgetItem* item = StringGrid1->item(r, c)) {
+                rows[static_cast<size_t>(r)][static_cast<size_t>(c)] = item->text();
+            }
+        }
+    }
+    return GridRows(std::move(rows));
+}
+
+void TForm2::showRows(const GridRows& rows) {
+    StringGrid1->clearContents();
+    StringGrid1->setRowCount(rows.rowCount());
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        for (int c = 0; c < GridRows::kColumns; ++c) {
+            const QString& text = rows.row(r)[static_cast<size_t>(c)];
+            if (!text.isEmpty()) StringGrid1->setItem(r, c, new QTableWidgetItem(text));
+        }
+    }
+}
+
+void TForm2::focusCell(int row, int column) {
+    StringGrid1->setCurrentCell(row, column);
+    StringGrid1->scrollToItem(StringGrid1->item(row, column));
+}
+
+void TForm2::Button1Click() {
+    // The current row and everything below it move down one; the grid grows.
+    const int row = currentRow();
+    const int column = std::max(0, StringGrid1->currentColumn());
+    StringGrid1->insertRow(row);
+    focusCell(row, column);
+    StringGrid1->setFocus();
+}
+
+void TForm2::Button2Click() {
+    // The rows below move up one and an empty row takes the last place: the
+    // grid never shrinks.
+    const int row = currentRow();
+    const int column = std::max(0, StringGrid1->currentColumn());
+    StringGrid1->removeRow(row);
+    StringGrid1->insertRow(StringGrid1->rowCount());
+    focusCell(std::min(row, StringGrid1->rowCount() - 1), column);
+    StringGrid1->setFocus();
+}
+
+void TForm2::Button3Click() {
+    // A cell still being edited holds text the grid doesn't have yet; the
+    // user expects it saved like the rest.
+    const QModelIndex index = StringGrid1->currentIndex();
+    if (QWidget* editor = StringGrid1->indexWidget(index)) {
+        StringGrid1->itemDelegateForIndex(index)->setModelData(editor, StringGrid1->model(), index);
+    }
+
+    const GridRows::Plan plan = gridRows().planSave();
+    if (plan.problem) {
+        platform::showMessage(plan.problem->message, windowTitle());
+        focusCell(plan.problem->row, plan.problem->column);
+        return;
+    }
+    const QString fileName = QFileInfo(path_).fileName();
+    if (plan.records.empty() &&
+        !platform::confirm(QStringLiteral("保存する薬剤が1件もありません。\n"
+                                          "%1 を空にしてよろしいですか？")
+                               .arg(fileName),
+                           windowTitle())) {
+        return;
+    }
+    if (loadFailed_ && QFileInfo::exists(path_) &&
+        !platform::confirm(
+            QStringLiteral(
+                "%1 を読み込めなかったため、この画面にはファイルの内容が出ていません。\n"
+                "保存するとファイルの内容がこの画面の内容に置き換わります。保存しますか？")
+                .arg(fileName),
+            windowTitle())) {
+        return;
+    }
+    const Status saved = SaveDrugRecords(plan.records, path_);
+    if (!saved) {
+        platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(fileName));
+        return;
+    }
+    if (rebuildMasterList_) rebuildMasterList_(GridRows::registeredNames(plan.records));
+    close();
+}
+
+void TForm2::Button4Click() { close(); }
+
+}  // namespace dorimek::masterfile

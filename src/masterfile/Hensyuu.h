@@ -1,0 +1,67 @@
+#pragma once
+
+#include "masterfile/DrugMasterFile.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QCloseEvent;
+class QPushButton;
+class QTableWidget;
+
+namespace dorimek::masterfile {
+
+class GridRows;
+
+// The master file editor: the whole of yakujo.txt as a grid, one row per
+// drug. Opened anew by every "ﾌｧｲﾙ編集"; several may be open at once, each
+// with the copy it loaded, and the last save wins.
+class TForm2 : public QWidget {
+    Q_OBJECT
+
+  public:
+    // Receives the saved RegisteredNames (Shift-JIS) in file order after a
+    // successful save, to rebuild the main window's master list.
+    using RebuildMasterList = std::function<void(const std::vector<std::string>&)>;
+
+    // Loads the file at once. With a parent the editor is still a window of
+    // its own; the parent only keeps it alive until the program ends.
+    explicit TForm2(RebuildMasterList rebuildMasterList, QWidget* parent = nullptr,
+                    const QString& path = kMasterFileName);
+    ~TForm2() override;
+
+    // The editor opened last (null once it has been destroyed).
+    static TForm2* current();
+
+    QTableWidget* StringGrid1 = nullptr;
+    QPushButton* Button1 = nullptr;  // 行挿入
+    QPushButton* Button2 = nullptr;  // 行削除
+    QPushButton* Button3 = nullptr;  // 保存して終了
+    QPushButton* Button4 = nullptr;  // 中止
+
+  public slots:
+    void FormCreate();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+
+  private:
+    void buildControls();
+    int currentRow() const;
+    GridRows gridRows() const;
+    void showRows(const GridRows& rows);
+    void focusCell(int row, int column);
+
+    RebuildMasterList rebuildMasterList_;
+    QString path_;
+    bool loadFailed_ = false;
+
+    static QPointer<TForm2> current_;
+};
+
+}  // namespace dorimek::masterfile

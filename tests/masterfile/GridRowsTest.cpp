@@ -1,0 +1,123 @@
+#include "masterfile/GridRows.h"
+
+#include "platform/Sjis.h"
+
+#include "TestFiles.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace dorimek::masterfile {
+namespace {
+
+using testing::sjis;
+
+// A grid built from a compact picture: one string per row, cells separated
+// by '|' (the grid's own text may hold commas, so a comma can't separate).
+GridRows grid(const std::vector<const char*>& picture, int rowCount = 10) {
+    std::vector<GridRows::Row> rows(static_cast<size_t>(rowCount));
+    for (size_t r = 0; r < picture.size(); ++r) {
+        const QStringList cells = QString::fromUtf8(picture[r]).split(QLatin1Char('|'));
+        for (int c = 0; c < cells.size() && c < GridRows::kColumns; ++c) {
+            rows[r][static_cast<size_t>(c)] = cells[c];
+        }
+    }
+    return GridRows(std::move(rows));
+}
+
+struct PlanCase {
+    const char* what;
+    std::vector<const char*> picture;
+    int records;     // rows written when the save goes ahead, -1 when refused
+    int problemRow;  // 0-based row the message must name
+    int problemColumn;
+    const char* mention;  // text the message must hold
+};
+
+void PrintTo(const PlanCase& c, std::ostream* os) { *os << c.what; }
+
+class PlanTable : public ::testing::TestWithParam<PlanCase> {};
+
+TEST_P(PlanTable, SavesOrRefusesNamingTheCell) {
+    const PlanCase& c = GetParam();
+    const GridRows::Plan plan = grid(c.picture).planSave();
+    if (c.records >= 0) {
+        ASSERT_FALSE(plan.problem) << c.what << ": " << plan.problem->message.toStdString();
+        EXPECT_EQ(static_cast<int>(plan.records.size()), c.records) << c.what;
+        return;
+    }
+    ASSERT_TRUE(plan.problem) << c.what;
+    EXPECT_TRUE(plan.records.empty()) << c.what;
+    EXPECT_EQ(plan.problem->row, c.problemRow) << c.what;
+    EXPECT_EQ(plan.problem->column, c.problemColumn) << c.what;
+    const QString rowText = QStringLiteral("%1 行目").arg(c.problemRow + 1);
+    EXPECT_TRUE(plan.problem->message.contains(rowText)) << plan.problem->message.toStdString();
+    EXPECT_TRUE(plan.problem->message.contains(QString::fromUtf8(c.mention)))
+        << plan.problem->message.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MasterFileGrid, PlanTable,
+    ::testing::Values(
+        PlanCase{"empty grid writes nothing", {}, 0, 0, 0, ""},
+        PlanCase{"rows up to the first empty one", {"A|a", "B|b", "C"}, 3, 0, 0, ""},
+        PlanCase{"spaces are data and kept", {" A |  "}, 1, 0, 0, ""},
+        PlanCase{"comma in a cell", {"A", "B|x,y"}, -1, 1, 1, "表示名"},
+        PlanCase{"comma in the name", {"A,B"}, -1, 0, 0, "登録名"},
+        PlanCase{"line break in a cell", {"A|||||ok|two\nlines"}, -1, 0, 6, "注意"},
+        PlanCase{"cells past the eighth are ignored", {"A||||||||x,y"}, 1, 0, 0, ""},
+        PlanCase{"CR in image file cell", {"A|||||||pic\r.jpg"}, -1, 0, 7, "画像ファイル"},
+        PlanCase{"character code page 932 lacks", {"A", "B||||\xF0\x9F\x98\x80"}, -1, 1, 4, "包装"},
+        PlanCase{"data without a name", {"A", "|only display"}, -1, 1, 0, "登録名"},
+        PlanCase{"data below an empty row", {"A", "", "C|c"}, -1, 2, 0, "2 行目"},
+        PlanCase{"empty name in row 0 with data below", {"", "B"}, -1, 1, 0, "1 行目"},
+        PlanCase{"first problem in row order wins", {"A|a,b", "|x"}, -1, 0, 1, "表示名"}),
+    [](const ::testing::TestParamInfo<PlanCase>& info) {
+        return "case" + std::to_string(info.index);
+    });
+
+TEST(MasterFileGrid, RecordsAreShiftJisInColumnOrder) {
+    const GridRows rows = grid({"ｱﾑﾛ|アムロ錠|錠|AM|10mg|血圧を下げる|眠気|am.jpg", "ソ表ポ"});
+    const GridRows::Plan plan = rows.planSave();
+    ASSERT_FALSE(plan.problem);
+    ASSERT_EQ(plan.records.size(), 2u);
+    EXPECT_EQ(joinRecord(plan.records[0]),
+              sjis("ｱﾑﾛ,アムロ錠,錠,AM,10mg,血圧を下げる,眠気,am.jpg"));
+    EXPECT_EQ(plan.records[1].registeredName, sjis("ソ表ポ"));
+    EXPECT_EQ(GridRows::registeredNames(plan.records),
+              (std::vector<std::string>{sjis("ｱﾑﾛ"), sjis("ソ表ポ")}));
+}
+
+TEST(MasterFileGrid, RowCountForLoadedFiles) {
+    struct Case {
+        size_t records;
+        int rows;
+    };
+    for (const Case c :
+         {Case{0, 500}, Case{3, 500}, Case{500, 500}, Case{501, 501}, Case{600, 600}}) {
+        std::vector<DrugRecord> records(c.records, recordFromFields({"N", "d"}));
+        const GridRows rows = GridRows::fromRecords(records);
+        EXPECT_EQ(rows.rowCount(), c.rows) << c.records;
+        EXPECT_EQ(rows.dataEnd(),
+                  static_cast<int>(c.records) == c.rows ? c.rows : static_cast<int>(c.records));
+        EXPECT_EQ(rows.planSave().records.size(), c.records);
+    }
+}
+
+TEST(MasterFileGrid, LoadedRecordsRoundTripThroughTheGrid) {
+    const std::vector<DrugRecord> records = {
+        recordFromFields(splitFields(sjis("ｶﾞｽﾀｰ,ガスター錠,錠,GA,20mg,胃酸を抑える,,"))),
+        recordFromFields(splitFields(sjis(" 空白 ,  , , , , , , "))),
+    };
+    const GridRows rows = GridRows::fromRecords(records);
+    EXPECT_EQ(rows.row(0)[1], QString::fromUtf8("ガスター錠"));
+    EXPECT_EQ(rows.planSave().records, records);
+}
+
+}  // namespace
+}  // namespace dorimek::masterfile
