@@ -1,0 +1,172 @@
+#include "DrugRecordEditor.h"
+
+#include "platform/AtomicFile.h"
+#include "platform/LineReader.h"
+#include "platform/Sjis.h"
+
+#include <QFileInfo>
+
+#include <utility>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+using masterfile::DrugRecord;
+using masterfile::kFieldCount;
+
+namespace {
+
+QString fileNameOf(const QString& path) { return QFileInfo(path).fileName(); }
+
+// Every line of the file, whole and without its line end, in order.
+Result<std::vector<std::string>> readAllLines(const QString& path) {
+    using R = Result<std::vector<std::string>>;
+    const QString name = fileNameOf(path);
+    if (QFileInfo(path).isDir()) {
+        return R::failure(
+            QStringLiteral("%1と同じ名前のフォルダがあるため、保存しませんでした").arg(name));
+    }
+    platform::LineReader reader(path);
+    if (!reader.isOpen()) {
+        return R::failure(QStringLiteral("%1を開けないため、保存しませんでした: %2")
+                              .arg(name, reader.openError()));
+    }
+    std::vector<std::string> lines;
+    std::string line;
+    while (reader.next(line)) lines.push_back(line);
+    if (reader.failed()) {
+        return R::failure(QStringLiteral("%1を最後まで読めないため、保存しませんでした").arg(name));
+    }
+    return lines;
+}
+
+}  // namespace
+
+const std::array<QString, kFieldCount>& DrugRecordEditor::fieldLabels() {
+    static const std::array<QString, kFieldCount> labels = {
+        QStringLiteral("登録名"),   QStringLiteral("表示名"),       QStringLiteral("単位"),
+        QStringLiteral("形状記号"), QStringLiteral("包装"),         QStringLiteral("効能"),
+        QStringLiteral("注意"),     QStringLiteral("画像ファイル"),
+    };
+    return labels;
+}
+
+DrugRecordEditor::DrugRecordEditor(QString masterPath) : path_(std::move(masterPath)) {}
+
+DrugRecord DrugRecordEditor::recordForEditing(std::string_view line) {
+    const std::vector<std::string> fields = masterfile::splitFields(line);
+    DrugRecord record;
+    for (int i = 0; i < kFieldCount && i < static_cast<int>(fields.size()); ++i) {
+        record.field(i) = fields[static_cast<size_t>(i)];
+    }
+    for (size_t i = kFieldCount; i < fields.size(); ++i) {
+        record.imageFile += ',';
+        record.imageFile += fields[i];
+    }
+    return record;
+}
+
+Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText) {
+    using R = Result<LoadedDrug>;
+    const QString fileName = fileNameOf(path_);
+    const QString notFound = QStringLiteral("「%1」は%2に登録されていないため、個別編集できません")
+                                 .arg(platform::toUnicode(lineText), fileName);
+    if (lineText.empty()) return R::failure(notFound);
+
+    Result<std::optional<int>> found = masterfile::FindDrugRecord(lineText, path_);
+    if (!found) return R::failure(found.error());
+    if (!found->has_value()) return R::failure(notFound);
+    const int index = **found;
+
+    Result<std::string> line = masterfile::ReadDrugLine(index, path_);
+    if (!line) return R::failure(line.error());
+    // The file is opened twice; a save by the grid editor can't come between
+    // on the one GUI thread, but another program could.
+    if (masterfile::registeredNameOf(*line) != lineText) {
+        return R::failure(
+            QStringLiteral("%1が読み込み中に変わりました。もう一度「個別編集」を押してください")
+                .arg(fileName));
+    }
+
+    pending_ = Pending{index, std::string(lineText)};
+    return LoadedDrug{recordForEditing(*line), index};
+}
+
+Status DrugRecordEditor::finish(const DrugRecord& record) {
+    if (!pending_) {
+        return Status::failure(
+            QStringLiteral("保存する薬剤がありません。先に「個別編集」を押してください"));
+    }
+    Status saved = save(pending_->index, pending_->name, record, path_);
+    if (saved) pending_.reset();
+    return saved;
+}
+
+Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
+                              const DrugRecord& record, const QString& masterPath) {
+    if (const QString problem = checkRecord(record); !problem.isEmpty()) {
+        return Status::failure(problem);
+    }
+    Result<std::vector<std::string>> lines = readAllLines(masterPath);
+    if (!lines) return Status::failure(lines.error());
+
+    // Record numbers shift when the grid editor inserts or deletes rows, so
+    // the loaded index alone could now point at another drug. The line must
+    // still be the one a fresh "個別編集" of the same name would find.
+    int firstWithName = -1;
+    for (size_t i = 0; i < lines->size(); ++i) {
+        if (masterfile::registeredNameOf(lines.value()[i]) == loadedName) {
+            firstWithName = static_cast<int>(i);
+            break;
+        }
+    }
+    const QString fileName = fileNameOf(masterPath);
+    if (recordIndex < 0 || firstWithName != recordIndex) {
+        return Status::failure(
+            QStringLiteral("「個別編集」の後で%1が変更されたため、保存しませんでした。"
+                           "もう一度「個別編集」からやり直してください")
+                .arg(fileName));
+    }
+
+    lines.value()[static_cast<size_t>(recordIndex)] = masterfile::joinRecord(record);
+    std::string bytes;
+    for (const std::string& l : *lines) {
+        bytes += l;
+        bytes += "\r\n";
+    }
+    const Status written = platform::writeFileAtomically(masterPath, bytes);
+    if (!written) {
+        return Status::failure(
+            QStringLiteral("%1に保存できませんでした。ファイルは元のままです。\n%2")
+                .arg(fileName, written.error()));
+    }
+    return {};
+}
+
+QString DrugRecordEditor::checkRecord(const DrugRecord& record) {
+    const QString problem = masterfile::formatProblem(record);
+    return problem.isEmpty() ? problem : problem + QStringLiteral("。保存しませんでした");
+}
+
+Result<DrugRecord> DrugRecordEditor::recordFromTexts(
+    const std::array<QString, kFieldCount>& texts) {
+    using R = Result<DrugRecord>;
+    const auto& labels = fieldLabels();
+    DrugRecord record;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const QString& text = texts[static_cast<size_t>(i)];
+        // Checked before encoding: a character the code page lacks would
+        // otherwise come out as '?' and be stored without a word.
+        if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
+            return R::failure(
+                QStringLiteral(
+                    "「%1」の「%2」はyakujo.txtに保存できない文字です。保存しませんでした")
+                    .arg(labels[static_cast<size_t>(i)], bad));
+        }
+        record.field(i) = platform::fromUnicode(text);
+    }
+    if (const QString problem = checkRecord(record); !problem.isEmpty()) return R::failure(problem);
+    return record;
+}
+
+}  // namespace dorimek::mainwin

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "masterfile/DrugMasterFile.h"
+#include "platform/Result.h"
+
+#include <QString>
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace dorimek::mainwin {
+
+// What "個別編集" loaded: the record and its 0-based line in yakujo.txt
+// (EditedRecordIndex).
+struct LoadedDrug {
+    masterfile::DrugRecord record;
+    int recordIndex = 0;
+};
+
+// Edits one record of the drug master file in place ("個別編集" / "編集終了").
+// Widget-free: the main window moves the texts between its edit fields and
+// this class, and enables "編集終了" while pending() is true.
+class DrugRecordEditor {
+  public:
+    // The labels of the eight fields in file order, as the window shows them.
+    static const std::array<QString, masterfile::kFieldCount>& fieldLabels();
+
+    explicit DrugRecordEditor(QString masterPath = masterfile::kMasterFileName);
+
+    // "個別編集": finds the first record whose RegisteredName equals lineText
+    // byte for byte. On success the record becomes the pending one. On failure
+    // (no such record, file unreadable) nothing pending changes and the error
+    // says why; the window then leaves its fields as they are.
+    Result<LoadedDrug> load(std::string_view lineText);
+
+    bool pending() const { return pending_.has_value(); }
+    int editedRecordIndex() const { return pending_ ? pending_->index : -1; }
+
+    // "編集終了": writes record over the pending one. Only a success ends the
+    // pending state; after a refusal the user can correct the fields and try
+    // again. Fails when nothing is pending.
+    Status finish(const masterfile::DrugRecord& record);
+
+    // Replaces line recordIndex of the master file with record, keeping every
+    // other line byte for byte, as long as that line is still the first one
+    // carrying loadedName. Writes nothing when it refuses or fails.
+    static Status save(int recordIndex, std::string_view loadedName,
+                       const masterfile::DrugRecord& record,
+                       const QString& masterPath = masterfile::kMasterFileName);
+
+    // Empty when record keeps the file's format; else a message naming the
+    // first field that would break it.
+    static QString checkRecord(const masterfile::DrugRecord& record);
+
+    // The window's texts (Edit1..Edit5, Memo1, Memo2, Edit6) as a record:
+    // fails, naming the field, for text that can't be stored (a comma, a line
+    // break, a character code page 932 can't hold, an empty 登録名).
+    static Result<masterfile::DrugRecord> recordFromTexts(
+        const std::array<QString, masterfile::kFieldCount>& texts);
+
+    // A record as the editor shows it: the eighth field holds everything after
+    // the seventh comma, so a line with surplus commas loses nothing when it
+    // is loaded and saved again.
+    static masterfile::DrugRecord recordForEditing(std::string_view line);
+
+  private:
+    struct Pending {
+        int index;
+        std::string name;
+    };
+    QString path_;
+    std::optional<Pending> pending_;
+};
+
+}  // namespace dorimek::mainwin

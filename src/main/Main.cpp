@@ -1,0 +1,552 @@
+#include "Main.h"
+
+#include "KanaIndex.h"
+#include "MainLayout.h"
+#include "MainMessages.h"
+#include "PrinterChoice.h"
+#include "masterfile/DrugMasterFile.h"
+#include "platform/FontMap.h"
+#include "platform/Messages.h"
+#include "platform/PlatformVersion.h"
+#include "platform/PrinterService.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Sjis.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPageSize>
+#include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+#include <exception>
+
+namespace dorimek::mainwin {
+namespace {
+
+TForm3* currentInstance = nullptr;
+
+constexpr int kSmallFontPx = 12;
+constexpr int kLargeFontPx = 15;
+
+// The drug lists, the record fields and the memos are read closely by the
+// staff, so they use a larger face in plain black.
+void useLargeBlackFont(QWidget* w) {
+    w->setFont(platform::windowFont(platform::kGothicFace, kLargeFontPx));
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Text, Qt::black);
+    pal.setColor(QPalette::WindowText, Qt::black);
+    w->setPalette(pal);
+}
+
+int numberAfter(const char* name, const char* prefix) {
+    return QString::fromLatin1(name).mid(static_cast<qsizetype>(qstrlen(prefix))).toInt();
+}
+
+void fillUsageItems(QComboBox* box, const QStringList& items) {
+    box->clear();
+    box->addItems(items);
+    // Adding items to an empty box makes the first one current; a usage box
+    // starts empty and shows only what the user or the import puts there.
+    box->setCurrentIndex(-1);
+    box->clearEditText();
+}
+
+}  // namespace
+
+TForm3::TForm3(QStringList arguments, QString programFolder, QWidget* parent)
+    : QWidget(parent), arguments_(std::move(arguments)), programFolder_(std::move(programFolder)) {
+    currentInstance = this;
+    buildControls();
+    connectHandlers();
+    try {
+        FormCreate();
+    } catch (const std::exception& e) {
+        // Start-up goes on with whatever FormCreate got done.
+        platform::showMessage(QString::fromLocal8Bit(e.what()));
+    }
+}
+
+TForm3::~TForm3() {
+    if (currentInstance == this) currentInstance = nullptr;
+}
+
+TForm3* TForm3::instance() { return currentInstance; }
+
+// ---------------------------------------------------------------- layout
+
+void TForm3::buildControls() {
+    setObjectName(QStringLiteral("TForm3"));
+    setWindowTitle(QStringLiteral("薬剤情報提供書"));
+    setFont(platform::windowFont(platform::kGothicFace, kSmallFontPx));
+    move(kWindowLeft, kWindowTop);
+    resize(kClientWidth, kClientHeight);
+
+    using K = ControlSpec::Kind;
+    for (const ControlSpec& c : mainWindowControls()) {
+        const QString name = QString::fromLatin1(c.name);
+        const QString caption = QString::fromUtf8(c.caption);
+        QWidget* w = nullptr;
+        switch (c.kind) {
+            case K::Label: {
+                auto* label = new QLabel(caption, this);
+                label->move(c.left, c.top);
+                label->adjustSize();
+                w = label;
+                break;
+            }
+            case K::ListBox: {
+                auto* list = new QListWidget(this);
+                list->setSelectionMode(QAbstractItemView::SingleSelection);
+                list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+                if (name == QLatin1String("ListBox1")) {
+                    listBox1_ = list;
+                    useLargeBlackFont(list);
+                } else if (name == QLatin1String("ListBox2")) {
+                    listBox2_ = list;
+                    useLargeBlackFont(list);
+                    list->setUniformItemSizes(true);
+                    list->setSpacing(0);
+                } else {
+                    listBox3_ = list;
+                }
+                w = list;
+                break;
+            }
+            case K::Button: {
+                auto* b = new QPushButton(caption, this);
+                buttons_[numberAfter(c.name, "Button")] = b;
+                w = b;
+                break;
+            }
+            case K::GroupBox:
+                w = new QGroupBox(caption, this);
+                break;
+            case K::RadioButton: {
+                auto* r = new QRadioButton(caption, this);
+                radioButtons_[numberAfter(c.name, "RadioButton")] = r;
+                w = r;
+                break;
+            }
+            case K::Edit: {
+                auto* e = new QLineEdit(caption, this);
+                const int n = numberAfter(c.name, "Edit");
+                edits_[n] = e;
+                if (n <= 6) useLargeBlackFont(e);
+                w = e;
+                break;
+            }
+            case K::Memo: {
+                auto* m = new QPlainTextEdit(this);
+                useLargeBlackFont(m);
+                (name == QLatin1String("Memo1") ? memo1_ : memo2_) = m;
+                w = m;
+                break;
+            }
+            case K::CheckBox:
+                checkBox1_ = new QCheckBox(caption, this);
+                w = checkBox1_;
+                break;
+        }
+        w->setObjectName(name);
+        if (c.width > 0) w->setGeometry(c.left, c.top, c.width, c.height);
+
+        // The grids go where the designer's tab order has them.
+        if (name == QLatin1String("ListBox1")) buildKanaButtons();
+        if (name == QLatin1String("Label17")) buildUsageBoxes();
+    }
+    button(52)->setEnabled(false);  // usable only once a record is loaded
+    listBox1_->setFocus();
+}
+
+void TForm3::buildKanaButtons() {
+    for (const KanaButton& k : kanaButtons()) {
+        auto* b = new QPushButton(QString::fromUtf8(k.caption), this);
+        b->setObjectName(QStringLiteral("Button%1").arg(k.number));
+        b->setGeometry(kKanaGridLeft + kKanaGridPitch * k.column,
+                       kKanaGridTop + kKanaGridPitch * k.row, kKanaButtonSize, kKanaButtonSize);
+        buttons_[k.number] = b;
+        const unsigned char code = k.code;
+        connect(b, &QPushButton::clicked, this, [this, code] { ScrollToKana(code); });
+    }
+}
+
+void TForm3::buildUsageBoxes() {
+    QStringList items;
+    for (const char* item : designTimeUsageItems()) items << QString::fromUtf8(item);
+    for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n) {
+        auto* box = new QComboBox(this);
+        box->setObjectName(QStringLiteral("ComboBox%1").arg(n));
+        box->setEditable(true);
+        box->setInsertPolicy(QComboBox::NoInsert);
+        box->setMaxVisibleItems(16);
+        box->setGeometry(kUsageBoxLeft, usageBoxTop(n), kUsageBoxWidth, kUsageBoxHeight);
+        fillUsageItems(box, items);
+        comboBoxes_[n] = box;
+    }
+}
+
+void TForm3::connectHandlers() {
+    connect(button(47), &QPushButton::clicked, this, &TForm3::Button47Click);
+    connect(button(48), &QPushButton::clicked, this, &TForm3::Button48Click);
+    connect(button(49), &QPushButton::clicked, this, &TForm3::Button49Click);
+    connect(button(38), &QPushButton::clicked, this, &TForm3::Button38Click);
+    connect(button(40), &QPushButton::clicked, this, &TForm3::Button40Click);
+    connect(button(50), &QPushButton::clicked, this, &TForm3::Button50Click);
+    connect(button(51), &QPushButton::clicked, this, &TForm3::Button51Click);
+    connect(button(52), &QPushButton::clicked, this, &TForm3::Button52Click);
+    connect(button(53), &QPushButton::clicked, this, &TForm3::Button53Click);
+    connect(button(54), &QPushButton::clicked, this, &TForm3::Button54Click);
+    connect(button(55), &QPushButton::clicked, this, &TForm3::Button55Click);
+    connect(button(56), &QPushButton::clicked, this, &TForm3::Button56Click);
+
+    // Every change of the master list's selection, by mouse or by keyboard,
+    // adds the entry; a click on the entry already selected adds it again.
+    connect(listBox1_, &QListWidget::itemSelectionChanged, this, &TForm3::ListBox1Click);
+    listBox1_->viewport()->installEventFilter(this);
+    connect(listBox1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        if (listBox1_->row(item) == listBox1RowAtPress_ && item->isSelected()) ListBox1Click();
+    });
+    connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
+}
+
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == listBox1_->viewport() && event->type() == QEvent::MouseButtonPress) {
+        QListWidgetItem* current = listBox1_->currentItem();
+        listBox1RowAtPress_ = current && current->isSelected() ? listBox1_->row(current) : -1;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- accessors
+
+QComboBox* TForm3::comboBox(int n) const {
+    auto it = comboBoxes_.find(n);
+    return it == comboBoxes_.end() ? nullptr : it->second;
+}
+
+QRadioButton* TForm3::radioButton(int n) const {
+    auto it = radioButtons_.find(n);
+    return it == radioButtons_.end() ? nullptr : it->second;
+}
+
+QLineEdit* TForm3::edit(int n) const {
+    auto it = edits_.find(n);
+    return it == edits_.end() ? nullptr : it->second;
+}
+
+QPushButton* TForm3::button(int n) const {
+    auto it = buttons_.find(n);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+QString TForm3::argument(int n) const {
+    return n < arguments_.size() ? arguments_.at(n) : QString();
+}
+
+int TForm3::printStyle() const {
+    if (radioButton(2)->isChecked()) return 2;
+    if (radioButton(3)->isChecked()) return 3;
+    return 1;
+}
+
+int TForm3::listBox1TopIndex() const { return listBox1_->verticalScrollBar()->value(); }
+
+// ---------------------------------------------------------------- start-up
+
+void TForm3::FormCreate() {
+    useScreenPreview_ = false;
+    if (const auto major = platform::majorVersion(); major && *major > 5) useScreenPreview_ = true;
+
+    // Bare file names are looked for in the program's folder from here on;
+    // when it can't be entered they are looked for wherever we are.
+    platform::setCurrentDirectory(programFolder_);
+
+    auto names = masterfile::LoadRegisteredNames();
+    if (!names) {
+        platform::showMessage(messages::kMasterFileMissing);
+        return;
+    }
+    setMasterList(std::move(names).value());
+    masterFileLoaded_ = true;
+
+    readSettingsAndPrinter();
+
+    if (argument(1) == QLatin1String("auto")) runAutoStart();
+}
+
+void TForm3::setMasterList(std::vector<std::string> names) {
+    masterList_ = std::move(names);
+    const QSignalBlocker blocker(listBox1_);
+    listBox1_->clear();
+    for (const std::string& name : masterList_) listBox1_->addItem(platform::toUnicode(name));
+}
+
+void TForm3::runAutoStart() {
+    // The automatic start from the host system: import, sheet, end. Filled
+    // in with the import and the sheets.
+}
+
+void TForm3::requestTermination() {
+    // Posted, so that it takes effect once the event loop runs even when
+    // asked for before it has started.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
+}
+
+// ---------------------------------------------------------------- drug selection
+
+void TForm3::ScrollToKana(unsigned char code) {
+    if (const auto i = findKanaEntry(masterList_, code)) scrollListBox1To(*i);
+}
+
+void TForm3::Button47Click() {
+    if (const auto i = alphanumericEntry(masterList_)) scrollListBox1To(*i);
+}
+
+void TForm3::Button48Click() {
+    if (const auto i = findDoubleByteEntry(masterList_)) scrollListBox1To(*i);
+}
+
+void TForm3::scrollListBox1To(int index) {
+    // The top entry moves; the selection stays where it was.
+    if (QListWidgetItem* item = listBox1_->item(index)) {
+        listBox1_->scrollToItem(item, QAbstractItemView::PositionAtTop);
+    }
+}
+
+void TForm3::ListBox1Click() {
+    const QList<QListWidgetItem*> selected = listBox1_->selectedItems();
+    if (selected.isEmpty()) return;
+    const int i = listBox1_->row(selected.first());
+    if (i < 0 || i >= static_cast<int>(masterList_.size())) return;
+    if (appendKnownLine(masterList_[static_cast<size_t>(i)], i) == AppendResult::ListFull) {
+        platform::showMessage(messages::kPrescriptionFull);
+    }
+}
+
+void TForm3::ListBox2DblClick() {
+    const QList<QListWidgetItem*> selected = listBox2_->selectedItems();
+    if (selected.isEmpty()) return;
+    const int row = listBox2_->row(selected.first());
+    prescription_.removeLine(row + 1);
+    delete listBox2_->takeItem(row);
+}
+
+void TForm3::Button49Click() {
+    prescription_.clear();
+    listBox2_->clear();
+}
+
+AppendResult TForm3::appendKnownLine(std::string_view sjisText, int masterIndex) {
+    const AppendResult r = prescription_.appendKnown(sjisText, masterIndex);
+    if (r == AppendResult::Appended) addPrescriptionItem(sjisText);
+    return r;
+}
+
+AppendResult TForm3::appendUnknownLine(std::string_view sjisText) {
+    const AppendResult r = prescription_.appendUnknown(sjisText);
+    if (r == AppendResult::Appended) addPrescriptionItem(sjisText);
+    return r;
+}
+
+void TForm3::syncPrescriptionList() {
+    listBox2_->clear();
+    for (int n = 1; n <= prescription_.lineCount(); ++n)
+        addPrescriptionItem(prescription_.lineText(n));
+}
+
+void TForm3::addPrescriptionItem(std::string_view sjisText) {
+    auto* item = new QListWidgetItem(platform::toUnicode(sjisText));
+    // Fixed line height, so that line n stays beside usage box n.
+    item->setSizeHint(QSize(listBox2_->fontMetrics().horizontalAdvance(item->text()) + 4,
+                            kPrescriptionLineHeight));
+    listBox2_->addItem(item);
+}
+
+std::string TForm3::usageText(int n) const {
+    QComboBox* box = comboBox(n);
+    return box ? platform::fromUnicode(box->currentText()) : std::string();
+}
+
+void TForm3::setUsageText(int n, std::string_view sjisText) {
+    if (QComboBox* box = comboBox(n)) box->setEditText(platform::toUnicode(sjisText));
+}
+
+// ---------------------------------------------------------------- settings and printer
+
+void TForm3::readSettingsAndPrinter() {
+    std::optional<std::string> indexText;
+    auto stored = SettingsFile::read();
+    if (!stored) {
+        platform::showMessage(messages::kSettingsMissing);
+    } else {
+        applyStoredSettings(*stored);
+        indexText = stored->printerIndexText;
+    }
+    setUpPrinterList();
+    choosePrinterAtStart(indexText);
+}
+
+void TForm3::applyStoredSettings(const StoredSettings& s) {
+    if (s.qevWorkPath) {
+        qevWorkPath_ = *s.qevWorkPath;
+        edit(7)->setText(platform::toUnicode(qevWorkPath_));
+    }
+    if (s.clinicName) {
+        clinicName_ = *s.clinicName;
+        edit(8)->setText(platform::toUnicode(clinicName_));
+    }
+    if (s.clinicTel) {
+        clinicTel_ = *s.clinicTel;
+        edit(9)->setText(platform::toUnicode(clinicTel_));
+    }
+    if (s.previewOnAutoStart) {
+        previewOnAutoStart_ = *s.previewOnAutoStart;
+        checkBox1_->setChecked(previewOnAutoStart_);
+    }
+    if (s.printStyle) radioButton(*s.printStyle)->setChecked(true);
+    if (!s.usageLine.empty()) {
+        usageLine_ = s.usageLine;
+        QStringList items;
+        for (const std::string& entry : s.usageList) items << platform::toUnicode(entry);
+        for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
+            fillUsageItems(comboBox(n), items);
+    }
+}
+
+void TForm3::setUpPrinterList() {
+    auto& service = platform::PrinterService::instance();
+    QString entry;
+    // Without any printer there is no default to read and nothing to report.
+    if (service.printerCount() > 0) {
+        QString why;
+        if (auto e = service.defaultDeviceEntry(&why)) {
+            entry = *e;
+        } else {
+            platform::showMessage(why, QString());
+        }
+    }
+    listBox3_->clear();
+    listBox3_->addItems(service.printers());
+    defaultPrinterName_ = matchDefaultPrinter(service.printers(), entry);
+}
+
+void TForm3::choosePrinterAtStart(const std::optional<std::string>& indexText) {
+    auto& service = platform::PrinterService::instance();
+    const int count = service.printerCount();
+    const PrinterIndexChoice choice =
+        choosePrinterIndex(indexText, argument(3).toStdString(), count);
+    if (choice.rejected) {
+        platform::showMessage(messages::kPrinterIndexOutOfRange.arg(*choice.rejected).arg(count));
+    }
+    printerIndex_ = choice.index;
+    listBox3_->setCurrentRow(printerIndex_);
+    service.setCurrentIndex(printerIndex_);
+
+    if (count == 0) return;
+    const auto current = service.current();
+    if (!current || keepsItsPaperAtStart(current->device, defaultPrinterName_)) return;
+    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+}
+
+int TForm3::selectedPrinterEntry() const {
+    const int count = platform::PrinterService::instance().printerCount();
+    for (int i = 0; i < count && i < listBox3_->count(); ++i) {
+        if (listBox3_->item(i)->isSelected()) return i;
+    }
+    return -1;
+}
+
+void TForm3::Button55Click() {
+    // Refuse before anything changes: a value the file can't hold would come
+    // back different, or shift the lines after it.
+    SettingsToWrite v;
+    const struct {
+        int edit;
+        const char* label;
+        std::string* target;
+    } fields[] = {{7, "QEVワークパス", &v.qevWorkPath},
+                  {8, "医院名", &v.clinicName},
+                  {9, "電話", &v.clinicTel}};
+    for (const auto& f : fields) {
+        auto bytes = SettingsFile::encodeField(edit(f.edit)->text(), QString::fromUtf8(f.label));
+        if (!bytes) {
+            platform::showMessage(bytes.error());
+            return;
+        }
+        *f.target = std::move(bytes).value();
+    }
+
+    auto& service = platform::PrinterService::instance();
+    const int row = selectedPrinterEntry();
+    if (row >= 0) {
+        service.setCurrentIndex(row);
+        v.printerIndex = row;
+        v.printerName = platform::fromUnicode(listBox3_->item(row)->text());
+    } else {
+        // Nothing chosen in the list: keep the printer in use.
+        v.printerIndex = printerIndex_;
+        v.printerName = platform::fromUnicode(service.nameForIndex(printerIndex_));
+    }
+    v.previewOnAutoStart = checkBox1_->isChecked();
+    v.printStyle = radioButton(1)->isChecked() ? 1 : radioButton(2)->isChecked() ? 2 : 3;
+    v.usageLine = usageLine_;
+
+    if (const Status written = SettingsFile::write(v); !written) {
+        platform::showMessage(written.error());
+        return;
+    }
+    if (service.printerCount() == 0) return;
+    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+}
+
+void TForm3::Button56Click() {
+    auto& service = platform::PrinterService::instance();
+    if (service.printerCount() == 0) {
+        platform::showMessage(messages::kNoPrinters);
+        return;
+    }
+    if (const int row = selectedPrinterEntry(); row >= 0) service.setCurrentIndex(row);
+    if (const Status b5 = forceJisB5(service); !b5) {
+        platform::showMessage(b5.error());
+        return;
+    }
+    QPrinter printer;
+    printer.setPrinterName(service.nameForIndex(service.currentIndex()));
+    printer.setPageSize(QPageSize(QPageSize::JisB5));
+    QPrintDialog dialog(&printer, this);
+    dialog.exec();
+    // What the dialog changed is not kept; the paper stays B5 all the same.
+    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+}
+
+// ---------------------------------------------------------------- commands filled in elsewhere
+
+// Import the host system's rp.csv into the prescription.
+void TForm3::Button54Click() {}
+// Preview the sheet of the checked print style.
+void TForm3::Button38Click() {}
+// Print the sheet of the checked print style.
+void TForm3::Button40Click() {}
+// Open the master file editor.
+void TForm3::Button50Click() {}
+// Load the selected line's drug record into the editing fields.
+void TForm3::Button51Click() {}
+// Write the edited drug record back into yakujo.txt.
+void TForm3::Button52Click() {}
+
+void TForm3::Button53Click() { close(); }
+
+}  // namespace dorimek::mainwin

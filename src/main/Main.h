@@ -1,0 +1,183 @@
+#pragma once
+
+#include "PrescriptionSource.h"
+#include "PrescriptionState.h"
+#include "SettingsFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace dorimek::mainwin {
+
+// The main window. Creating it runs FormCreate: the program's folder becomes
+// the current directory, the master list is loaded from yakujo.txt, the
+// settings are read and the printer is set up, and with the first argument
+// "auto" the automatic start runs. The sheets and the on-screen preview read
+// the prescription through PrescriptionSource and the settings read at start
+// through the accessors below.
+class TForm3 : public QWidget, public PrescriptionSource {
+    Q_OBJECT
+  public:
+    // arguments as the process got them (argument 0 is the program);
+    // programFolder with its trailing separator.
+    TForm3(QStringList arguments, QString programFolder, QWidget* parent = nullptr);
+    ~TForm3() override;
+
+    // The current instance, through which the other windows reach this one.
+    static TForm3* instance();
+
+    // PrescriptionSource
+    const PrescriptionState& prescription() const override { return prescription_; }
+    std::string usageText(int n) const override;
+
+    // For code that changes the state itself (the import): call
+    // syncPrescriptionList() afterwards so ListBox2 shows the state again.
+    PrescriptionState& prescriptionState() { return prescription_; }
+    void syncPrescriptionList();
+
+    // The operations the import performs on the prescription; ListBox2 is
+    // kept in step with the state.
+    AppendResult appendKnownLine(std::string_view sjisText, int masterIndex);
+    AppendResult appendUnknownLine(std::string_view sjisText);
+    void clearUnknownDrugNames() { prescription_.clearUnknownNames(); }
+    // Sets the text of line n's usage box (1..11); other n are ignored.
+    void setUsageText(int n, std::string_view sjisText);
+
+    // MasterList as Shift-JIS bytes: entry i is record i of yakujo.txt. The
+    // bytes, not the shown texts, are what lookups compare.
+    const std::vector<std::string>& masterList() const { return masterList_; }
+    // Rebuilds ListBox1 (after the master file editor has saved).
+    void setMasterList(std::vector<std::string> names);
+    bool masterFileLoaded() const { return masterFileLoaded_; }
+
+    // The settings as read at start; the edit fields may differ from them.
+    int printerIndex() const { return printerIndex_; }
+    const std::string& qevWorkPath() const { return qevWorkPath_; }
+    const std::string& clinicName() const { return clinicName_; }
+    const std::string& clinicTel() const { return clinicTel_; }
+    const std::string& usageLine() const { return usageLine_; }
+    bool previewOnAutoStart() const { return previewOnAutoStart_; }
+    const QString& defaultPrinterName() const { return defaultPrinterName_; }
+    SheetSettings sheetSettings() const { return {printerIndex_, clinicName_, clinicTel_}; }
+
+    bool useScreenPreview() const { return useScreenPreview_; }
+    void setUseScreenPreview(bool on) { useScreenPreview_ = on; }
+    // 1, 2 or 3 from the checked radio button; 1 when none is checked.
+    int printStyle() const;
+
+    const QString& programFolder() const { return programFolder_; }
+    const QStringList& arguments() const { return arguments_; }
+    // Argument n (1-based, as the host system counts them); empty when absent.
+    QString argument(int n) const;
+
+    int editedRecordIndex() const { return editedRecordIndex_; }
+    void setEditedRecordIndex(int index) { editedRecordIndex_ = index; }
+
+    // Controls, by the designer's numbers.
+    QListWidget* listBox1() const { return listBox1_; }
+    QListWidget* listBox2() const { return listBox2_; }
+    QListWidget* listBox3() const { return listBox3_; }
+    QComboBox* comboBox(int n) const;        // 1..11
+    QRadioButton* radioButton(int n) const;  // 1..3
+    QCheckBox* checkBox1() const { return checkBox1_; }
+    QLineEdit* edit(int n) const;  // 1..9
+    QPlainTextEdit* memo1() const { return memo1_; }
+    QPlainTextEdit* memo2() const { return memo2_; }
+    QPushButton* button(int n) const;  // 1..56; nullptr for numbers not on the form
+    QPushButton* button52() const { return button(52); }
+    // The index of the entry at the top of ListBox1.
+    int listBox1TopIndex() const;
+
+    // Scrolls ListBox1 so that the first entry beginning with code is on top.
+    void ScrollToKana(unsigned char code);
+
+    // The automatic start, run at the end of FormCreate when argument 1 is
+    // "auto". Ends by requestTermination().
+    void runAutoStart();
+    // Asks the application to end as soon as its event loop runs.
+    void requestTermination();
+
+  public slots:
+    void Button47Click();
+    void Button48Click();
+    void Button49Click();
+    void ListBox1Click();
+    void ListBox2DblClick();
+    void Button38Click();
+    void Button40Click();
+    void Button50Click();
+    void Button51Click();
+    void Button52Click();
+    void Button53Click();
+    void Button54Click();
+    void Button55Click();
+    void Button56Click();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildControls();
+    void buildKanaButtons();
+    void buildUsageBoxes();
+    void connectHandlers();
+    void FormCreate();
+    void readSettingsAndPrinter();
+    void applyStoredSettings(const StoredSettings& stored);
+    void setUpPrinterList();
+    void choosePrinterAtStart(const std::optional<std::string>& indexText);
+    int selectedPrinterEntry() const;
+    void scrollListBox1To(int index);
+    void addPrescriptionItem(std::string_view sjisText);
+
+    QStringList arguments_;
+    QString programFolder_;
+
+    // Window data, as the rest of the system knows it.
+    QString defaultPrinterName_;
+    bool previewOnAutoStart_ = false;
+    bool useScreenPreview_ = false;
+    PrescriptionState prescription_;
+    int editedRecordIndex_ = -1;
+    int printerIndex_ = -1;
+    std::string qevWorkPath_;
+    std::string clinicName_;
+    std::string clinicTel_;
+    std::string usageLine_;
+    std::vector<std::string> masterList_;
+    bool masterFileLoaded_ = false;
+
+    // Row of ListBox1 current when a mouse button went down on it: a click
+    // that leaves the selection where it was still adds the entry again.
+    int listBox1RowAtPress_ = -1;
+
+    QListWidget* listBox1_ = nullptr;
+    QListWidget* listBox2_ = nullptr;
+    QListWidget* listBox3_ = nullptr;
+    QCheckBox* checkBox1_ = nullptr;
+    QPlainTextEdit* memo1_ = nullptr;
+    QPlainTextEdit* memo2_ = nullptr;
+    std::map<int, QPushButton*> buttons_;
+    std::map<int, QLineEdit*> edits_;
+    std::map<int, QComboBox*> comboBoxes_;
+    std::map<int, QRadioButton*> radioButtons_;
+};
+
+}  // namespace dorimek::mainwin

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace dorimek::mainwin::messages {
+
+// The main window's fixed texts. The first five are the system's own and are
+// compared byte for byte by the people who support the clinics, so they stay
+// exactly as they are.
+inline const QString kMasterFileMissing = QStringLiteral("yakujo.txtがみつかりません");
+inline const QString kSettingsMissing =
+    QStringLiteral("設定ファイルがないので通常使うプリンタで印刷します");
+inline const QString kSettingsNotWritable = QStringLiteral("設定ファイル sorbenk.iniを開けません");
+inline const QString kCannotLockDeviceMode = QStringLiteral("can not GlobalLock");
+
+inline const QString kPrescriptionFull =
+    QStringLiteral("処方は24行までです。これ以上は追加できません。");
+// %1: the index asked for, %2: the number of installed printers.
+inline const QString kPrinterIndexOutOfRange = QStringLiteral(
+    "プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。\n"
+    "通常使うプリンタで印刷します。");
+inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタがありません。");
+// %1: the field's label.
+inline const QString kLineBreakInField =
+    QStringLiteral("「%1」に改行は入れられません。設定は保存されませんでした。");
+// %1: the field's label, %2: the character.
+inline const QString kUnencodableInField = QStringLiteral(
+    "「%1」の文字「%2」は設定ファイルに保存できません。設定は保存されませんでした。");
+
+}  // namespace dorimek::mainwin::messages

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+// One drug line of the host system's rp.csv, reduced to what the import uses.
+// Texts are Shift-JIS bytes exactly as the file holds them.
+struct RpRecord {
+    int fileLine = 0;          // 1-based line number in rp.csv, for messages
+    std::string drugName;      // field 5, byte for byte
+    bool hasOwnUsage = false;  // field 4 is not empty
+    // Field 9 up to the line end, commas included; only meaningful when
+    // hasOwnUsage. Empty also when the record stops before field 9.
+    std::string usage;
+    bool operator==(const RpRecord&) const = default;
+};
+
+// What a readable rp.csv holds.
+struct RpCsvContent {
+    std::vector<RpRecord> records;
+    // Lines that stop before the comma closing the drug name, or whose drug
+    // name is empty: there is no drug to list, so they are left out.
+    std::vector<int> malformedLines;
+    // Set when reading stopped early because of an I/O error; the records
+    // before it are kept.
+    QString readError;
+};
+
+// The prescription file the host system leaves in its work folder. It is only
+// ever read: the host owns it.
+class RpCsvFile {
+  public:
+    static constexpr int kHeaderLines = 5;
+
+    // The file name inside the host's work folder. The folder setting carries
+    // its own trailing separator, so the name is appended directly.
+    static QString pathIn(std::string_view qevWorkPath);
+
+    // Reads the whole file. Every line is read whole, however long, so a long
+    // header or record is never taken as two lines. Fails, with the fixed
+    // text "rp.csvがありません", only when the file can't be opened.
+    static Result<RpCsvContent> read(const QString& path);
+
+    enum class LineKind { Record, Blank, Malformed };
+    // Parses one data line (without its line end). fileLine is stored in the
+    // record for messages.
+    static LineKind parseLine(std::string_view line, int fileLine, RpRecord& out);
+};
+
+}  // namespace dorimek::mainwin

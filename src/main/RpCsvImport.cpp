@@ -1,0 +1,118 @@
+#include "RpCsvImport.h"
+
+#include "platform/Messages.h"
+#include "platform/Sjis.h"
+
+#include <algorithm>
+
+namespace dorimek::mainwin {
+namespace {
+
+// A message box must stay readable: long runs of left-out lines or drugs are
+// summed up rather than listed.
+constexpr qsizetype kMaxListed = 20;
+
+// At most kMaxListed items are named; the rest are counted.
+QString listOf(const QStringList& items, const QString& countWord) {
+    QString listed = items.mid(0, kMaxListed).join(QStringLiteral("、"));
+    if (items.size() > kMaxListed) {
+        listed += QStringLiteral(" ほか%1%2").arg(items.size() - kMaxListed).arg(countWord);
+    }
+    return listed;
+}
+
+QString malformedMessage(const std::vector<int>& lines) {
+    QStringList numbers;
+    for (int n : lines) numbers << QString::number(n);
+    return QStringLiteral("rp.csvの%1行目は薬剤名が読み取れないため取り込みませんでした")
+        .arg(listOf(numbers, QStringLiteral("行")));
+}
+
+QString refusedMessage(const std::vector<RefusedDrug>& refused) {
+    QStringList full;
+    QStringList noSlot;
+    for (const RefusedDrug& r : refused) {
+        (r.reason == RefusedDrug::Reason::ListFull ? full : noSlot) << platform::toUnicode(r.name);
+    }
+    QString text = QStringLiteral("次の薬剤は処方に入りきらないため取り込みませんでした。");
+    if (!full.isEmpty()) {
+        text += QStringLiteral("\n処方は%1行までです: %2")
+                    .arg(PrescriptionState::kMaxLines)
+                    .arg(listOf(full, QStringLiteral("件")));
+    }
+    if (!noSlot.isEmpty()) {
+        text += QStringLiteral("\nリストにない薬剤は1回の取込で%1件までです: %2")
+                    .arg(PrescriptionState::kUnknownSlots)
+                    .arg(listOf(noSlot, QStringLiteral("件")));
+    }
+    return text;
+}
+
+}  // namespace
+
+QString RpCsvImport::unknownDrugMessage(const std::string& name) {
+    return platform::toUnicode(name) + QStringLiteral("がリストにありません 薬剤名だけ記載します");
+}
+
+ImportReport RpCsvImport::run(const QString& path, const std::vector<std::string>& masterList,
+                              PrescriptionState& state, const UsageSink& usageSink) {
+    Result<RpCsvContent> content = RpCsvFile::read(path);
+    if (!content) {
+        ImportReport report;
+        report.messages << content.error();
+        return report;
+    }
+    return apply(*content, masterList, state, usageSink);
+}
+
+ImportReport RpCsvImport::apply(const RpCsvContent& content,
+                                const std::vector<std::string>& masterList,
+                                PrescriptionState& state, const UsageSink& usageSink) {
+    ImportReport report;
+    report.fileOpened = true;
+    report.malformedLines = content.malformedLines;
+    state.clearUnknownNames();
+
+    // The host writes a drug without its own usage right after the drug whose
+    // usage it shares, so the usage carries over, but only within this file.
+    std::string currentUsage;
+    for (const RpRecord& record : content.records) {
+        if (record.hasOwnUsage) currentUsage = record.usage;
+
+        const auto found = std::find(masterList.begin(), masterList.end(), record.drugName);
+        const bool known = found != masterList.end();
+        const AppendResult appended =
+            known ? state.appendKnown(record.drugName, static_cast<int>(found - masterList.begin()))
+                  : state.appendUnknown(record.drugName);
+        if (appended != AppendResult::Appended) {
+            report.refused.push_back({record.fileLine, record.drugName,
+                                      appended == AppendResult::ListFull
+                                          ? RefusedDrug::Reason::ListFull
+                                          : RefusedDrug::Reason::NoUnknownSlot});
+            continue;
+        }
+
+        const int n = state.lineCount();
+        ImportedLine line{n, record.drugName, state.masterIndex(n), std::nullopt};
+        if (!known) {
+            report.unknownNames.push_back(record.drugName);
+            report.messages << unknownDrugMessage(record.drugName);
+        }
+        if (!currentUsage.empty() && n <= PrescriptionState::kUsageBoxes) {
+            line.usage = currentUsage;
+            if (usageSink) usageSink(n, currentUsage);
+        }
+        report.lines.push_back(std::move(line));
+    }
+
+    if (!report.malformedLines.empty()) report.messages << malformedMessage(report.malformedLines);
+    if (!report.refused.empty()) report.messages << refusedMessage(report.refused);
+    if (!content.readError.isEmpty()) report.messages << content.readError;
+    return report;
+}
+
+void RpCsvImport::showMessages(const ImportReport& report) {
+    for (const QString& text : report.messages) platform::showMessage(text);
+}
+
+}  // namespace dorimek::mainwin

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "PrescriptionState.h"
+#include "RpCsvFile.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+// Called for every imported line whose usage box is to be set: line n (1..11)
+// and the usage text as Shift-JIS bytes.
+using UsageSink = std::function<void(int line, const std::string& usage)>;
+
+// One prescription line that the import appended.
+struct ImportedLine {
+    int lineNumber = 0;  // n in the prescription list after the append
+    std::string name;    // the line's text (Shift-JIS)
+    int masterIndex = 0;
+    // The text for usage box n; absent when the box keeps its text.
+    std::optional<std::string> usage;
+    bool operator==(const ImportedLine&) const = default;
+};
+
+// A drug the prescription had no room for.
+struct RefusedDrug {
+    enum class Reason { ListFull, NoUnknownSlot };
+    int fileLine = 0;
+    std::string name;
+    Reason reason = Reason::ListFull;
+    bool operator==(const RefusedDrug&) const = default;
+};
+
+struct ImportReport {
+    bool fileOpened = false;
+    std::vector<ImportedLine> lines;
+    std::vector<std::string> unknownNames;  // drugs listed by name only, in file order
+    std::vector<RefusedDrug> refused;
+    std::vector<int> malformedLines;  // rp.csv line numbers left out
+    // Every text to show the user, in order: the missing file, one per drug
+    // not in the master list, then at most one each for left-out lines,
+    // refused drugs and a read error.
+    QStringList messages;
+};
+
+// "処方取込": appends the drugs of rp.csv to the prescription, each linked to
+// its master-list entry or, when it has none, listed by name only. The
+// caller shows the report's messages and sets the usage boxes; nothing here
+// touches a widget.
+class RpCsvImport {
+  public:
+    // Reads path and applies it. When the file can't be opened the state is
+    // left exactly as it was and the report carries "rp.csvがありません".
+    static ImportReport run(const QString& path, const std::vector<std::string>& masterList,
+                            PrescriptionState& state, const UsageSink& usageSink = {});
+
+    // Applies records already read. Empties the unknown-drug names first.
+    static ImportReport apply(const RpCsvContent& content,
+                              const std::vector<std::string>& masterList, PrescriptionState& state,
+                              const UsageSink& usageSink = {});
+
+    // The message for a drug not in the master list.
+    static QString unknownDrugMessage(const std::string& name);
+
+    // Shows the report's messages one after the other, each waiting for the
+    // user, through the program's message seam.
+    static void showMessages(const ImportReport& report);
+};
+
+}  // namespace dorimek::mainwin

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/Result.h"
+
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+// What sorbenk.ini holds, as read. A setting whose line is missing (the file
+// ends early, or the line lacks its "=") is nullopt and leaves the window's
+// design-time state alone. Texts are Shift-JIS bytes.
+struct StoredSettings {
+    std::optional<std::string> printerIndexText;  // line 1, at most 7 characters
+    std::optional<std::string> qevWorkPath;       // line 3
+    std::optional<std::string> clinicName;        // line 4
+    std::optional<std::string> clinicTel;         // line 5
+    std::optional<bool> previewOnAutoStart;       // line 6
+    std::optional<int> printStyle;                // line 7, only 1, 2 or 3
+    // Line 8 when it is a usage line (without its line end), else empty; the
+    // program never builds it, it only passes it through.
+    std::string usageLine;
+    std::vector<std::string> usageList;  // meaningful only when usageLine isn't empty
+};
+
+// What "設定保存" writes.
+struct SettingsToWrite {
+    int printerIndex = -1;
+    std::string printerName;
+    std::string qevWorkPath;
+    std::string clinicName;
+    std::string clinicTel;
+    bool previewOnAutoStart = false;
+    int printStyle = 3;  // 1, 2 or 3
+    std::string usageLine;
+};
+
+// The settings file: eight positional lines. The reader never looks at the
+// keys of lines 1 to 5, only at what follows their first "=".
+class SettingsFile {
+  public:
+    static inline const QString kFileName = QStringLiteral("sorbenk.ini");
+    static constexpr int kIndexTextChars = 7;
+
+    // Fails (with the reason) when the file can't be opened.
+    static Result<StoredSettings> read(const QString& path = kFileName);
+    // The same from lines already split (without line ends).
+    static StoredSettings parse(const std::vector<std::string>& lines);
+
+    // The text after the line's first "=" up to the first CR or LF; nullopt
+    // when the line has no "=".
+    static std::optional<std::string> valueAfterEquals(std::string_view line);
+    // The one character of lines 6 and 7: the one after the first "=" among
+    // the first six bytes, or the seventh byte when there is no "=" there.
+    // nullopt when the line ends before that character.
+    static std::optional<char> flagCharacter(std::string_view line);
+    // The entries of a usage line; nullopt when the line isn't one (no "=" in
+    // its first six bytes).
+    static std::optional<std::vector<std::string>> parseUsageLine(std::string_view line);
+
+    // The file's bytes, CR LF after each line; seven lines when there is no
+    // usage line.
+    static std::string format(const SettingsToWrite& values);
+    // Replaces the file whole; on failure the old file stays as it was and
+    // the error is the message for the user. Texts holding a line break are
+    // refused before anything is written.
+    static Status write(const SettingsToWrite& values, const QString& path = kFileName);
+
+    // An edit field's text as Shift-JIS for the file, or the message that
+    // refuses it (a line break, or a character code page 932 can't hold).
+    static Result<std::string> encodeField(const QString& text, const QString& label);
+};
+
+}  // namespace dorimek::mainwin
