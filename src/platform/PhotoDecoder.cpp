@@ -1,0 +1,341 @@
+#include "PhotoDecoder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include <algorithm>
+#include <csetjmp>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace dorimek::platform {
+namespace {
+
+// Far beyond any camera photo, but small enough that a forged header can't
+// make the program reserve gigabytes for one cell of a sheet.
+constexpr qint64 kMaxDecodedPixels = 120'000'000;
+constexpr size_t kReadChunk = 64 * 1024;
+
+QString shownName(const QString& path) { return QFileInfo(path).fileName(); }
+
+QString openFailure(const QString& path) {
+    return QStringLiteral("写真ファイル「%1」を開けません。").arg(shownName(path));
+}
+
+QString tooLarge(const QString& path, qint64 w, qint64 h) {
+    return QStringLiteral("写真ファイル「%1」は大きすぎて読み込めません（%2×%3画素）。")
+        .arg(shownName(path))
+        .arg(w)
+        .arg(h);
+}
+
+// ---- JPEG through libjpeg, with errors brought back instead of exit() ----
+
+struct ErrorManager {
+    jpeg_error_mgr pub;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+struct FileSource {
+    jpeg_source_mgr pub;
+    QFile* file = nullptr;
+    bool endReached = false;
+    bool dataRanOut = false;  // the image needed bytes the file didn't have
+    JOCTET buffer[kReadChunk];
+};
+
+struct JpegSession {
+    jpeg_decompress_struct cinfo{};
+    ErrorManager err{};
+    FileSource src{};
+    QFile file;
+    bool created = false;
+    QImage image;
+    std::vector<JSAMPLE> cmykRow;
+};
+
+[[noreturn]] void errorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void silentOutput(j_common_ptr) {}
+
+void emitMessage(j_common_ptr cinfo, int level) {
+    // Warnings that come after the file ran out mean the picture was cut off;
+    // other corrupt-data warnings are common in camera files and harmless.
+    if (level < 0) {
+        auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+        auto* src = reinterpret_cast<FileSource*>(d->src);
+        if (src != nullptr && src->endReached) src->dataRanOut = true;
+        cinfo->err->num_warnings++;
+    }
+}
+
+void initSource(j_decompress_ptr) {}
+
+boolean fillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+    const qint64 n = src->file->read(reinterpret_cast<char*>(src->buffer), kReadChunk);
+    if (n <= 0) {
+        // Like libjpeg's own sources: hand over an end marker so the decoder
+        // stops cleanly, and remember that the file ended here.
+        src->endReached = true;
+        src->buffer[0] = 0xFF;
+        src->buffer[1] = JPEG_EOI;
+        src->pub.next_input_byte = src->buffer;
+        src->pub.bytes_in_buffer = 2;
+        return TRUE;
+    }
+    src->pub.next_input_byte = src->buffer;
+    src->pub.bytes_in_buffer = static_cast<size_t>(n);
+    return TRUE;
+}
+
+void skipInputData(j_decompress_ptr cinfo, long count) {
+    auto* src = reinterpret_cast<FileSource*>(cinfo->src);
+    if (count <= 0) return;
+    const auto want = static_cast<size_t>(count);
+    if (want <= src->pub.bytes_in_buffer) {
+        src->pub.next_input_byte += want;
+        src->pub.bytes_in_buffer -= want;
+        return;
+    }
+    const qint64 rest = static_cast<qint64>(want - src->pub.bytes_in_buffer);
+    src->pub.bytes_in_buffer = 0;
+    const qint64 target = src->file->pos() + rest;
+    if (target > src->file->size()) {
+        src->file->seek(src->file->size());
+        fillInputBuffer(cinfo);
+        return;
+    }
+    src->file->seek(target);
+}
+
+void termSource(j_decompress_ptr) {}
+
+void convertCmykRow(const JSAMPLE* in, QRgb* out, int width, bool inverted) {
+    for (int x = 0; x < width; ++x) {
+        int c = in[4 * x], m = in[4 * x + 1], y = in[4 * x + 2], k = in[4 * x + 3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        out[x] = qRgb(c * k / 255, m * k / 255, y * k / 255);
+    }
+}
+
+enum class JpegStep { Header, Decode };
+
+// Everything between setjmp and the last libjpeg call lives in *s, so a
+// longjmp back here skips no destructor and loses no state.
+bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
+    s->cinfo.err = jpeg_std_error(&s->err.pub);
+    s->err.pub.error_exit = errorExit;
+    s->err.pub.output_message = silentOutput;
+    s->err.pub.emit_message = emitMessage;
+    if (setjmp(s->err.jump) != 0) return false;
+
+    jpeg_create_decompress(&s->cinfo);
+    s->created = true;
+    s->src.pub.init_source = initSource;
+    s->src.pub.fill_input_buffer = fillInputBuffer;
+    s->src.pub.skip_input_data = skipInputData;
+    s->src.pub.resync_to_restart = jpeg_resync_to_restart;
+    s->src.pub.term_source = termSource;
+    s->src.pub.bytes_in_buffer = 0;
+    s->src.pub.next_input_byte = nullptr;
+    s->src.file = &s->file;
+    s->cinfo.src = &s->src.pub;
+
+    jpeg_read_header(&s->cinfo, TRUE);
+    if (step == JpegStep::Header) return true;
+
+    const int m = coveringScale(static_cast<int>(s->cinfo.image_width),
+                                static_cast<int>(s->cinfo.image_height), cover);
+    *scaleUsed = m;
+    s->cinfo.scale_num = static_cast<unsigned>(m);
+    s->cinfo.scale_denom = 8;
+    const bool cmyk =
+        s->cinfo.jpeg_color_space == JCS_CMYK || s->cinfo.jpeg_color_space == JCS_YCCK;
+    if (cmyk) {
+        s->cinfo.out_color_space = JCS_CMYK;
+    } else {
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+        s->cinfo.out_color_space = JCS_EXT_BGRX;  // the byte order of QImage::Format_RGB32
+#else
+        s->cinfo.out_color_space = JCS_EXT_XRGB;
+#endif
+    }
+    jpeg_calc_output_dimensions(&s->cinfo);
+    const qint64 ow = s->cinfo.output_width;
+    const qint64 oh = s->cinfo.output_height;
+    if (ow * oh > kMaxDecodedPixels) {
+        std::snprintf(s->err.message, sizeof s->err.message, "too large");
+        return false;
+    }
+    s->image = QImage(static_cast<int>(ow), static_cast<int>(oh), QImage::Format_RGB32);
+    if (s->image.isNull()) {
+        std::snprintf(s->err.message, sizeof s->err.message, "out of memory");
+        return false;
+    }
+    if (cmyk) s->cmykRow.resize(static_cast<size_t>(ow) * 4);
+    const bool inverted = s->cinfo.saw_Adobe_marker;
+
+    jpeg_start_decompress(&s->cinfo);
+    while (s->cinfo.output_scanline < s->cinfo.output_height) {
+        const int y = static_cast<int>(s->cinfo.output_scanline);
+        if (cmyk) {
+            JSAMPROW row = s->cmykRow.data();
+            jpeg_read_scanlines(&s->cinfo, &row, 1);
+            convertCmykRow(row, reinterpret_cast<QRgb*>(s->image.scanLine(y)), static_cast<int>(ow),
+                           inverted);
+        } else {
+            JSAMPROW rows[16];
+            const int n = std::min<int>(16, static_cast<int>(oh) - y);
+            for (int i = 0; i < n; ++i) rows[i] = s->image.scanLine(y + i);
+            jpeg_read_scanlines(&s->cinfo, rows, static_cast<JDIMENSION>(n));
+        }
+    }
+    jpeg_finish_decompress(&s->cinfo);
+    return true;
+}
+
+struct JpegOutcome {
+    bool ok = false;
+    QString error;
+    int width = 0;
+    int height = 0;
+    int scale = 8;
+    QImage image;
+};
+
+JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
+    JpegOutcome out;
+    auto s = std::make_unique<JpegSession>();
+    s->file.setFileName(path);
+    if (!s->file.open(QIODevice::ReadOnly)) {
+        out.error = openFailure(path);
+        return out;
+    }
+    int scale = 8;
+    const bool ran = runJpeg(s.get(), step, cover, &scale);
+    const bool cutOff = s->src.dataRanOut;
+    if (s->created) {
+        out.width = static_cast<int>(s->cinfo.image_width);
+        out.height = static_cast<int>(s->cinfo.image_height);
+        jpeg_destroy_decompress(&s->cinfo);
+    }
+    if (!ran) {
+        if (qstrcmp(s->err.message, "too large") == 0) {
+            out.error = tooLarge(path, out.width, out.height);
+        } else {
+            out.error = QStringLiteral("写真ファイル「%1」をJPEG画像として読み込めません（%2）。")
+                            .arg(shownName(path), QString::fromLocal8Bit(s->err.message));
+        }
+        return out;
+    }
+    if (cutOff) {
+        out.error =
+            QStringLiteral("写真ファイル「%1」は途中で切れていて、JPEG画像として読み込めません。")
+                .arg(shownName(path));
+        return out;
+    }
+    out.ok = true;
+    out.scale = scale;
+    out.image = std::move(s->image);
+    return out;
+}
+
+// ---- Windows bitmaps through Qt's reader ----
+
+QString bitmapFailure(const QString& path, const QString& why) {
+    return QStringLiteral("写真ファイル「%1」をビットマップ画像として読み込めません（%2）。")
+        .arg(shownName(path), why);
+}
+
+}  // namespace
+
+PhotoKind photoKindForName(std::string_view name) {
+    return name.find(".jpg") != std::string_view::npos ||
+                   name.find(".JPG") != std::string_view::npos
+               ? PhotoKind::Jpeg
+               : PhotoKind::Bitmap;
+}
+
+PhotoKind photoKindForName(const QString& name) {
+    return name.contains(QLatin1String(".jpg")) || name.contains(QLatin1String(".JPG"))
+               ? PhotoKind::Jpeg
+               : PhotoKind::Bitmap;
+}
+
+bool canOpenPhoto(const QString& path) {
+    if (path.isEmpty()) return false;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly);
+}
+
+int coveringScale(int width, int height, QSize cover) {
+    if (cover.width() <= 0 || cover.height() <= 0) return 8;
+    for (int m = 1; m < 8; ++m) {
+        const qint64 w = (qint64{width} * m + 7) / 8;
+        const qint64 h = (qint64{height} * m + 7) / 8;
+        if (w >= cover.width() && h >= cover.height()) return m;
+    }
+    return 8;
+}
+
+Result<PhotoHeader> readPhotoHeader(const QString& path, PhotoKind kind) {
+    if (kind == PhotoKind::Jpeg) {
+        JpegOutcome r = readJpeg(path, JpegStep::Header, {});
+        if (!r.ok) return Result<PhotoHeader>::failure(r.error);
+        return PhotoHeader{r.width, r.height};
+    }
+    if (!canOpenPhoto(path)) return Result<PhotoHeader>::failure(openFailure(path));
+    QImageReader reader(path, "bmp");
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid() || size.isEmpty()) {
+        return Result<PhotoHeader>::failure(bitmapFailure(path, reader.errorString()));
+    }
+    return PhotoHeader{size.width(), size.height()};
+}
+
+Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize coverPixels) {
+    if (kind == PhotoKind::Jpeg) {
+        JpegOutcome r = readJpeg(path, JpegStep::Decode, coverPixels);
+        if (!r.ok) return Result<DecodedPhoto>::failure(r.error);
+        return DecodedPhoto{std::move(r.image), r.width, r.height, r.scale, 8};
+    }
+
+    if (!canOpenPhoto(path)) return Result<DecodedPhoto>::failure(openFailure(path));
+    QImageReader reader(path, "bmp");
+    reader.setAutoTransform(false);
+    const QSize full = reader.size();
+    if (!reader.canRead() || !full.isValid() || full.isEmpty()) {
+        return Result<DecodedPhoto>::failure(bitmapFailure(path, reader.errorString()));
+    }
+    if (qint64{full.width()} * full.height() > kMaxDecodedPixels) {
+        return Result<DecodedPhoto>::failure(tooLarge(path, full.width(), full.height()));
+    }
+    const int m = coveringScale(full.width(), full.height(), coverPixels);
+    if (m < 8) {
+        reader.setScaledSize(QSize((full.width() * m + 7) / 8, (full.height() * m + 7) / 8));
+    }
+    QImage image = reader.read();
+    if (image.isNull()) {
+        return Result<DecodedPhoto>::failure(bitmapFailure(path, reader.errorString()));
+    }
+    if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
+    return DecodedPhoto{std::move(image), full.width(), full.height(), m, 8};
+}
+
+}  // namespace dorimek::platform

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "PhotoBox.h"
+#include "Yakujo.h"
+
+namespace dorimek::sheets {
+
+// Print style 2: style 1's sheet with a photo column "外観". The photo is
+// padded to the cell's proportion on white, so stretching it distorts nothing.
+class TForm4 : public TForm1 {
+    Q_OBJECT
+
+  public:
+    TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+           QObject* parent = nullptr);
+
+  protected:
+    TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+           const SheetLayout& layout, BoxProportion proportion, QObject* parent);
+
+    void fillRecordExtras(const SheetRow& row) override;
+    void fillUnknownExtras() override;
+
+  private:
+    // The photo step: a photo that is missing or can't be decoded leaves the
+    // cell empty and the row and the run go on.
+    void showPhoto(const std::string& photoFileName);
+
+    BoxProportion proportion_;
+    report::TReportImage* photo_ = nullptr;  // RpImage1
+};
+
+}  // namespace dorimek::sheets

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "SheetLayout.h"
+#include "SheetRow.h"
+#include "main/PrescriptionSource.h"
+#include "sheets/engine/TReport.h"
+
+#include <QObject>
+
+namespace dorimek::sheets {
+
+// Print style 1, text only: the drug information sheet as a ruled table, one
+// row per prescription line. Never shown; the preview and print commands run
+// its report. Styles 2 and 3 are built on it and add their cells through the
+// two row hooks.
+class TForm1 : public QObject {
+    Q_OBJECT
+
+  public:
+    // Takes the printer and the clinic's name and telephone once, now; later
+    // changes of the settings reach the sheet only through a new form. The
+    // source is read at every row and must outlive the form.
+    TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+           QObject* parent = nullptr);
+    ~TForm1() override;
+
+    report::TReport Yakujorep;
+    int RowIndex = 0;  // 0-based number of the next prescription line to deliver
+
+    // The report's BeforePrint: today's date in the title, back to the first line.
+    void YakujorepBeforePrint(report::TReport& sender, bool& printReport);
+    // The report's OnNeedData: one prescription line per call.
+    void YakujorepNeedData(report::TReport& sender, bool& moreData);
+
+  protected:
+    TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+           const SheetLayout& layout, QObject* parent);
+
+    const mainwin::PrescriptionSource& source() const { return source_; }
+    // 1-based prescription line the current request delivers.
+    int currentLine() const { return RowIndex + 1; }
+
+    // The later styles' own cells for a drug from the master file, after its
+    // record has been walked (row is all empty when the record could not be read).
+    virtual void fillRecordExtras(const SheetRow& row);
+    // The same cells for a drug that is not in the master list.
+    virtual void fillUnknownExtras();
+
+    // The layout's element of that name and kind; the layout tables and the
+    // code reading them belong together, so a miss ends the program at once.
+    report::TReportLabel* labelNamed(const char* name) const;
+    report::TReportMemo* memoNamed(const char* name) const;
+    report::TReportImage* imageNamed(const char* name) const;
+
+  private:
+    void buildLayout(const SheetLayout& layout);
+    void keepFooterOnPaper();
+    void showRecord(const SheetRow& row);
+    void showUnknown(int line);
+
+    const mainwin::PrescriptionSource& source_;
+    report::TReportLabel* dateLabel_ = nullptr;     // RpLabel6
+    report::TReportLabel* shapeLabel_ = nullptr;    // RpLabel7
+    report::TReportLabel* packageLabel_ = nullptr;  // RpLabel8
+    report::TReportMemo* efficacyMemo_ = nullptr;   // RpMemo1
+    report::TReportMemo* cautionMemo_ = nullptr;    // RpMemo2
+    report::TReportMemo* nameMemo_ = nullptr;       // RpMemo3
+};
+
+// The date as the title shows it: the system's short date format, Shift-JIS.
+std::string sheetDate();
+
+// The footer: ClinicName, three blanks, "TEL:", ClinicTel (Shift-JIS).
+std::string clinicFooter(const mainwin::SheetSettings& settings);
+
+// Reads record number m of the master file in the current directory and
+// walks it; a record that can't be read (file gone, number past its end)
+// gives a row with every cell empty.
+SheetRow readSheetRow(int recordNumber);
+
+}  // namespace dorimek::sheets

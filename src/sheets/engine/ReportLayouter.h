@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ReportDocument.h"
+#include "TReport.h"
+
+#include <string>
+#include <vector>
+
+namespace dorimek::report {
+
+class TReportTextElement;
+
+// Lays bands onto pages for one run. The data requests are the report's
+// business; this class only knows where the next band goes, when a page
+// ends and how stretching text continues on the next page.
+class ReportLayouter {
+  public:
+    ReportLayouter(const TReport& report, ReportDocument& document, double imageDpi);
+
+    // Begins a page at the top margin.
+    void newPage();
+    // Prints a band at the current position, starting a new page (with the
+    // column header at its top) when the band doesn't fit. row: 1-based data
+    // row of a detail band, 0 otherwise.
+    void printBand(const TReportBand& band, int row = 0);
+
+    int currentPage() const { return static_cast<int>(document_.pages.size()); }
+    double position() const { return y_; }
+
+  private:
+    struct TextPlan {
+        const TReportTextElement* element = nullptr;
+        TReportFont font;
+        double lineHeight = 0;
+        double ascent = 0;
+        QRectF rect;  // relative to the band, after AutoSize
+        std::vector<std::string> lines;
+        int drawn = 0;  // lines already placed
+    };
+
+    void breakPage();
+    ReportPage& page() { return document_.pages.back(); }
+    QPointF bandOrigin() const { return {report_.Page.LeftMargin, y_}; }
+    TextPlan planText(const TReportTextElement& e, const TReportBand& band) const;
+    // How many of the plan's remaining lines fit into height.
+    static int linesFitting(const TextPlan& plan, double height);
+    void emitFill(const QString& owner, const QRectF& rect, const QColor& color);
+    void emitFrame(const QString& owner, const QRectF& rect, const TReportFrame& frame);
+    void emitText(TextPlan& plan, int count, const QPointF& topLeft, double width, int row);
+    void emitElement(const TReportElement& e, const QPointF& origin, int row);
+    void continueStretched(const TReportBand& band, std::vector<TextPlan>& plans, int row);
+
+    const TReport& report_;
+    ReportDocument& document_;
+    double imageDpi_;
+    double y_ = 0;
+    double freshPageTop_ = -1;  // position after the column header of a new page
+};
+
+}  // namespace dorimek::report

@@ -1,0 +1,7 @@
+#include "TReportMemo.h"
+
+namespace dorimek::report {
+
+TReportMemo::TReportMemo(QString name) : TReportTextElement(std::move(name), kMemo) {}
+
+}  // namespace dorimek::report

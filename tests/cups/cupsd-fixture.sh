@@ -1,0 +1,171 @@
+#!/bin/sh
+# A private print spooler for tests that print for real.
+#
+#   cupsd-fixture.sh start DIR    start it (DIR is created; use a folder in the build tree)
+#   cupsd-fixture.sh stop DIR     stop it again
+#
+# What a test gets once "start" has run:
+#   socket      DIR/run/cups.sock     the only place the spooler listens; give it to
+#                                     libcups as CUPS_SERVER=DIR/run/cups.sock (ctest
+#                                     ENVIRONMENT) so the program sees only these queues
+#   queue       "capture"             the default queue: every job's file is copied,
+#                                     unchanged (no filters), to DIR/capture/job-<id>.pdf;
+#                                     a file appears there only once it is complete
+#   queue       "rejecting"           exists but refuses every job (not accepting)
+#   log         DIR/log/error_log
+# With the queues sorted by name, "capture" is printer index 0 and "rejecting" 1.
+#
+# Where the spooler can't be started (not installed, not root), "start" still
+# succeeds but writes the reason to DIR/unavailable, and tests should skip with
+# that reason; any other failure of "start" makes it fail. The spooler is the
+# system's cupsd with a configuration of its own, a ServerBin of symlinks to the
+# system's /usr/lib/cups and our capture backend (capture-backend.sh) beside them.
+#
+# In CMake: tests/cups/CMakeLists.txt registers this as the ctest fixture
+# "cupsd" (tests cupsd_start / cupsd_stop); a test sets
+#   FIXTURES_REQUIRED cupsd
+#   ENVIRONMENT "CUPS_SERVER=${DORIMEK_CUPS_SOCKET};DORIMEK_CUPS_DIR=${DORIMEK_CUPS_DIR}"
+set -u
+
+action=${1:-}
+dir=${2:-}
+here=$(cd "$(dirname "$0")" && pwd)
+if [ -z "$action" ] || [ -z "$dir" ]; then
+    echo "usage: $0 start|stop DIR" >&2
+    exit 2
+fi
+mkdir -p "$dir" || exit 1
+dir=$(cd "$dir" && pwd)
+sock="$dir/run/cups.sock"
+pidfile="$dir/cupsd.pid"
+
+unavailable() {
+    echo "$1" > "$dir/unavailable"
+    echo "cupsd fixture: $1" >&2
+    exit 0
+}
+
+stop() {
+    if [ -f "$pidfile" ]; then
+        pid=$(cat "$pidfile")
+        if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+            kill "$pid"
+            i=0
+            while kill -0 "$pid" 2>/dev/null && [ $i -lt 50 ]; do
+                sleep 0.1
+                i=$((i + 1))
+            done
+            kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
+        fi
+        rm -f "$pidfile"
+    fi
+    rm -f "$sock"
+}
+
+case "$action" in
+stop)
+    stop
+    exit 0
+    ;;
+start) ;;
+*)
+    echo "usage: $0 start|stop DIR" >&2
+    exit 2
+    ;;
+esac
+
+stop
+rm -f "$dir/unavailable"
+cupsd=$(command -v cupsd || echo /usr/sbin/cupsd)
+[ -x "$cupsd" ] || unavailable "cupsd is not installed (packages cups, cups-client)"
+command -v lpadmin >/dev/null 2>&1 || unavailable "lpadmin is not installed (package cups-client)"
+[ "$(id -u)" = 0 ] || unavailable "cupsd runs backends as root only when started by root"
+[ -d /usr/lib/cups ] || unavailable "/usr/lib/cups is missing"
+
+rm -rf "$dir/conf" "$dir/serverbin" "$dir/spool" "$dir/cache" "$dir/state" "$dir/tmp" \
+    "$dir/log" "$dir/capture" "$dir/run"
+mkdir -p "$dir/conf" "$dir/serverbin/backend" "$dir/spool" "$dir/cache" "$dir/state" \
+    "$dir/tmp" "$dir/log" "$dir/capture" "$dir/run" || exit 1
+chmod 755 "$dir/run"
+
+# ServerBin: the system's helpers, and our backend among the system's backends.
+for sub in /usr/lib/cups/*; do
+    name=$(basename "$sub")
+    [ "$name" = backend ] || ln -s "$sub" "$dir/serverbin/$name"
+done
+for b in /usr/lib/cups/backend/*; do
+    ln -s "$b" "$dir/serverbin/backend/$(basename "$b")"
+done
+# Mode 0700: cupsd runs such a backend as root, so it may write the capture folder.
+install -m 0700 "$here/capture-backend.sh" "$dir/serverbin/backend/capture" || exit 1
+
+cat > "$dir/conf/cups-files.conf" <<CONF
+ServerRoot $dir/conf
+ServerBin $dir/serverbin
+DataDir /usr/share/cups
+DocumentRoot /usr/share/cups/doc-root
+RequestRoot $dir/spool
+TempDir $dir/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+Printcap $dir/printcap
+SystemGroup root
+CONF
+
+cat > "$dir/conf/cupsd.conf" <<CONF
+Listen $sock
+Browsing No
+WebInterface No
+LogLevel warn
+MaxLogSize 0
+PreserveJobFiles No
+PreserveJobHistory No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order deny,allow
+    Allow all
+  </Limit>
+</Policy>
+CONF
+
+"$cupsd" -f -c "$dir/conf/cupsd.conf" -s "$dir/conf/cups-files.conf" \
+    > "$dir/log/cupsd.out" 2>&1 &
+echo $! > "$pidfile"
+
+i=0
+while [ ! -S "$sock" ] && [ $i -lt 100 ]; do
+    if ! kill -0 "$(cat "$pidfile")" 2>/dev/null; then
+        rm -f "$pidfile"
+        unavailable "cupsd exited at start: $(tail -n 3 "$dir/log/cupsd.out" "$dir/log/error_log" 2>/dev/null | tr '\n' ' ')"
+    fi
+    sleep 0.1
+    i=$((i + 1))
+done
+[ -S "$sock" ] || { stop; unavailable "cupsd did not open $sock"; }
+
+lp_admin() {
+    out=$(lpadmin -h "$sock" "$@" 2>&1)
+    rc=$?
+    # Raw queues are deprecated in CUPS 2.4 but work; don't fail on the notice.
+    echo "$out" | grep -v -i "deprecated" >&2
+    return $rc
+}
+lp_admin -p capture -E -v "capture:$dir/capture" -m raw || { stop; echo "cannot add queue capture" >&2; exit 1; }
+lp_admin -d capture || { stop; exit 1; }
+mkdir -p "$dir/capture-rejected"
+lp_admin -p rejecting -E -v "capture:$dir/capture-rejected" -m raw || { stop; exit 1; }
+cupsreject -h "$sock" -r "test queue that refuses jobs" rejecting || { stop; exit 1; }
+echo "cupsd fixture: running, socket $sock, capture folder $dir/capture"
+exit 0
