@@ -22,6 +22,12 @@ int main(int argc, char** argv) {
         dorimek::mainwin::TForm3 mainWindow(QCoreApplication::arguments(),
                                             dorimek::platform::programFolder());
         dorimek::app::createReportForms(mainWindow);
+        if (mainWindow.terminationRequested()) {
+            // The automatic start has done its work: end without showing the
+            // window, as the host system expects.
+            dorimek::platform::setMessageSink(nullptr);
+            return 0;
+        }
         mainWindow.show();
         const int code = QApplication::exec();
         dorimek::platform::setMessageSink(nullptr);

@@ -1,16 +1,23 @@
 #include "Main.h"
 
+#include "AutoStart.h"
 #include "KanaIndex.h"
 #include "MainLayout.h"
 #include "MainMessages.h"
 #include "PrinterChoice.h"
+#include "RpCsvFile.h"
+#include "RpCsvImport.h"
+#include "SheetForms.h"
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/Hensyuu.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
 #include "platform/PrinterService.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Sjis.h"
+#include "preview/Visprev.h"
+#include "sheets/Yakujo.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -283,7 +290,7 @@ void TForm3::FormCreate() {
 
     readSettingsAndPrinter();
 
-    if (argument(1) == QLatin1String("auto")) runAutoStart();
+    if (AutoStart::isAutoArgument(argument(1))) runAutoStart();
 }
 
 void TForm3::setMasterList(std::vector<std::string> names) {
@@ -293,12 +300,10 @@ void TForm3::setMasterList(std::vector<std::string> names) {
     for (const std::string& name : masterList_) listBox1_->addItem(platform::toUnicode(name));
 }
 
-void TForm3::runAutoStart() {
-    // The automatic start from the host system: import, sheet, end. Filled
-    // in with the import and the sheets.
-}
+void TForm3::runAutoStart() { AutoStart::run(*this); }
 
 void TForm3::requestTermination() {
+    terminationRequested_ = true;
     // Posted, so that it takes effect once the event loop runs even when
     // asked for before it has started.
     QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
@@ -532,20 +537,100 @@ void TForm3::Button56Click() {
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
 }
 
-// ---------------------------------------------------------------- commands filled in elsewhere
+// ---------------------------------------------------------------- import
 
-// Import the host system's rp.csv into the prescription.
-void TForm3::Button54Click() {}
-// Preview the sheet of the checked print style.
-void TForm3::Button38Click() {}
-// Print the sheet of the checked print style.
-void TForm3::Button40Click() {}
-// Open the master file editor.
-void TForm3::Button50Click() {}
-// Load the selected line's drug record into the editing fields.
-void TForm3::Button51Click() {}
-// Write the edited drug record back into yakujo.txt.
-void TForm3::Button52Click() {}
+void TForm3::Button54Click() {
+    // The work folder as read at start, not what Edit7 shows now.
+    const ImportReport report =
+        RpCsvImport::run(RpCsvFile::pathIn(qevWorkPath_), masterList_, prescription_,
+                         [this](int n, const std::string& usage) { setUsageText(n, usage); });
+    syncPrescriptionList();
+    // The list is complete before the first message, so the user sees every
+    // line the messages speak of.
+    RpCsvImport::showMessages(report);
+}
+
+// ---------------------------------------------------------------- sheets
+
+sheets::TForm1* TForm3::sheetForStyle(int style) {
+    return SheetForms::currentOrCreate(style, *this, sheetSettings(), this);
+}
+
+void TForm3::printSheet() { (void)sheetForStyle(printStyle())->Yakujorep.Print(); }
+
+preview::TForm6* TForm3::openScreenPreview() {
+    // The preview's own "印刷" asks for the style checked when it is pressed,
+    // not the one checked when the preview opened.
+    auto* preview = new preview::TForm6(
+        *this, [this] { printSheet(); }, this);
+    preview->show();
+    return preview;
+}
+
+void TForm3::Button38Click() {
+    if (useScreenPreview_) {
+        openScreenPreview();
+        return;
+    }
+    sheetForStyle(printStyle())->Yakujorep.Preview();
+}
+
+void TForm3::Button40Click() { printSheet(); }
+
+// ---------------------------------------------------------------- master file
+
+void TForm3::Button50Click() {
+    auto* editor = new masterfile::TForm2(
+        [this](const std::vector<std::string>& names) { setMasterList(names); }, this);
+    editor->show();
+}
+
+void TForm3::Button51Click() {
+    const QList<QListWidgetItem*> selected = listBox2_->selectedItems();
+    if (selected.isEmpty()) return;
+    const int n = listBox2_->row(selected.first()) + 1;
+    if (n < 1 || n > prescription_.lineCount()) return;
+    // The line's own bytes, not its shown text: the lookup compares bytes.
+    const std::string& name = prescription_.lineText(n);
+
+    Result<LoadedDrug> loaded = recordEditor_.load(name);
+    if (!loaded) {
+        // Nothing to edit: the fields and any record loaded before stay as
+        // they were, so "編集終了" can't write these texts over another drug.
+        platform::showMessage(loaded.error());
+        return;
+    }
+    const masterfile::DrugRecord& r = loaded->record;
+    edit(1)->setText(platform::toUnicode(name));
+    edit(2)->setText(platform::toUnicode(r.displayName));
+    edit(3)->setText(platform::toUnicode(r.unit));
+    edit(4)->setText(platform::toUnicode(r.shapeCode));
+    edit(5)->setText(platform::toUnicode(r.package));
+    memo1_->setPlainText(platform::toUnicode(r.efficacy));
+    memo2_->setPlainText(platform::toUnicode(r.caution));
+    edit(6)->setText(platform::toUnicode(r.imageFile));
+    editedRecordIndex_ = loaded->recordIndex;
+    button52()->setEnabled(recordEditor_.pending());
+}
+
+void TForm3::Button52Click() {
+    if (!recordEditor_.pending()) return;
+    const std::array<QString, masterfile::kFieldCount> texts = {
+        edit(1)->text(), edit(2)->text(),       edit(3)->text(),       edit(4)->text(),
+        edit(5)->text(), memo1_->toPlainText(), memo2_->toPlainText(), edit(6)->text(),
+    };
+    // A refusal leaves the user's texts on screen to be corrected.
+    Result<masterfile::DrugRecord> record = DrugRecordEditor::recordFromTexts(texts);
+    if (!record) {
+        platform::showMessage(record.error());
+        return;
+    }
+    if (const Status saved = recordEditor_.finish(*record); !saved) {
+        platform::showMessage(saved.error());
+        return;
+    }
+    button52()->setEnabled(recordEditor_.pending());
+}
 
 void TForm3::Button53Click() { close(); }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DrugRecordEditor.h"
 #include "PrescriptionSource.h"
 #include "PrescriptionState.h"
 #include "SettingsFile.h"
@@ -23,6 +24,13 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+
+namespace dorimek::preview {
+class TForm6;
+}
+namespace dorimek::sheets {
+class TForm1;
+}
 
 namespace dorimek::mainwin {
 
@@ -108,11 +116,23 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // Scrolls ListBox1 so that the first entry beginning with code is on top.
     void ScrollToKana(unsigned char code);
 
+    // The current sheet form of a print style (1..3), created when there is
+    // none yet.
+    sheets::TForm1* sheetForStyle(int style);
+    // Prints the sheet of the style checked at this moment; a failure has
+    // been told to the user by the report.
+    void printSheet();
+    // Opens a new on-screen preview of the prescription beside this window;
+    // it is owned by this window and stays alive, closed or not.
+    preview::TForm6* openScreenPreview();
+
     // The automatic start, run at the end of FormCreate when argument 1 is
     // "auto". Ends by requestTermination().
     void runAutoStart();
-    // Asks the application to end as soon as its event loop runs.
+    // Asks the application to end as soon as its event loop runs; start-up
+    // then shows no window (see terminationRequested()).
     void requestTermination();
+    bool terminationRequested() const { return terminationRequested_; }
 
   public slots:
     void Button47Click();
@@ -156,6 +176,8 @@ class TForm3 : public QWidget, public PrescriptionSource {
     bool useScreenPreview_ = false;
     PrescriptionState prescription_;
     int editedRecordIndex_ = -1;
+    DrugRecordEditor recordEditor_;
+    bool terminationRequested_ = false;
     int printerIndex_ = -1;
     std::string qevWorkPath_;
     std::string clinicName_;

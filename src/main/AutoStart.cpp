@@ -1,0 +1,80 @@
+#include "AutoStart.h"
+
+#include "Main.h"
+#include "SheetForms.h"
+#include "preview/Visprev.h"
+#include "sheets/Yakujo.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QEventLoop>
+#include <QPointer>
+#include <QWidget>
+
+namespace dorimek::mainwin {
+namespace {
+
+// Ends a local loop when the watched window goes away. A minimised window
+// gets a hide event too but stays open, so only an explicit hide counts.
+class CloseWatcher : public QObject {
+  public:
+    explicit CloseWatcher(QEventLoop& loop) : loop_(loop) {}
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Hide && static_cast<QWidget*>(watched)->isHidden()) {
+            loop_.quit();
+        }
+        return false;
+    }
+
+  private:
+    QEventLoop& loop_;
+};
+
+}  // namespace
+
+bool AutoStart::isAutoArgument(const QString& argument1) {
+    return argument1 == QLatin1String("auto");
+}
+
+void AutoStart::waitUntilClosed(QWidget* window) {
+    if (!window || window->isHidden()) return;
+    QPointer<QWidget> guard(window);
+    QEventLoop loop;
+    CloseWatcher watcher(loop);
+    window->installEventFilter(&watcher);
+    QObject::connect(window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    if (QCoreApplication* app = QCoreApplication::instance()) {
+        QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
+    }
+    loop.exec();
+    if (guard) guard->removeEventFilter(&watcher);
+}
+
+void AutoStart::run(TForm3& form) {
+    // Whatever the import finds, even no rp.csv at all, the sheet comes out:
+    // the host asked for it.
+    form.Button54Click();
+
+    // The sheets of the ordinary start-up don't exist yet; this run gets a
+    // fresh one of the stored style.
+    sheets::TForm1* sheet =
+        SheetForms::create(form.printStyle(), form, form.sheetSettings(), &form);
+
+    if (form.previewOnAutoStart()) {
+        if (form.useScreenPreview()) {
+            // Ending right after showing it would take the preview off the
+            // screen at once; the host's user needs the time to read it.
+            waitUntilClosed(form.openScreenPreview());
+        } else {
+            sheet->Yakujorep.Preview();
+        }
+    } else {
+        // A failed print has been told to the user by the report itself.
+        (void)sheet->Yakujorep.Print();
+    }
+    form.requestTermination();
+}
+
+}  // namespace dorimek::mainwin

@@ -1,0 +1,261 @@
+// The host system's automatic start, end to end: the built program is staged
+// in a program folder of its own beside the bundled master file and photos,
+// started with "auto" as the host starts it, and what it sends to the print
+// spooler is read back from the captured PDF.
+#include "CapturedJobs.h"
+#include "platform/Sjis.h"
+
+#include "TestFiles.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using dorimek::testing::CaptureQueue;
+using dorimek::testing::PdfPage;
+using dorimek::testing::PdfWord;
+using dorimek::testing::readBytes;
+using dorimek::testing::sourceDir;
+using dorimek::testing::writeBytes;
+
+namespace {
+
+constexpr double kB5Width = 515.9;  // points
+constexpr double kB5Height = 728.5;
+const QString kTel = QStringLiteral("0123-45-6789");
+
+std::vector<std::string> splitBytes(const std::string& bytes, const std::string& sep) {
+    std::vector<std::string> out;
+    size_t from = 0;
+    while (true) {
+        const size_t at = bytes.find(sep, from);
+        out.push_back(bytes.substr(from, at == std::string::npos ? std::string::npos : at - from));
+        if (at == std::string::npos) return out;
+        from = at + sep.size();
+    }
+}
+
+QString withoutBlanks(std::string bytes) {
+    std::erase(bytes, ' ');
+    return dorimek::platform::toUnicode(bytes);
+}
+
+// What the sheet must show for one prescription line, from the bundled
+// samples read here on their own: neither a comma nor a blank can be the
+// second byte of a Shift-JIS character, so splitting the bytes is safe.
+struct ExpectedLine {
+    // The name column's three fields, without blanks.
+    QString name;
+    QString shape;
+    QString package;
+    QStringList usagePieces;  // the usage one piece per printed line (lines 1 to 11)
+};
+
+std::vector<ExpectedLine> expectedLines(const QString& master, const QString& rp) {
+    std::map<std::string, std::vector<std::string>> records;
+    for (const std::string& line : splitBytes(readBytes(master), "\r\n")) {
+        if (line.empty()) continue;
+        auto fields = splitBytes(line, ",");
+        records[fields.at(0)] = fields;
+    }
+    std::vector<ExpectedLine> out;
+    std::string usage;
+    const auto lines = splitBytes(readBytes(rp), "\r\n");
+    for (size_t i = 5; i < lines.size(); ++i) {
+        if (lines[i].empty()) continue;
+        const auto fields = splitBytes(lines[i], ",");
+        if (!fields.at(4).empty()) {
+            usage.clear();
+            for (size_t f = 9; f < fields.size(); ++f) usage += (f > 9 ? "," : "") + fields[f];
+        }
+        const auto& r = records.at(fields.at(5));
+        ExpectedLine e;
+        e.name = withoutBlanks(r.at(1));
+        e.shape = withoutBlanks(r.at(3));
+        e.package = withoutBlanks(r.at(4));
+        if (out.size() < 11) {
+            for (const std::string& piece : splitBytes(usage, " ")) {
+                if (!piece.empty()) e.usagePieces << dorimek::platform::toUnicode(piece);
+            }
+        }
+        out.push_back(e);
+    }
+    return out;
+}
+
+// Empty when the name column's text, top to bottom, is every line's name,
+// form and marking and package in prescription order; else what went wrong.
+// The form and marking stand in a one-line cell of the sheet, so a long one
+// shows only as far as the cell is wide.
+QString checkNameColumn(const QString& printed, const std::vector<ExpectedLine>& lines) {
+    qsizetype at = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const ExpectedLine& e = lines[i];
+        const QString where =
+            QStringLiteral("line %1 at \"%2\": ").arg(i + 1).arg(printed.mid(at, 30));
+        if (!printed.mid(at).startsWith(e.name)) return where + QStringLiteral("name ") + e.name;
+        at += e.name.size();
+        qsizetype shown = 0;
+        while (shown < e.shape.size() && at + shown < printed.size() &&
+               printed.at(at + shown) == e.shape.at(shown)) {
+            ++shown;
+        }
+        if (!e.shape.isEmpty() && shown == 0) return where + QStringLiteral("form ") + e.shape;
+        at += shown;
+        // What is left of a cut form and marking must not come before the package.
+        if (!printed.mid(at).startsWith(e.package))
+            return where + QStringLiteral("package ") + e.package;
+        at += e.package.size();
+    }
+    if (at != printed.size()) return QStringLiteral("more after the last line: ") + printed.mid(at);
+    return {};
+}
+
+bool copyFile(const QString& from, const QString& to) {
+    QDir().mkpath(QFileInfo(to).path());
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+}  // namespace
+
+class AutoStartE2eTest : public QObject {
+    Q_OBJECT
+
+  private:
+    CaptureQueue queue;
+
+  private slots:
+    void initTestCase() {
+        if (const QString why = queue.unavailableReason(); !why.isEmpty()) QSKIP(qPrintable(why));
+        QVERIFY2(!qEnvironmentVariableIsEmpty("DORIMEK_EXE"), "DORIMEK_EXE names the program");
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext is needed to read the printed sheets (package poppler-utils)");
+    }
+
+    void autoStartPrintsTheStoredStyle_data() {
+        QTest::addColumn<int>("style");
+        QTest::newRow("画像なし用法なし") << 1;
+        QTest::newRow("画像あり用法なし") << 2;
+        QTest::newRow("画像あり用法あり") << 3;
+    }
+    void autoStartPrintsTheStoredStyle() {
+        QFETCH(int, style);
+        const QString samples = sourceDir() + QStringLiteral("/samples");
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString program = root.filePath(QStringLiteral("prog"));
+        const QString host = root.filePath(QStringLiteral("host/"));
+
+        // A copy, not a link: the program takes its folder from its own file.
+        const QString exe = program + QStringLiteral("/dorimek");
+        QVERIFY(copyFile(qEnvironmentVariable("DORIMEK_EXE"), exe));
+        QFile(exe).setPermissions(QFile::permissions(exe) | QFile::ExeOwner);
+        QVERIFY(copyFile(samples + QStringLiteral("/yakujo.txt"),
+                         program + QStringLiteral("/yakujo.txt")));
+        for (const QString& photo :
+             QDir(samples + QStringLiteral("/photos")).entryList(QDir::Files))
+            QVERIFY(copyFile(samples + QStringLiteral("/photos/") + photo,
+                             program + QStringLiteral("/photos/") + photo));
+        QVERIFY(copyFile(samples + QStringLiteral("/qev/rp.csv"), host + QStringLiteral("rp.csv")));
+
+        // The clinic's name tells this run's job from other tests' jobs.
+        const QString clinic =
+            QStringLiteral("検証医院%1-%2").arg(style).arg(QCoreApplication::applicationPid());
+        const std::string ini =
+            "prindex=0\r\nprinter=capture\r\nqevpath=" + dorimek::platform::fromUnicode(host) +
+            "\r\nclinic=" + dorimek::platform::fromUnicode(clinic) +
+            "\r\ntel=" + kTel.toStdString() + "\r\nprev=0\r\nstyle=" + std::to_string(style) +
+            "\r\n";
+        writeBytes(program + QStringLiteral("/sorbenk.ini"), ini);
+
+        const QSet<QString> before = queue.jobs();
+        const QString dayBefore =
+            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        run.setProcessEnvironment(env);
+        run.setWorkingDirectory(root.path());  // the program must find its folder itself
+        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        run.start(exe, {QStringLiteral("auto")});
+        QVERIFY2(run.waitForStarted(10000), qPrintable(run.errorString()));
+        if (!run.waitForFinished(120000)) {
+            run.kill();
+            run.waitForFinished(5000);
+            QFAIL("the automatic start did not end on its own");
+        }
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 0);
+
+        const QString job = queue.waitForJob(before, clinic);
+        QVERIFY2(!job.isEmpty(), "no job with this run's clinic name reached the spooler");
+        const dorimek::testing::PdfText text = dorimek::testing::extractPdfText(job);
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
+        QCOMPARE(text.pages.size(), 1);
+        const PdfPage& page = text.pages.first();
+        QVERIFY(qAbs(page.size.width() - kB5Width) < 0.5);
+        QVERIFY(qAbs(page.size.height() - kB5Height) < 0.5);
+
+        QVERIFY(page.hasWord(QStringLiteral("薬剤情報提供書")));
+        const QString allText = page.texts().join(QLatin1Char(' '));
+        const QString dayAfter =
+            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+        QVERIFY2(allText.contains(dayBefore) || allText.contains(dayAfter), qPrintable(allText));
+
+        const auto footerName = page.find(clinic);
+        const auto footerTel = page.find(QStringLiteral("TEL:") + kTel);
+        QVERIFY(footerName && footerTel);
+        QVERIFY(qAbs(footerName->yMin - footerTel->yMin) < 1.5);
+        QVERIFY(footerName->xMax < footerTel->xMin);
+
+        const std::vector<ExpectedLine> expected =
+            expectedLines(samples + QStringLiteral("/yakujo.txt"), host + QStringLiteral("rp.csv"));
+        QVERIFY(expected.size() >= 5);
+
+        // The name column: below the column header, above the footer, left of
+        // the efficacy column; every drug in prescription order.
+        const auto headerBottom = page.find(QStringLiteral("規格・包装"));
+        QVERIFY(headerBottom);
+        const QList<PdfWord> nameColumn =
+            page.wordsIn(0, 100, headerBottom->yMax, footerName->yMin);
+        QString printed;
+        for (const PdfWord& w : nameColumn) printed += w.text;
+        const QString mismatch = checkNameColumn(printed, expected);
+        QVERIFY2(mismatch.isEmpty(), qPrintable(mismatch));
+        // A blank kept inside a field would split its line into two words.
+        for (qsizetype i = 1; i < nameColumn.size(); ++i) {
+            QVERIFY2(
+                qAbs(nameColumn[i].yMin - nameColumn[i - 1].yMin) > 1.0,
+                qPrintable(nameColumn[i - 1].text + QStringLiteral(" | ") + nameColumn[i].text));
+        }
+
+        const auto usageHeader = page.find(QStringLiteral("用法"));
+        const auto photoHeader = page.find(QStringLiteral("外観"));
+        QCOMPARE(usageHeader.has_value(), style == 3);
+        QCOMPARE(photoHeader.has_value(), style >= 2);
+        if (style == 3) {
+            QStringList wantedPieces;
+            for (const ExpectedLine& e : expected) wantedPieces += e.usagePieces;
+            QStringList printedPieces;
+            for (const PdfWord& w : page.wordsIn(usageHeader->xMin - 10, page.size.width(),
+                                                 headerBottom->yMax, footerName->yMin)) {
+                printedPieces << w.text;
+            }
+            QCOMPARE(printedPieces, wantedPieces);
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(AutoStartE2eTest)
+#include "AutoStartE2eTest.moc"

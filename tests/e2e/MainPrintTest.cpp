@@ -1,0 +1,226 @@
+// "印刷" from the main window, from the on-screen preview and from the
+// automatic start, through the private test spooler: which sheet prints, that
+// the prescription survives, and that a refused job is told once.
+#include "CapturedJobs.h"
+#include "main/Main.h"
+#include "main/SheetForms.h"
+#include "platform/PlatformVersion.h"
+#include "platform/PrinterService.h"
+#include "platform/Sjis.h"
+#include "preview/Visprev.h"
+#include "sheets/Yakujo.h"
+
+#include "RecordingMessageSink.h"
+#include "TestFiles.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+using dorimek::mainwin::SheetForms;
+using dorimek::mainwin::TForm3;
+using dorimek::testing::CaptureQueue;
+using dorimek::testing::extractPdfText;
+using dorimek::testing::RecordingMessageSink;
+using dorimek::testing::sjis;
+using dorimek::testing::writeBytes;
+
+namespace {
+
+std::string masterBytes() {
+    return sjis(
+        "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠5mg,錠,白色錠 AML5,5mg PTP100錠,血圧を下げます。,"
+        "めまいに注意。,\r\n"
+        "ﾃﾙﾐｻﾙﾀﾝ錠40mg,テルミサルタン錠40mg,錠,白色割線錠,40mg,血圧を下げます。,注意。,\r\n");
+}
+
+int styleThatRan() {
+    int ran = 0;
+    for (int style = 1; style <= 3; ++style) {
+        const dorimek::sheets::TForm1* sheet = SheetForms::current(style);
+        if (sheet && sheet->Yakujorep.lastDocument()) ran = ran == 0 ? style : -1;
+    }
+    return ran;
+}
+
+}  // namespace
+
+class MainPrintTest : public QObject {
+    Q_OBJECT
+
+  private:
+    CaptureQueue queue;
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<RecordingMessageSink> sink;
+    int run = 0;
+
+    // A clinic name of its own for every window, to find its jobs by.
+    QString clinic;
+
+    void writeSettings(int printerIndex, bool prev, int style) {
+        clinic = QStringLiteral("印刷検証%1-%2").arg(QCoreApplication::applicationPid()).arg(++run);
+        std::string ini = "prindex=" + std::to_string(printerIndex) +
+                          "\r\nprinter=\r\nqevpath=" + dir->path().toStdString() +
+                          "/\r\nclinic=" + dorimek::platform::fromUnicode(clinic) +
+                          "\r\ntel=0123\r\nprev=" + (prev ? "1" : "0") + "\r\n";
+        if (style) ini += "style=" + std::to_string(style) + "\r\n";
+        writeBytes(dir->filePath(QStringLiteral("sorbenk.ini")), ini);
+    }
+    std::unique_ptr<TForm3> open(QStringList extra = {}) {
+        QStringList args{QStringLiteral("dorimek")};
+        args += extra;
+        auto form = std::make_unique<TForm3>(args, dir->path() + QLatin1Char('/'));
+        for (int style = 1; style <= 3; ++style)
+            SheetForms::create(style, *form, form->sheetSettings(), form.get());
+        return form;
+    }
+    // The texts of the one page of a job.
+    static QStringList pageWords(const QString& job) {
+        const auto text = extractPdfText(job);
+        if (!text.error.isEmpty() || text.pages.size() != 1) return {};
+        return text.pages.first().texts();
+    }
+
+  private slots:
+    void initTestCase() {
+        if (const QString why = queue.unavailableReason(); !why.isEmpty()) QSKIP(qPrintable(why));
+        QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(),
+                 "pdftotext is needed to read the printed sheets (package poppler-utils)");
+        QCOMPARE(dorimek::platform::PrinterService::instance().nameForIndex(0),
+                 QStringLiteral("capture"));
+    }
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        sink = std::make_unique<RecordingMessageSink>();
+        writeBytes(dir->filePath(QStringLiteral("yakujo.txt")), masterBytes());
+        dorimek::platform::overrideMajorVersion(5);
+    }
+    void cleanup() {
+        sink.reset();
+        dir.reset();
+        dorimek::platform::overrideMajorVersion(std::nullopt);
+    }
+
+    void printUsesTheCheckedStyleAndKeepsThePrescription_data() {
+        QTest::addColumn<int>("stored");  // 0: no style stored, none checked
+        QTest::addColumn<int>("style");
+        QTest::addColumn<QStringList>("headers");  // column headings the sheet must have
+        QTest::addColumn<QStringList>("absent");
+        QTest::newRow("none checked")
+            << 0 << 1 << QStringList{"効能", "注意"} << QStringList{"外観", "用法"};
+        QTest::newRow("画像あり用法なし") << 2 << 2 << QStringList{"外観"} << QStringList{"用法"};
+        QTest::newRow("画像あり用法あり") << 3 << 3 << QStringList{"外観", "用法"} << QStringList{};
+    }
+    void printUsesTheCheckedStyleAndKeepsThePrescription() {
+        QFETCH(int, stored);
+        QFETCH(int, style);
+        QFETCH(QStringList, headers);
+        QFETCH(QStringList, absent);
+        writeSettings(0, false, stored);
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(1), 1);
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->setUsageText(1, sjis("朝昼夕 食後"));
+        sink->messages.clear();
+
+        const QSet<QString> before = queue.jobs();
+        QTest::mouseClick(form->button(40), Qt::LeftButton);
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(styleThatRan(), style);
+
+        const QString job = queue.waitForJob(before, clinic);
+        QVERIFY2(!job.isEmpty(), "the job did not reach the spooler");
+        const QStringList words = pageWords(job);
+        for (const QString& h : headers) QVERIFY2(words.contains(h), qPrintable(h));
+        for (const QString& h : absent) QVERIFY2(!words.contains(h), qPrintable(h));
+        // Names may wrap inside their cell: look at the text run together.
+        const QString text = words.join(QString());
+        QVERIFY(text.indexOf(QStringLiteral("テルミサルタン錠40mg")) >= 0);
+        QVERIFY(text.indexOf(QStringLiteral("テルミサルタン錠40mg")) <
+                text.indexOf(QStringLiteral("アムロジピン錠5mg")));
+        QCOMPARE(words.contains(QStringLiteral("朝昼夕")), style == 3);
+
+        // Printing only reads the prescription.
+        const auto& p = form->prescription();
+        QCOMPARE(p.lineCount(), 2);
+        QCOMPARE(p.masterIndex(1), 1);
+        QCOMPARE(p.masterIndex(2), 0);
+        QCOMPARE(form->listBox2()->count(), 2);
+        QCOMPARE(form->usageText(1), sjis("朝昼夕 食後"));
+    }
+
+    void printingTwiceGivesTwoEqualSheets() {
+        writeSettings(0, false, 2);
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        const QSet<QString> before = queue.jobs();
+        form->Button40Click();
+        form->Button40Click();
+        const QStringList jobs = queue.waitForJobs(before, clinic, 2);
+        QCOMPARE(jobs.size(), 2);
+        QVERIFY(!pageWords(jobs[0]).isEmpty());
+        QCOMPARE(pageWords(jobs[0]), pageWords(jobs[1]));
+        QCOMPARE(sink->messages, QStringList());
+    }
+
+    void screenPreviewPrintsTheStyleCheckedAtTheClick() {
+        dorimek::platform::overrideMajorVersion(6);
+        writeSettings(0, false, 1);
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->Button38Click();
+        auto* preview = dorimek::preview::TForm6::current();
+        QVERIFY(preview);
+        form->radioButton(3)->setChecked(true);
+
+        const QSet<QString> before = queue.jobs();
+        QTest::mouseClick(preview->Button1, Qt::LeftButton);
+        QCOMPARE(styleThatRan(), 3);
+        const QString job = queue.waitForJob(before, clinic);
+        QVERIFY(!job.isEmpty());
+        QVERIFY(pageWords(job).contains(QStringLiteral("用法")));
+        QVERIFY(preview->isVisible());  // the preview stays open after printing
+    }
+
+    void autoStartPrintsAndAsksToEnd() {
+        writeSettings(0, false, 2);
+        writeBytes(dir->filePath(QStringLiteral("rp.csv")),
+                   sjis("1\r\n2\r\n3\r\n4\r\n5\r\n01,x,内服,1,1,ﾃﾙﾐｻﾙﾀﾝ錠40mg,1,錠,28,朝\r\n"
+                        "01,x,内服,2,,ﾅｿﾞﾉｸｽﾘ,1,錠,28,\r\n"));
+        const QSet<QString> before = queue.jobs();
+        auto form = open({QStringLiteral("auto")});
+        QVERIFY(form->terminationRequested());
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral("ﾅｿﾞﾉｸｽﾘがリストにありません 薬剤名だけ記載します")});
+
+        const QString job = queue.waitForJob(before, clinic);
+        QVERIFY(!job.isEmpty());
+        const QStringList words = pageWords(job);
+        const QString text = words.join(QString());
+        QVERIFY(text.contains(QStringLiteral("テルミサルタン錠40mg")));
+        QVERIFY(text.contains(QStringLiteral("ﾅｿﾞﾉｸｽﾘ")));  // listed by name only
+        QVERIFY(words.contains(QStringLiteral("外観")));
+    }
+
+    void refusedJobIsToldOnce() {
+        writeSettings(1, false, 1);  // the queue that refuses every job
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        sink->messages.clear();
+        form->Button40Click();
+        QCOMPARE(sink->messages.size(), 1);
+        QVERIFY2(sink->messages.first().contains(QStringLiteral("rejecting")),
+                 qPrintable(sink->messages.first()));
+    }
+};
+
+QTEST_MAIN(MainPrintTest)
+#include "MainPrintTest.moc"

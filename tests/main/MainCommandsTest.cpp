@@ -1,0 +1,571 @@
+// The main window's commands wired to what they open: the import, the
+// per-drug editing, the master file editor, the two previews and the
+// automatic start. Real files in a temporary program folder; the report
+// engine's preview and the on-screen preview are closed from the event loop.
+#include "main/AutoStart.h"
+#include "main/Main.h"
+#include "main/SheetForms.h"
+#include "masterfile/Hensyuu.h"
+#include "platform/PlatformVersion.h"
+#include "preview/Visprev.h"
+#include "sheets/Picyak.h"
+#include "sheets/Picyou.h"
+#include "sheets/Yakujo.h"
+
+#include "RecordingMessageSink.h"
+#include "TestFiles.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using dorimek::mainwin::AutoStart;
+using dorimek::mainwin::SheetForms;
+using dorimek::mainwin::TForm3;
+using dorimek::testing::readBytes;
+using dorimek::testing::RecordingMessageSink;
+using dorimek::testing::sjis;
+using dorimek::testing::writeBytes;
+
+namespace {
+
+const char* const kMasterLines[] = {
+    "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠5mg,錠,白色錠 AML5,5mg PTP100錠,血圧を下げます。,"
+    "めまいに注意してください。,photos/a.jpg",
+    "ﾃﾙﾐｻﾙﾀﾝ錠40mg,テルミサルタン錠40mg,錠,白色割線錠,40mg PTP100錠,血圧を下げます。,"
+    "ふらつきに注意。,",
+    "ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg,レバミピド錠100mg,錠,白色錠,100mg,胃の粘膜を守ります。,発疹に注意。,",
+    "ﾌｧﾓﾁｼﾞﾝ錠20mg,ファモチジン錠20mg,錠,白色錠,20mg,胃酸をおさえます。,相談してください。,",
+};
+
+std::string masterBytes() {
+    std::string out;
+    for (const char* line : kMasterLines) out += sjis(line) + "\r\n";
+    return out;
+}
+
+// A data line of rp.csv; an empty usage flag means the drug shares the usage
+// of the drug before it.
+std::string rpRecord(const char* name, bool ownUsage, const char* usage = "") {
+    return sjis("01,621501001,内服,1,") + (ownUsage ? "1" : "") + "," + sjis(name) +
+           sjis(",1,錠,28,") + sjis(usage);
+}
+
+std::string rpFile(const std::vector<std::string>& records) {
+    std::string out =
+        sjis("患者番号,1\r\n患者氏名,ﾔﾏﾀﾞ\r\n生年月日,1\r\n処方日,1\r\nRp,コード\r\n");
+    for (const std::string& r : records) out += r + "\r\n";
+    return out;
+}
+
+QStringList listLines(QListWidget* list) {
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+    return out;
+}
+
+}  // namespace
+
+class MainCommandsTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<RecordingMessageSink> sink;
+    QList<QTimer*> closers;
+
+    QString path(const QString& name) const { return dir->filePath(name); }
+    QString qevFolder() const { return dir->path() + QStringLiteral("/qev/"); }
+
+    // prev: preview instead of print in the "auto" start; style 0: none stored.
+    void writeSettings(bool prev, int style) {
+        std::string ini = "prindex=-1\r\nprinter=\r\nqevpath=" + qevFolder().toStdString() +
+                          "\r\nclinic=" + sjis("さくら内科") +
+                          "\r\ntel=0123\r\nprev=" + (prev ? "1" : "0") + "\r\n";
+        if (style != 0) ini += "style=" + std::to_string(style) + "\r\n";
+        writeBytes(path(QStringLiteral("sorbenk.ini")), ini);
+    }
+    void writeRp(const std::vector<std::string>& records) {
+        writeBytes(qevFolder() + QStringLiteral("rp.csv"), rpFile(records));
+    }
+    std::unique_ptr<TForm3> open(QStringList extra = {}) {
+        QStringList args{QStringLiteral("dorimek")};
+        args += extra;
+        auto form = std::make_unique<TForm3>(args, dir->path() + QLatin1Char('/'));
+        return form;
+    }
+    // The three sheets of an ordinary start, as the program makes them.
+    static void createSheets(TForm3& form) {
+        for (int style = 1; style <= 3; ++style)
+            SheetForms::create(style, form, form.sheetSettings(), &form);
+    }
+    static void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+    // From the event loop, closes every window titled title as it shows up,
+    // telling seen() first.
+    void closeWindowsTitled(const QString& title, std::function<void(QWidget*)> seen = {}) {
+        auto* timer = new QTimer;
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, timer, [title, seen] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->isVisible() && w->windowTitle() == title) {
+                    if (seen) seen(w);
+                    w->close();
+                }
+            }
+        });
+        timer->start();
+        closers << timer;
+    }
+    void closeEnginePreviews() { closeWindowsTitled(QStringLiteral("印刷プレビュー")); }
+
+    // Which style's current sheet has run its report; 0 when none has.
+    static int styleThatRan() {
+        int ran = 0;
+        for (int style = 1; style <= 3; ++style) {
+            const dorimek::sheets::TForm1* sheet = SheetForms::current(style);
+            if (sheet && sheet->Yakujorep.lastDocument()) {
+                if (ran != 0) return -1;  // more than one
+                ran = style;
+            }
+        }
+        return ran;
+    }
+
+  private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        sink = std::make_unique<RecordingMessageSink>();
+        writeBytes(path(QStringLiteral("yakujo.txt")), masterBytes());
+        writeSettings(false, 0);
+        dorimek::platform::overrideMajorVersion(5);
+    }
+    void cleanup() {
+        qDeleteAll(closers);
+        closers.clear();
+        sink.reset();
+        dir.reset();
+        dorimek::platform::overrideMajorVersion(std::nullopt);
+    }
+
+    // ------------------------------------------------------------ 処方取込
+
+    void importAppendsLinesAndUsages_data() {
+        QTest::addColumn<int>("linesBefore");
+        QTest::addColumn<bool>("fileExists");
+        QTest::addColumn<QByteArray>("rp");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QList<int>>("indices");
+        QTest::addColumn<QStringList>("usages");  // boxes 1.. in order
+        QTest::addColumn<QStringList>("messages");
+        auto bytes = [](const std::vector<std::string>& records) {
+            return QByteArray::fromStdString(rpFile(records));
+        };
+
+        QTest::newRow("into an empty list, usage carried to the next drug")
+            << 0 << true
+            << bytes({rpRecord("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", true, "朝"), rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg", false),
+                      rpRecord("ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg", true, "朝昼夕 食後"),
+                      rpRecord("ﾌｧﾓﾁｼﾞﾝ錠20mg", false)})
+            << QStringList{"ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ﾃﾙﾐｻﾙﾀﾝ錠40mg", "ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg", "ﾌｧﾓﾁｼﾞﾝ錠20mg"}
+            << QList<int>{0, 1, 2, 3} << QStringList{"朝", "朝", "朝昼夕 食後", "朝昼夕 食後", ""}
+            << QStringList{};
+        QTest::newRow("after three lines, an unknown drug")
+            << 3 << true
+            << bytes({rpRecord("ﾌｧﾓﾁｼﾞﾝ錠20mg", true, "眠前"), rpRecord("ﾅｿﾞﾉｸｽﾘ", false)})
+            << QStringList{"ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ﾌｧﾓﾁｼﾞﾝ錠20mg",
+                           "ﾅｿﾞﾉｸｽﾘ"}
+            << QList<int>{0, 0, 0, 3, -2} << QStringList{"", "", "", "眠前", "眠前", ""}
+            << QStringList{"ﾅｿﾞﾉｸｽﾘがリストにありません 薬剤名だけ記載します"};
+        QTest::newRow("a name differing by a trailing blank is unknown")
+            << 0 << true << bytes({rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg ", true, "朝,夕")})
+            << QStringList{"ﾃﾙﾐｻﾙﾀﾝ錠40mg "} << QList<int>{-2} << QStringList{"朝,夕"}
+            << QStringList{"ﾃﾙﾐｻﾙﾀﾝ錠40mg がリストにありません 薬剤名だけ記載します"};
+        QTest::newRow("only the header") << 1 << true << bytes({}) << QStringList{"ｱﾑﾛｼﾞﾋﾟﾝ錠5mg"}
+                                         << QList<int>{0} << QStringList{"", ""} << QStringList{};
+        QTest::newRow("missing file changes nothing")
+            << 2 << false << QByteArray() << QStringList{"ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg"}
+            << QList<int>{0, 0} << QStringList{"", "", ""} << QStringList{"rp.csvがありません"};
+    }
+    void importAppendsLinesAndUsages() {
+        QFETCH(int, linesBefore);
+        QFETCH(bool, fileExists);
+        QFETCH(QByteArray, rp);
+        QFETCH(QStringList, lines);
+        QFETCH(QList<int>, indices);
+        QFETCH(QStringList, usages);
+        QFETCH(QStringList, messages);
+        if (fileExists) writeBytes(qevFolder() + QStringLiteral("rp.csv"), rp.toStdString());
+
+        auto form = open();
+        for (int i = 0; i < linesBefore; ++i) form->appendKnownLine(form->masterList().at(0), 0);
+        sink->messages.clear();
+        // The folder read at start counts, not what the field shows now.
+        form->edit(7)->setText(dir->path() + QStringLiteral("/elsewhere/"));
+
+        click(form->button(54));
+
+        QCOMPARE(listLines(form->listBox2()), lines);
+        QCOMPARE(form->prescription().lineCount(), lines.size());
+        for (int n = 1; n <= indices.size(); ++n)
+            QCOMPARE(form->prescription().masterIndex(n), indices.at(n - 1));
+        for (int n = 1; n <= usages.size(); ++n)
+            QCOMPARE(form->comboBox(n)->currentText(), usages.at(n - 1));
+        QCOMPARE(sink->messages, messages);
+    }
+
+    void secondImportReusesTheFirstUnknownSlot() {
+        writeRp({rpRecord("ﾅｿﾞA", true, "朝"), rpRecord("ﾅｿﾞB", false)});
+        auto form = open();
+        click(form->button(54));
+        writeRp({rpRecord("ﾅｿﾞC", false)});
+        click(form->button(54));
+        const auto& p = form->prescription();
+        QCOMPARE(p.lineCount(), 3);
+        QCOMPARE(p.masterIndex(1), -2);
+        QCOMPARE(p.masterIndex(2), -3);
+        QCOMPARE(p.masterIndex(3), -2);
+        QCOMPARE(p.unknownDrugName(0), sjis("ﾅｿﾞC"));
+        // Line 3's usage came from nowhere in its own file.
+        QCOMPARE(form->comboBox(3)->currentText(), QString());
+    }
+
+    // ------------------------------------------------------------ 個別編集 / 編集終了
+
+    void editRoundTripRewritesOnlyThatRecord() {
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->appendKnownLine(form->masterList().at(1), 1);
+        form->listBox2()->setCurrentRow(1);
+        sink->messages.clear();
+
+        click(form->button(51));
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(form->edit(1)->text(), QStringLiteral("ﾃﾙﾐｻﾙﾀﾝ錠40mg"));
+        QCOMPARE(form->edit(2)->text(), QStringLiteral("テルミサルタン錠40mg"));
+        QCOMPARE(form->edit(3)->text(), QStringLiteral("錠"));
+        QCOMPARE(form->edit(4)->text(), QStringLiteral("白色割線錠"));
+        QCOMPARE(form->edit(5)->text(), QStringLiteral("40mg PTP100錠"));
+        QCOMPARE(form->memo1()->toPlainText(), QStringLiteral("血圧を下げます。"));
+        QCOMPARE(form->memo2()->toPlainText(), QStringLiteral("ふらつきに注意。"));
+        QCOMPARE(form->edit(6)->text(), QString());
+        QCOMPARE(form->editedRecordIndex(), 1);
+        QVERIFY(form->button52()->isEnabled());
+
+        form->edit(5)->setText(QStringLiteral("40mg PTP140錠"));
+        form->edit(6)->setText(QStringLiteral("photos/t.jpg"));
+        click(form->button52());
+
+        QCOMPARE(sink->messages, QStringList());
+        std::string expected = masterBytes();
+        const std::string oldLine = sjis(kMasterLines[1]);
+        expected.replace(expected.find(oldLine), oldLine.size(),
+                         sjis("ﾃﾙﾐｻﾙﾀﾝ錠40mg,テルミサルタン錠40mg,錠,白色割線錠,40mg PTP140錠,"
+                              "血圧を下げます。,ふらつきに注意。,photos/t.jpg"));
+        QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), expected);
+        QVERIFY(!form->button52()->isEnabled());
+        // The fields keep what was saved; a second save needs a new load.
+        QCOMPARE(form->edit(5)->text(), QStringLiteral("40mg PTP140錠"));
+        form->edit(5)->setText(QStringLiteral("changed"));
+        form->Button52Click();
+        QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), expected);
+    }
+
+    void refusedSaveKeepsTheUsersTexts_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("comma in 単位") << "Edit3"
+                                       << "錠,錠";
+        QTest::newRow("line break in 効能") << "Memo1"
+                                            << "一行目\n二行目";
+        QTest::newRow("character outside the code page") << "Edit2"
+                                                         << "アムロ😀";
+        QTest::newRow("empty 登録名") << "Edit1"
+                                      << "";
+    }
+    void refusedSaveKeepsTheUsersTexts() {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->listBox2()->setCurrentRow(0);
+        click(form->button(51));
+        sink->messages.clear();
+
+        QWidget* w = form->findChild<QWidget*>(control);
+        QVERIFY(w);
+        auto setText = [w](const QString& t) {
+            if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(t);
+            if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->setPlainText(t);
+        };
+        auto textOf = [w] {
+            if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+            return qobject_cast<QPlainTextEdit*>(w)->toPlainText();
+        };
+        setText(text);
+        click(form->button52());
+
+        QCOMPARE(sink->messages.size(), 1);
+        QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), masterBytes());
+        QCOMPARE(textOf(), text);
+        QVERIFY(form->button52()->isEnabled());
+
+        // Corrected, the same pending record saves.
+        form->edit(1)->setText(QStringLiteral("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg"));
+        form->edit(2)->setText(QStringLiteral("アムロジピン錠5mg"));
+        form->edit(3)->setText(QStringLiteral("錠"));
+        form->memo1()->setPlainText(QStringLiteral("血圧を下げます。"));
+        click(form->button52());
+        QCOMPARE(sink->messages.size(), 1);
+        QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), masterBytes());
+        QVERIFY(!form->button52()->isEnabled());
+    }
+
+    void loadOfAnUnlistedDrugLoadsNothing() {
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(2), 2);
+        form->appendUnknownLine(sjis("ﾅｿﾞﾉｸｽﾘ"));
+        form->listBox2()->setCurrentRow(0);
+        click(form->button(51));
+        form->edit(2)->setText(QStringLiteral("レバミピド錠100mg(改)"));
+        sink->messages.clear();
+
+        form->listBox2()->setCurrentRow(1);
+        click(form->button(51));
+        QCOMPARE(sink->messages.size(), 1);
+        QVERIFY(sink->messages.first().contains(QStringLiteral("ﾅｿﾞﾉｸｽﾘ")));
+        QCOMPARE(form->edit(1)->text(), QStringLiteral("ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg"));
+        QCOMPARE(form->editedRecordIndex(), 2);
+        QVERIFY(form->button52()->isEnabled());
+
+        // "編集終了" still writes the record that was found, nothing else.
+        click(form->button52());
+        const std::string written = readBytes(path(QStringLiteral("yakujo.txt")));
+        QVERIFY(written.find(sjis("ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg,レバミピド錠100mg(改),")) != std::string::npos);
+        QVERIFY(written.find(sjis(kMasterLines[3])) != std::string::npos);
+    }
+
+    void loadWithoutSelectionDoesNothing() {
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        sink->messages.clear();
+        click(form->button(51));
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(form->edit(1)->text(), QString());
+        QVERIFY(!form->button52()->isEnabled());
+        QCOMPARE(form->editedRecordIndex(), -1);
+    }
+
+    // ------------------------------------------------------------ ﾌｧｲﾙ編集
+
+    void fileEditorOpensAnewAndRebuildsTheMasterList() {
+        auto form = open();
+        form->show();
+        click(form->button(50));
+        auto* first = dorimek::masterfile::TForm2::current();
+        QVERIFY(first);
+        click(form->button(50));
+        auto* second = dorimek::masterfile::TForm2::current();
+        QVERIFY(second && second != first);
+        QVERIFY(first->isVisible() && second->isVisible());
+        QVERIFY(!second->isModal());
+        QVERIFY(second->isWindow());
+        QCOMPARE(second->StringGrid1->item(3, 0)->text(), QStringLiteral("ﾌｧﾓﾁｼﾞﾝ錠20mg"));
+
+        sink->messages.clear();
+        second->StringGrid1->item(3, 0)->setText(QStringLiteral("ﾌｧﾓﾁｼﾞﾝOD錠20mg"));
+        click(second->Button3);
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(form->listBox1()->item(3)->text(), QStringLiteral("ﾌｧﾓﾁｼﾞﾝOD錠20mg"));
+        QCOMPARE(form->masterList().at(3), sjis("ﾌｧﾓﾁｼﾞﾝOD錠20mg"));
+        QCOMPARE(form->listBox1()->count(), 4);
+        // The editor opened first still holds what it loaded.
+        QCOMPARE(first->StringGrid1->item(3, 0)->text(), QStringLiteral("ﾌｧﾓﾁｼﾞﾝ錠20mg"));
+    }
+
+    // ------------------------------------------------------------ プレビュー / 印刷
+
+    void previewUsesTheSheetOfTheCheckedStyle_data() {
+        QTest::addColumn<int>("checked");  // 0: none
+        QTest::addColumn<int>("style");
+        QTest::newRow("none checked") << 0 << 1;
+        QTest::newRow("画像なし用法なし") << 1 << 1;
+        QTest::newRow("画像あり用法なし") << 2 << 2;
+        QTest::newRow("画像あり用法あり") << 3 << 3;
+    }
+    void previewUsesTheSheetOfTheCheckedStyle() {
+        QFETCH(int, checked);
+        QFETCH(int, style);
+        auto form = open();
+        createSheets(*form);
+        QVERIFY(!form->useScreenPreview());
+        if (checked) form->radioButton(checked)->setChecked(true);
+        form->appendKnownLine(form->masterList().at(1), 1);
+        closeEnginePreviews();
+
+        click(form->button(38));
+
+        QCOMPARE(styleThatRan(), style);
+        QVERIFY(qobject_cast<dorimek::sheets::TForm5*>(SheetForms::current(3)));
+        QVERIFY(qobject_cast<dorimek::sheets::TForm4*>(SheetForms::current(2)));
+        QCOMPARE(form->prescription().lineCount(), 1);
+        QCOMPARE(form->prescription().masterIndex(1), 1);
+    }
+
+    void screenPreviewsOpenSideBySide() {
+        dorimek::platform::overrideMajorVersion(6);
+        auto form = open();
+        createSheets(*form);
+        QVERIFY(form->useScreenPreview());
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->show();
+
+        click(form->button(38));
+        auto* first = dorimek::preview::TForm6::current();
+        click(form->button(38));
+        auto* second = dorimek::preview::TForm6::current();
+        QVERIFY(first && second && first != second);
+        QVERIFY(first->isVisible() && second->isVisible());
+        QVERIFY(!second->isModal());
+        // The engine's preview never ran.
+        QCOMPARE(styleThatRan(), 0);
+
+        // Closing one leaves the other and keeps both alive.
+        click(first->Button2);
+        QVERIFY(!first->isVisible());
+        QVERIFY(second->isVisible());
+        QCOMPARE(dorimek::preview::TForm6::current(), second);
+    }
+
+    void sheetMissingForAStyleIsMadeWhenAsked() {
+        auto form = open();
+        // Only the automatic start's own sheet exists while its preview is open.
+        SheetForms::create(3, *form, form->sheetSettings(), form.get());
+        QVERIFY(!SheetForms::current(1));
+        dorimek::sheets::TForm1* made = form->sheetForStyle(1);
+        QVERIFY(made);
+        QCOMPARE(SheetForms::current(1), made);
+        QCOMPARE(form->sheetForStyle(1), made);
+        QVERIFY(!qobject_cast<dorimek::sheets::TForm4*>(made));
+        form.reset();
+        QVERIFY(!SheetForms::current(1));  // freed with the window that owned it
+    }
+
+    // ------------------------------------------------------------ automatic start
+
+    void onlyTheExactArgumentStartsAutomatically_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("automatic");
+        QTest::newRow("auto") << "auto" << true;
+        QTest::newRow("AUTO") << "AUTO" << false;
+        QTest::newRow("Auto") << "Auto" << false;
+        QTest::newRow("trailing blank") << "auto " << false;
+        QTest::newRow("leading blank") << " auto" << false;
+        QTest::newRow("autox") << "autox" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void onlyTheExactArgumentStartsAutomatically() {
+        QFETCH(QString, argument);
+        QFETCH(bool, automatic);
+        QCOMPARE(AutoStart::isAutoArgument(argument), automatic);
+
+        writeSettings(true, 2);  // engine preview, style 2
+        writeRp({rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg", true, "朝")});
+        closeEnginePreviews();
+        auto form = open({argument});
+
+        QCOMPARE(form->terminationRequested(), automatic);
+        QCOMPARE(form->prescription().lineCount(), automatic ? 1 : 0);
+        QCOMPARE(styleThatRan(), automatic ? 2 : 0);
+        if (automatic) {
+            QVERIFY(qobject_cast<dorimek::sheets::TForm4*>(SheetForms::current(2)));
+            QCOMPARE(form->usageText(1), sjis("朝"));
+        }
+        QCOMPARE(sink->messages, QStringList());
+    }
+
+    void autoStartWaitsForTheScreenPreview() {
+        dorimek::platform::overrideMajorVersion(6);
+        writeSettings(true, 3);
+        writeRp({rpRecord("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", true, "朝"), rpRecord("ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg", false)});
+        bool constructed = false;
+        int seenWhileStarting = 0;
+        int rowsShown = 0;
+        closeWindowsTitled(QStringLiteral("Form6"), [&](QWidget* w) {
+            if (!constructed) ++seenWhileStarting;
+            rowsShown = w->findChild<QPlainTextEdit*>(QStringLiteral("Memo5"))->toPlainText() ==
+                                QStringLiteral("レバミピド錠100mg")
+                            ? 2
+                            : 0;
+        });
+
+        auto form = open({QStringLiteral("auto")});
+        constructed = true;
+
+        QCOMPARE(seenWhileStarting, 1);
+        QCOMPARE(rowsShown, 2);
+        QVERIFY(form->terminationRequested());
+        auto* preview = dorimek::preview::TForm6::current();
+        QVERIFY(preview);
+        QVERIFY(!preview->isVisible());
+        // The engine never ran: the preview is the on-screen one.
+        QCOMPARE(styleThatRan(), 0);
+        QVERIFY(qobject_cast<dorimek::sheets::TForm5*>(SheetForms::current(3)));
+    }
+
+    void waitingEndsAtOnceForAWindowNotShowing() {
+        QWidget hidden;
+        AutoStart::waitUntilClosed(&hidden);
+        AutoStart::waitUntilClosed(nullptr);
+        // A minimised window is still open; only closing ends the wait.
+        QWidget shown;
+        shown.show();
+        bool closedByTimer = false;
+        QTimer::singleShot(30, &shown, [&] {
+            shown.showMinimized();
+            QTimer::singleShot(30, &shown, [&] {
+                closedByTimer = true;
+                shown.close();
+            });
+        });
+        AutoStart::waitUntilClosed(&shown);
+        QVERIFY(closedByTimer);
+    }
+
+    void autoStartWithoutRpCsvStillProducesTheSheet() {
+        writeSettings(true, 0);  // engine preview, no style stored
+        closeEnginePreviews();
+        auto form = open({QStringLiteral("auto")});
+        QCOMPARE(sink->messages, QStringList{QStringLiteral("rp.csvがありません")});
+        QCOMPARE(form->prescription().lineCount(), 0);
+        QCOMPARE(styleThatRan(), 1);
+        QVERIFY(form->terminationRequested());
+    }
+
+    void autoStartWithoutMasterFileStaysOpen() {
+        QFile::remove(path(QStringLiteral("yakujo.txt")));
+        writeSettings(true, 2);
+        writeRp({rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg", true, "朝")});
+        closeEnginePreviews();
+        auto form = open({QStringLiteral("auto")});
+        QCOMPARE(sink->messages, QStringList{QStringLiteral("yakujo.txtがみつかりません")});
+        QVERIFY(!form->terminationRequested());
+        QCOMPARE(form->prescription().lineCount(), 0);
+        QCOMPARE(styleThatRan(), 0);
+    }
+};
+
+QTEST_MAIN(MainCommandsTest)
+#include "MainCommandsTest.moc"
