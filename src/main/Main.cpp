@@ -142,6 +142,10 @@ void TForm3::buildControls() {
                 break;
             case K::RadioButton: {
                 auto* r = new QRadioButton(caption, this);
+                // The captions were sized for a smaller indicator than this
+                // style draws; without this the last character is cut off.
+                r->setStyleSheet(QStringLiteral("QRadioButton { spacing: 2px; }"
+                                                " QRadioButton::indicator { width: 11px; height: 11px; }"));
                 radioButtons_[numberAfter(c.name, "RadioButton")] = r;
                 w = r;
                 break;
