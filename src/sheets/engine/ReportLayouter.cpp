@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace dorimek::report {
 namespace {
@@ -125,8 +126,7 @@ void ReportLayouter::emitText(TextPlan& plan, int count, const QPointF& topLeft,
     page().elements.push_back({e.name(), area, count, row});
 }
 
-void ReportLayouter::emitElement(const TReportElement& e, const QPointF& origin, int row) {
-    const QRectF r = e.rect().translated(origin);
+void ReportLayouter::emitElement(const TReportElement& e, const QRectF& r, int row) {
     if (const auto* shape = dynamic_cast<const TReportShape*>(&e)) {
         ReportOp op;
         op.type = ReportOp::Line;
@@ -175,27 +175,47 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
         breakPage();
     }
 
+    BandRun run;
+    run.band = &band;
+    run.row = row;
     // Text elements first, to know how far the band grows.
-    std::vector<TextPlan> plans;
     double growth = 0;
+    std::vector<StretchElement> shapes;
     for (const auto& e : band.elements()) {
-        const auto* text = dynamic_cast<const TReportTextElement*>(e.get());
-        if (!text || !e->Enabled) continue;
-        plans.push_back(planText(*text, band));
-        if (text->AutoStretch) {
-            const TextPlan& p = plans.back();
-            growth = std::max(growth, p.lines.size() * p.lineHeight - p.rect.height());
+        if (!e->Enabled) continue;
+        run.elements.push_back(e.get());
+        StretchElement se;
+        se.rect = e->rect();
+        if (const auto* shape = dynamic_cast<const TReportShape*>(e.get())) {
+            se.verticalLine = shape->Shape == shVertLine;
         }
+        if (const auto* text = dynamic_cast<const TReportTextElement*>(e.get())) {
+            run.planOf.push_back(static_cast<int>(run.plans.size()));
+            run.plans.push_back(planText(*text, band));
+            const TextPlan& p = run.plans.back();
+            se.rect = p.rect;
+            se.autoStretch = text->AutoStretch;
+            if (text->AutoStretch) {
+                const double g = p.lines.size() * p.lineHeight - p.rect.height();
+                se.grows = g > 0;
+                growth = std::max(growth, g);
+            }
+        } else {
+            run.planOf.push_back(-1);
+        }
+        shapes.push_back(se);
     }
+    run.roles = assignStretchRoles(shapes);
+    run.placed.assign(run.elements.size(), false);
+
     // A grown band that no longer fits takes on this page only the lines
     // that fit above the bottom margin; the rest continue on the next page.
     const double room = limit - y_;
     // A band taller than a whole page is printed as it is; only growth splits.
     const bool split =
         growth > 0 && band.Height + growth > room + kEpsilon && band.Height <= room + kEpsilon;
-    std::vector<int> counts;
     double pageGrowth = 0;
-    for (TextPlan& p : plans) {
+    for (TextPlan& p : run.plans) {
         int n;
         if (p.element->AutoStretch) {
             n = split ? linesFitting(p, room - band.Height + p.rect.height())
@@ -209,62 +229,178 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
             n = std::max(linesFitting(p, p.rect.height()),
                          std::min<int>(1, static_cast<int>(p.lines.size())));
         }
-        counts.push_back(n);
+        run.firstCounts.push_back(n);
     }
 
+    // A row split by the page end fills the page, so that its column rules
+    // and its closing rule reach the bottom margin.
+    const double height =
+        split ? std::max(room, band.Height + pageGrowth) : band.Height + pageGrowth;
     const QPointF origin = bandOrigin();
-    const QRectF bandRect(origin, QSizeF(report_.Page.bandWidth(), band.Height + pageGrowth));
+    const QRectF bandRect(origin, QSizeF(report_.Page.bandWidth(), height));
     emitFill(band.name(), bandRect, band.Color);
     if (band.Frame.any()) emitFrame(band.name(), bandRect, band.Frame);
     page().bands.push_back({band.name(), band.BandType, bandRect, false, row});
-
-    size_t planIndex = 0;
-    for (const auto& e : band.elements()) {
-        if (!e->Enabled) continue;
-        if (dynamic_cast<const TReportTextElement*>(e.get())) {
-            TextPlan& p = plans[planIndex];
-            emitText(p, counts[planIndex], p.rect.topLeft() + origin, p.rect.width(), row);
-            ++planIndex;
-        } else {
-            emitElement(*e, origin, row);
-        }
-    }
+    drawPart(run, run.firstCounts, origin, height, true);
     y_ += bandRect.height();
 
-    std::erase_if(plans, [](const TextPlan& p) { return !p.element->AutoStretch; });
-    continueStretched(band, plans, row);
+    continueStretched(run);
 }
 
-void ReportLayouter::continueStretched(const TReportBand& band, std::vector<TextPlan>& plans,
-                                       int row) {
+void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, const QPointF& origin,
+                              double height, bool first) {
+    const TReportBand& band = *run.band;
+    const size_t count = run.elements.size();
+
+    // Where each growing text ends on this part, as the distance from its
+    // design bottom, and whether it goes on after this part.
+    std::vector<bool> here(count, false), goesOn(count, false);
+    std::vector<double> shift(count, 0);
+    for (size_t i = 0; i < count; ++i) {
+        if (run.roles[i].role != StretchRole::Stretch) continue;
+        const size_t pi = static_cast<size_t>(run.planOf[i]);
+        const TextPlan& p = run.plans[pi];
+        const int n = counts[pi];
+        const double used = n * p.lineHeight;
+        here[i] = first || n > 0;
+        shift[i] =
+            p.rect.top() + (first ? std::max(p.rect.height(), used) : used) - p.rect.bottom();
+        goesOn[i] = static_cast<int>(p.lines.size()) - p.drawn - n > 0;
+    }
+    // How far this part is grown beyond the design height: where rules go
+    // when the text they belong to continues on the next page.
+    const double partGrowth = height - band.Height;
+
+    for (size_t i = 0; i < count; ++i) {
+        const TReportElement& e = *run.elements[i];
+        const StretchAssignment& a = run.roles[i];
+        const int pi = run.planOf[i];
+        bool continues = false;
+        bool anyHere = false;
+        double sourceShift = -std::numeric_limits<double>::infinity();
+        for (size_t s : a.sources) {
+            continues = continues || goesOn[s];
+            if (here[s]) {
+                anyHere = true;
+                sourceShift = std::max(sourceShift, shift[s]);
+            }
+        }
+        if (!anyHere) sourceShift = 0;
+
+        switch (a.role) {
+            case StretchRole::Fixed:
+                if (!first) break;
+                if (pi >= 0) {
+                    TextPlan& p = run.plans[static_cast<size_t>(pi)];
+                    emitText(p, counts[static_cast<size_t>(pi)], p.rect.topLeft() + origin,
+                             p.rect.width(), run.row);
+                } else {
+                    emitElement(e, e.rect().translated(origin), run.row);
+                }
+                break;
+            case StretchRole::Stretch: {
+                TextPlan& p = run.plans[static_cast<size_t>(pi)];
+                const int n = counts[static_cast<size_t>(pi)];
+                if (first) {
+                    emitText(p, n, p.rect.topLeft() + origin, p.rect.width(), run.row);
+                } else if (n > 0) {
+                    // The continuation is only as tall as its own lines; it
+                    // keeps the cell's design distance from the rule above.
+                    const QRectF design = p.rect;
+                    p.rect.setHeight(0);
+                    emitText(p, n, design.topLeft() + origin, design.width(), run.row);
+                    p.rect = design;
+                }
+                break;
+            }
+            case StretchRole::Follow: {
+                if (run.placed[i]) break;
+                if (!continues) {
+                    const QPointF moved = origin + QPointF(0, sourceShift);
+                    if (pi >= 0) {
+                        TextPlan& p = run.plans[static_cast<size_t>(pi)];
+                        emitText(p, run.firstCounts[static_cast<size_t>(pi)],
+                                 p.rect.topLeft() + moved, p.rect.width(), run.row);
+                    } else {
+                        emitElement(e, e.rect().translated(moved), run.row);
+                    }
+                    run.placed[i] = true;
+                } else if (const auto* rule = dynamic_cast<const TReportShape*>(&e);
+                           rule && rule->Shape == shHorLine && rule->PenStyle == psSolid) {
+                    // The text goes on over the page: its solid rules close the
+                    // table at the foot of this part and are drawn again under
+                    // the text's last line.
+                    emitElement(e, e.rect().translated(origin + QPointF(0, partGrowth)), run.row);
+                }
+                break;
+            }
+            case StretchRole::Reach: {
+                if (!first && !anyHere) break;
+                QRectF r = e.rect().translated(origin);
+                r.setHeight(r.height() + (continues ? partGrowth : sourceShift));
+                emitElement(e, r, run.row);
+                break;
+            }
+        }
+    }
+}
+
+double ReportLayouter::continuationHeight(const BandRun& run, const std::vector<int>& counts,
+                                          double room) const {
+    double shift = -std::numeric_limits<double>::infinity();
+    double end = 0;
+    bool goesOn = false;
+    for (size_t i = 0; i < run.elements.size(); ++i) {
+        if (run.roles[i].role != StretchRole::Stretch) continue;
+        const size_t pi = static_cast<size_t>(run.planOf[i]);
+        const TextPlan& p = run.plans[pi];
+        const int n = counts[pi];
+        if (static_cast<int>(p.lines.size()) - p.drawn - n > 0) goesOn = true;
+        if (n == 0) continue;
+        const double bottom = p.rect.top() + n * p.lineHeight;
+        end = std::max(end, bottom);
+        shift = std::max(shift, bottom - p.rect.bottom());
+    }
+    // A part that the text overruns fills its page; the last part keeps the
+    // design's room under the text for the row's bottom rule.
+    if (goesOn) return std::max(room, end);
+    return std::max(end, run.band->Height + shift);
+}
+
+void ReportLayouter::continueStretched(BandRun& run) {
     auto remaining = [](const TextPlan& p) { return static_cast<int>(p.lines.size()) - p.drawn; };
-    while (std::any_of(plans.begin(), plans.end(),
-                       [&](const TextPlan& p) { return remaining(p) > 0; })) {
+    auto pending = [&] {
+        for (size_t i = 0; i < run.elements.size(); ++i) {
+            if (run.roles[i].role == StretchRole::Stretch &&
+                remaining(run.plans[static_cast<size_t>(run.planOf[i])]) > 0) {
+                return true;
+            }
+        }
+        return false;
+    };
+    const TReportBand& band = *run.band;
+    while (pending()) {
         breakPage();
         const double room = report_.Page.bottomLimit() - y_;
-        std::vector<int> counts;
-        double height = 0;
-        for (const TextPlan& p : plans) {
+        std::vector<int> counts(run.plans.size(), 0);
+        for (size_t i = 0; i < run.elements.size(); ++i) {
+            if (run.roles[i].role != StretchRole::Stretch) continue;
+            const size_t pi = static_cast<size_t>(run.planOf[i]);
+            const TextPlan& p = run.plans[pi];
+            if (remaining(p) == 0) continue;
+            // The text keeps its distance from the part's top and leaves the
+            // design's room under it for what follows it (the bottom rule).
+            const double top = std::max(0.0, p.rect.top());
+            const double tail = std::max(0.0, band.Height - p.rect.bottom());
             // At least one line per page, so that text taller than a page ends.
-            int n = std::min(remaining(p), std::max(1, linesFitting(p, room)));
-            if (remaining(p) == 0) n = 0;
-            counts.push_back(n);
-            height = std::max(height, n * p.lineHeight);
+            counts[pi] = std::min(remaining(p), std::max(1, linesFitting(p, room - top - tail)));
         }
+        const double height = continuationHeight(run, counts, room);
         const QPointF origin = bandOrigin();
         const QRectF strip(origin, QSizeF(report_.Page.bandWidth(), height));
         emitFill(band.name(), strip, band.Color);
-        page().bands.push_back({band.name(), band.BandType, strip, true, row});
-        for (size_t i = 0; i < plans.size(); ++i) {
-            if (counts[i] == 0) continue;
-            TextPlan& p = plans[i];
-            const QPointF topLeft(origin.x() + p.rect.left(), origin.y());
-            // The continuation is only as tall as its own lines.
-            const QRectF design = p.rect;
-            p.rect.setHeight(0);
-            emitText(p, counts[i], topLeft, design.width(), row);
-            p.rect = design;
-        }
+        page().bands.push_back({band.name(), band.BandType, strip, true, run.row});
+        drawPart(run, counts, origin, height, false);
         y_ += height;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "BandStretch.h"
 #include "ReportDocument.h"
 #include "TReport.h"
 
@@ -38,6 +39,19 @@ class ReportLayouter {
         int drawn = 0;  // lines already placed
     };
 
+    // One band being laid out, possibly over several pages: its enabled
+    // elements, the text plans and how each element answers to stretching.
+    struct BandRun {
+        const TReportBand* band = nullptr;
+        int row = 0;
+        std::vector<const TReportElement*> elements;
+        std::vector<int> planOf;  // per element: index into plans, or -1
+        std::vector<TextPlan> plans;
+        std::vector<StretchAssignment> roles;
+        std::vector<int> firstCounts;  // per plan: lines on the band's first part
+        std::vector<bool> placed;      // per element: already drawn for good
+    };
+
     void breakPage();
     ReportPage& page() { return document_.pages.back(); }
     QPointF bandOrigin() const { return {report_.Page.LeftMargin, y_}; }
@@ -47,8 +61,17 @@ class ReportLayouter {
     void emitFill(const QString& owner, const QRectF& rect, const QColor& color);
     void emitFrame(const QString& owner, const QRectF& rect, const TReportFrame& frame);
     void emitText(TextPlan& plan, int count, const QPointF& topLeft, double width, int row);
-    void emitElement(const TReportElement& e, const QPointF& origin, int row);
-    void continueStretched(const TReportBand& band, std::vector<TextPlan>& plans, int row);
+    // A shape or picture at rect (page coordinates).
+    void emitElement(const TReportElement& e, const QRectF& rect, int row);
+    // Draws the elements of one part of a band: the first part (at the
+    // band's place) or a continuation on a later page. counts: lines of each
+    // plan on this part.
+    void drawPart(BandRun& run, const std::vector<int>& counts, const QPointF& origin,
+                  double height, bool first);
+    // The height of a continuation part with these counts.
+    double continuationHeight(const BandRun& run, const std::vector<int>& counts,
+                              double room) const;
+    void continueStretched(BandRun& run);
 
     const TReport& report_;
     ReportDocument& document_;

@@ -305,8 +305,9 @@ TEST_P(ReportStretchTable, BandGrowsByTheMemosGrowth) {
     EXPECT_EQ(memo->lines, drawn) << c.what;
     EXPECT_NEAR(memo->rect.height(), std::max(182.6, c.autoStretch ? drawn * lh : 0.0), kTol);
     EXPECT_EQ(r.document->textsOf(0, "RpMemo1").size(), drawn + 1) << c.what;
-    // Other elements keep their design size.
-    EXPECT_NEAR(r.document->elementOn(0, "RpShape7")->rect.height(), 211.7, kTol);
+    // The column rule reaches the grown row's bottom; the next row's is as designed.
+    EXPECT_NEAR(r.document->elementOn(0, "RpShape7")->rect.height(), 211.7 + growth, kTol);
+    EXPECT_NEAR(r.document->elementOn(0, "RpShape7", 1)->rect.height(), 211.7, kTol);
     (void)fitting;
 }
 
@@ -335,27 +336,30 @@ TEST(ReportStretch, LinesBeyondTheBottomMarginContinueUnderTheNextPagesHeader) {
     const PlacedBand& grown = page1.back();
     EXPECT_EQ(grown.row, 10);
     EXPECT_NEAR(grown.rect.top(), rowTop, kTol);
-    EXPECT_NEAR(grown.rect.height(), kDetail + std::max(0.0, firstPart * lh - 182.6), kTol);
-    EXPECT_LE(grown.rect.bottom(), kLimit + kTol);
+    // The part fills the page down to the bottom margin.
+    EXPECT_NEAR(grown.rect.bottom(), kLimit, kTol);
     EXPECT_EQ(r.document->elementOn(0, "RpMemo1", 9)->lines, firstPart);
 
-    // The rest, at the top of the band area of page 2, under the header.
+    // The rest, at the top of the band area of page 2, under the header, as
+    // far from it as the cell is from the top of a row.
     const auto& page2 = r.document->bandsOn(1);
     ASSERT_GE(page2.size(), 4u);
     EXPECT_EQ(page2[0].type, rbColumnHeader);
     EXPECT_TRUE(page2[1].continuation);
     EXPECT_EQ(page2[1].row, 10);
     EXPECT_NEAR(page2[1].rect.top(), kTop + kHeader, kTol);
-    EXPECT_NEAR(page2[1].rect.height(), (10 - firstPart) * lh, kTol);
+    EXPECT_NEAR(page2[1].rect.height(), kDetail + 10.6 + (10 - firstPart) * lh - 193.2, kTol);
     const PlacedElement* rest = r.document->elementOn(1, "RpMemo1");
     ASSERT_TRUE(rest);
-    EXPECT_NEAR(rest->rect.top(), kTop + kHeader, kTol);
+    EXPECT_NEAR(rest->rect.top(), kTop + kHeader + 10.6, kTol);
     EXPECT_NEAR(rest->rect.left(), kLeft + 449.8, kTol);
     EXPECT_EQ(rest->lines, 10 - firstPart);
     EXPECT_EQ(r.document->textsOf(1, "RpMemo1").first(),
               QStringLiteral("効能%1").arg(firstPart + 1));
-    // Elements that don't stretch are not repeated on the continuation.
-    EXPECT_EQ(r.document->elementOn(1, "RpShape7", 1), nullptr);
+    // The continuation has its column rule and its bottom rule.
+    ASSERT_TRUE(r.document->elementOn(1, "RpShape7"));
+    EXPECT_EQ(r.document->elementOn(1, "RpShape7")->row, 10);
+    EXPECT_EQ(r.document->elementOn(1, "RpShape2")->row, 10);
     EXPECT_EQ(page2[2].row, 11);
     EXPECT_NEAR(page2[2].rect.top(), page2[1].rect.bottom(), kTol);
     EXPECT_EQ(page2.back().type, rbSummary);
