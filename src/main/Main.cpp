@@ -304,6 +304,22 @@ void TForm3::setMasterList(std::vector<std::string> names) {
     for (const std::string& name : masterList_) listBox1_->addItem(platform::toUnicode(name));
 }
 
+void TForm3::rebindPrescription() {
+    const PrescriptionState::Rebound rebound = prescription_.rebindTo(masterList_);
+    if (rebound.nameOnly.empty() && rebound.removed.empty()) return;
+    syncPrescriptionList();
+    QString text = QStringLiteral("薬剤ファイルが書き換えられ、処方の次の薬剤が見つからなくなりました。");
+    if (!rebound.nameOnly.empty()) {
+        text += QStringLiteral("\n薬剤名だけ記載します:");
+        for (const std::string& name : rebound.nameOnly) text += QStringLiteral("\n  ") + platform::toUnicode(name);
+    }
+    if (!rebound.removed.empty()) {
+        text += QStringLiteral("\n処方から外しました:");
+        for (const std::string& name : rebound.removed) text += QStringLiteral("\n  ") + platform::toUnicode(name);
+    }
+    platform::showMessage(text);
+}
+
 void TForm3::runAutoStart() { AutoStart::run(*this); }
 
 void TForm3::requestTermination() {
@@ -585,7 +601,11 @@ void TForm3::Button40Click() { printSheet(); }
 
 void TForm3::Button50Click() {
     auto* editor = new masterfile::TForm2(
-        [this](const std::vector<std::string>& names) { setMasterList(names); }, this);
+        [this](const std::vector<std::string>& names) {
+            setMasterList(names);
+            rebindPrescription();
+        },
+        this);
     editor->show();
 }
 

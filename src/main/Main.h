@@ -73,6 +73,9 @@ class TForm3 : public QWidget, public PrescriptionSource {
     const std::vector<std::string>& masterList() const { return masterList_; }
     // Rebuilds ListBox1 (after the master file editor has saved).
     void setMasterList(std::vector<std::string> names);
+    // Binds the prescription's lines to the records that carry their drugs in
+    // the master list now; tells the user about lines whose drug is gone.
+    void rebindPrescription();
     bool masterFileLoaded() const { return masterFileLoaded_; }
 
     // The settings as read at start; the edit fields may differ from them.

@@ -67,4 +67,46 @@ void PrescriptionState::clear() {
     count_ = 0;
 }
 
+PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::string>& masterList) {
+    Rebound result;
+    const auto size = static_cast<int>(masterList.size());
+    for (int n = 1; n <= count_;) {
+        int& index = masterIndex_[static_cast<size_t>(n)];
+        const std::string& text = texts_[static_cast<size_t>(n)];
+        if (index < 0 || (index < size && masterList[static_cast<size_t>(index)] == text)) {
+            ++n;
+            continue;
+        }
+        int found = -1;
+        for (int i = 0; i < size; ++i) {
+            if (masterList[static_cast<size_t>(i)] == text) {
+                found = i;
+                break;
+            }
+        }
+        if (found >= 0) {
+            index = found;
+            ++n;
+            continue;
+        }
+        int slot = -1;
+        for (int k = 0; k < kUnknownSlots; ++k) {
+            if (unknownNames_[static_cast<size_t>(k)].empty()) {
+                slot = k;
+                break;
+            }
+        }
+        if (slot >= 0) {
+            unknownNames_[static_cast<size_t>(slot)] = text;
+            index = -slot - 2;
+            result.nameOnly.push_back(text);
+            ++n;
+        } else {
+            result.removed.push_back(text);
+            removeLine(n);
+        }
+    }
+    return result;
+}
+
 }  // namespace dorimek::mainwin

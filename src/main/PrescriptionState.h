@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dorimek::mainwin {
 
@@ -40,6 +41,19 @@ public:
     void removeLine(int k);
     // Removes every line and sets every master index to 0; the unknown names stay.
     void clear();
+
+    // After the master file was rewritten with rows inserted, deleted or
+    // moved, a line's record number may now name another drug, and the sheet
+    // would print that other drug under this patient's prescription. Binds
+    // every line that holds a record number to the record that carries its
+    // text now (the first with that RegisteredName). A line whose drug is no
+    // longer in the file is kept by name only, like an imported drug that
+    // isn't listed, or removed when no name entry is free.
+    struct Rebound {
+        std::vector<std::string> nameOnly;  // texts of lines now kept by name only
+        std::vector<std::string> removed;   // texts of lines removed
+    };
+    Rebound rebindTo(const std::vector<std::string>& masterList);
 
 private:
     int count_ = 0;

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace dorimek::mainwin {
@@ -542,6 +543,52 @@ TEST(PrescriptionState, UnknownDrugSlots) {
     EXPECT_EQ(p.appendUnknown("ninth"), AppendResult::NoUnknownSlot);
     EXPECT_EQ(p.lineCount(), before);
     EXPECT_EQ(p.masterIndex(p.lineCount()), -9);
+}
+
+// After a grid save that inserted, deleted or moved rows, every line must
+// still print its own drug: never whatever record now stands at its old number.
+TEST(PrescriptionState, RebindFollowsEachDrugToItsNewRecord) {
+    struct Case {
+        const char* what;
+        Strings before;        // master list when the lines were picked
+        Strings after;         // master list after the save
+        Strings lines;         // texts picked, in order
+        std::vector<int> wantIndex;
+        Strings wantNameOnly;
+        Strings wantRemoved;
+        int unknownSlotsTaken;
+    };
+    const Case cases[] = {
+        {"nothing moved", {"A", "B", "C"}, {"A", "B", "C"}, {"C", "A"}, {2, 0}, {}, {}, 0},
+        {"row inserted above", {"A", "B", "C"}, {"X", "A", "B", "C"}, {"C", "A"}, {3, 1}, {}, {}, 0},
+        {"row deleted above", {"A", "B", "C"}, {"B", "C"}, {"C", "B"}, {1, 0}, {}, {}, 0},
+        {"drug deleted", {"A", "B", "C"}, {"A", "C"}, {"B", "C"}, {-2, 1}, {"B"}, {}, 0},
+        {"duplicates bind to the first", {"A", "B"}, {"B", "A", "B"}, {"B"}, {0}, {}, {}, 0},
+        {"no name entry left", {"A", "B"}, {"A"}, {"B", "A"}, {0}, {}, {"B"}, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PrescriptionState state;
+        for (int k = 0; k < c.unknownSlotsTaken; ++k) state.appendUnknown("U" + std::to_string(k));
+        const int first = state.lineCount() + 1;
+        for (const std::string& text : c.lines) {
+            const auto at = std::find(c.before.begin(), c.before.end(), text) - c.before.begin();
+            ASSERT_EQ(state.appendKnown(text, static_cast<int>(at)), AppendResult::Appended);
+        }
+        const PrescriptionState::Rebound r = state.rebindTo(c.after);
+        EXPECT_EQ(r.nameOnly, c.wantNameOnly);
+        EXPECT_EQ(r.removed, c.wantRemoved);
+        ASSERT_EQ(state.lineCount() - first + 1, static_cast<int>(c.wantIndex.size()));
+        for (size_t i = 0; i < c.wantIndex.size(); ++i) {
+            const int n = first + static_cast<int>(i);
+            EXPECT_EQ(state.masterIndex(n), c.wantIndex[i]) << "line " << n;
+            if (state.isUnknown(n)) {
+                EXPECT_EQ(state.unknownDrugName(-state.masterIndex(n) - 2), state.lineText(n));
+            } else {
+                EXPECT_EQ(c.after[static_cast<size_t>(state.masterIndex(n))], state.lineText(n));
+            }
+        }
+    }
 }
 
 }  // namespace
