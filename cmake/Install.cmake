@@ -1,0 +1,41 @@
+# cmake --install <build> --prefix <folder> makes <folder> a program folder:
+#
+#   dorimek                        the program
+#   dorimek.desktop, dorimek.svg   menu entry (Exec/Path point into <folder>) and its icon
+#   fonts/60-dorimek-fonts.conf    fontconfig aliases for the Windows face names
+#   yakujo.txt, sorbenk.ini,       sample data, copied only where the folder has
+#   photos/, qev/rp.csv            none yet: installing again never replaces a
+#                                  clinic's master file, settings or photos
+#
+# The program reads its data from the folder it runs from, so the prefix is the
+# folder itself (no bin/ or share/ below it).
+
+if(NOT TARGET dorimek)
+    return()
+endif()
+
+# The platform's default prefix would scatter the data over /usr/local. A build
+# folder configured before these rules existed still holds that default, so it
+# is replaced once there too; a prefix chosen later is left alone.
+if(NOT DEFINED DORIMEK_PREFIX_DEFAULT_APPLIED)
+    if(CMAKE_INSTALL_PREFIX_INITIALIZED_TO_DEFAULT OR CMAKE_INSTALL_PREFIX STREQUAL "/usr/local")
+        set(CMAKE_INSTALL_PREFIX "/opt/dorimek" CACHE PATH "The program folder to install into" FORCE)
+    endif()
+    set(DORIMEK_PREFIX_DEFAULT_APPLIED ON CACHE INTERNAL "")
+endif()
+
+# Refused before anything is copied: the prefix is the program folder itself.
+install(CODE [[
+get_filename_component(_dorimek_folder "${CMAKE_INSTALL_PREFIX}" ABSOLUTE)
+if(_dorimek_folder MATCHES "^/(usr(/local)?|opt|home|srv|var)?/?$")
+    message(FATAL_ERROR "dorimek installs into a program folder of its own, not into "
+                        "${_dorimek_folder}: use e.g. --prefix /opt/dorimek")
+endif()
+]])
+install(TARGETS dorimek RUNTIME DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/dorimek.svg DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/fonts/60-dorimek-fonts.conf DESTINATION fonts)
+
+install(CODE "set(DORIMEK_SAMPLES_DIR \"${PROJECT_SOURCE_DIR}/samples\")
+set(DORIMEK_PACKAGING_DIR \"${PROJECT_SOURCE_DIR}/packaging\")")
+install(SCRIPT ${PROJECT_SOURCE_DIR}/packaging/install-program-folder.cmake)

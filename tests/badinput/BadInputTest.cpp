@@ -1,0 +1,579 @@
+// clang-format off
+// Bad input as the clinic's staff meet it, and the exact text the program
+// shows for it. The README's table "よくある問題と表示されるメッセージ" quotes
+// these texts. Each of its rows, in the README's order, and the tests that
+// cover it (binary: case; cases without a binary are in this file):
+//
+// start-up and settings
+//   yakujo.txt missing / unreadable ....... masterFileThatCantBeReadStopsStartUp,
+//                                           main_commands_test: autoStartWithoutMasterFileStaysOpen
+//   yakujo.txt damaged / over-long lines .. damagedMasterLinesStayOneEntryEach,
+//                                           masterfile_test: LoaderTable
+//   sorbenk.ini missing / unreadable ...... settingsThatCantBeReadUseTheDefaults,
+//                                           main_window_test: missingSettingsFile
+//   sorbenk.ini damaged lines ............. damagedSettingsLinesAreIgnoredQuietly
+//   sorbenk.ini unwritable on 設定保存 .... main_window_test: unwritableSettingsFileIsReported
+//   line break in a settings field ........ settingsSaveRefusals
+//   printer index outside the list ........ printerIndexOutsideTheList (badinput_printers_test)
+//   no printer installed .................. noPrinterInstalled, report_print_noprinter
+//   print job refused by the spooler ...... main_print_test: refusedJobIsToldOnce,
+//                                           report_print_cups: RefusedOrMissingPrinters...
+// import and selection
+//   rp.csv missing ........................ host_test: RpCsvImport.MissingFileChangesNothing,
+//                                           main_commands_test: autoStartWithoutRpCsvStillProducesTheSheet
+//   rp.csv unreadable part-way ............ rpCsvThatStopsReadingIsReported
+//   malformed rp.csv lines ................ host_test: RpCsvImportTable "malformed records ...",
+//                                           "thirty bad lines ..."
+//   over-long rp.csv lines ................ host_test: RpCsvImportTable "records longer than 127 bytes",
+//                                           "a header line over 127 bytes"
+//   unknown drug in rp.csv ................ host_test: RpCsvImportTable "unknown drugs ...",
+//                                           sheet_forms_test: SheetForms.AnUnknownDrugShowsItsNameOnly
+//   more than 24 lines / ninth unknown .... host_test: RpCsvImportTable "a 25th line ...",
+//                                           "a ninth unknown drug ..."
+//   25th line by click .................... twentyFifthClickIsRefused,
+//                                           main_window_test: twentyFifthLineIsRefused
+// photos, preview and print
+//   damaged photo ......................... previewProblemsAreToldInOneText,
+//                                           sheet_forms_test: PhotoSheets.ADamagedPhotoLeaves...,
+//                                           visprev_test: damagedPhotosAreToldInOneMessage
+//   missing photo ......................... previewProblemsAreToldInOneText,
+//                                           visprev_test: missingPhotoIsNoError
+//   record gone since start ............... previewProblemsAreToldInOneText,
+//                                           sheet_forms_test: SheetForms.AMasterFileGoneSinceStart...
+// master file editing
+//   grid: comma / line break .............. gridEditorRefusals, hensyuu_test: refusals
+//   grid: empty 登録名 / rows below a gap .. gridEditorRefusals, masterfile_test: PlanTable
+//   grid: every row deleted ............... gridEditorConfirmations,
+//                                           hensyuu_test: emptyGridNeedsConfirmation
+//   grid: file unreadable when opened ..... gridEditorConfirmations,
+//                                           hensyuu_test: unreadableFileAsksBeforeItIsReplaced
+//   grid: write fails ..................... gridEditorConfirmations,
+//                                           hensyuu_test: failedWriteKeepsTheWindowAndTheMasterList
+//   個別編集 of a line with no record ...... perDrugEditingOfAnUnlistedLine
+//   編集終了 after a grid save ............. staleRecordAfterGridSaveIsRefused, host_test: StaleIndex
+//   編集終了 comma / line break / no name .. perDrugEditingRefusals,
+//                                           main_commands_test: refusedSaveKeepsTheUsersTexts
+//   編集終了 write fails ................... host_test: FailedWriteLeavesTheOldFileWhole
+// characters Shift-JIS can't hold
+//   設定保存 / grid / 編集終了 ............... settingsSaveRefusals, gridEditorRefusals,
+//                                           perDrugEditingRefusals
+// clang-format on
+#include "main/Main.h"
+#include "masterfile/Hensyuu.h"
+#include "platform/PlatformVersion.h"
+#include "platform/PrinterService.h"
+#include "platform/Sjis.h"
+#include "preview/PreviewRows.h"
+#include "sheets/Yakujo.h"
+
+#include "RecordingMessageSink.h"
+#include "TestFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+using dorimek::mainwin::TForm3;
+using dorimek::masterfile::TForm2;
+using dorimek::testing::readBytes;
+using dorimek::testing::RecordingMessageSink;
+using dorimek::testing::sjis;
+using dorimek::testing::writeBytes;
+
+namespace {
+
+const char* const kMaster[] = {
+    "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠5mg,錠,白色錠,5mg,血圧を下げます。,めまいに注意。,",
+    "ﾃﾙﾐｻﾙﾀﾝ錠40mg,テルミサルタン錠40mg,錠,白色割線錠,40mg,血圧を下げます。,注意。,",
+    "ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg,レバミピド錠100mg,錠,白色錠,100mg,胃を守ります。,発疹に注意。,",
+};
+
+std::string masterBytes() {
+    std::string out;
+    for (const char* line : kMaster) out += sjis(line) + "\r\n";
+    return out;
+}
+
+const std::string kSettings =
+    "prindex=-1\r\nprinter=\r\nqevpath=qev/\r\nclinic=c\r\ntel=t\r\nprev=0\r\nstyle=1\r\n";
+
+int installedPrinters() { return dorimek::platform::PrinterService::instance().printerCount(); }
+
+}  // namespace
+
+class BadInputTest : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<RecordingMessageSink> sink;
+
+    QString path(const char* name) const { return dir->filePath(QString::fromUtf8(name)); }
+    std::unique_ptr<TForm3> open(QStringList extra = {}) {
+        QStringList args{QStringLiteral("dorimek")};
+        args += extra;
+        return std::make_unique<TForm3>(args, dir->path() + QLatin1Char('/'));
+    }
+    // Opens the window and selects prescription line n for "個別編集".
+    std::unique_ptr<TForm3> openEditing(int record) {
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(static_cast<size_t>(record)), record);
+        form->listBox2()->setCurrentRow(form->prescription().lineCount() - 1);
+        form->Button51Click();
+        return form;
+    }
+    static QStringList entries(QListWidget* list) {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        return out;
+    }
+
+  private slots:
+    void init() {
+        dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir->isValid());
+        sink = std::make_unique<RecordingMessageSink>();
+        writeBytes(path("yakujo.txt"), masterBytes());
+        writeBytes(path("sorbenk.ini"), kSettings);
+        dorimek::platform::overrideMajorVersion(5);
+    }
+    void cleanup() {
+        sink.reset();
+        dir.reset();
+        dorimek::platform::overrideMajorVersion(std::nullopt);
+    }
+
+    // ------------------------------------------------------------ yakujo.txt
+
+    void masterFileThatCantBeReadStopsStartUp_data() {
+        QTest::addColumn<bool>("asFolder");
+        QTest::newRow("missing") << false;
+        QTest::newRow("a folder of that name") << true;
+    }
+    void masterFileThatCantBeReadStopsStartUp() {
+        QFETCH(bool, asFolder);
+        QVERIFY(QFile::remove(path("yakujo.txt")));
+        if (asFolder) QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("yakujo.txt")));
+        auto form = open();
+        // One message, and start-up goes no further: no settings are read.
+        QCOMPARE(sink->messages, QStringList{QStringLiteral("yakujo.txtがみつかりません")});
+        QVERIFY(!form->masterFileLoaded());
+        QCOMPARE(form->listBox1()->count(), 0);
+        QCOMPARE(form->clinicName(), std::string());
+    }
+
+    void damagedMasterLinesStayOneEntryEach() {
+        const std::string longName(3000, 'L');
+        writeBytes(path("yakujo.txt"),
+                   sjis(kMaster[0]) + "\r\n" +                                       // 0
+                       sjis("壊れた行 カンマなし") + "\r\n" +                        // 1
+                       longName + sjis(",長い行の薬,錠,,,,,") + "\r\n" +             // 2
+                       sjis("ｴｸｽﾄﾗ,余分な項目,錠,,,,,photos/x.jpg,余り") + "\r\n" +  // 3
+                       sjis(kMaster[2]));  // 4, without its line end
+        auto form = open();
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(
+            entries(form->listBox1()),
+            (QStringList{QStringLiteral("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg"), QStringLiteral("壊れた行 カンマなし"),
+                         QString::fromStdString(longName), QStringLiteral("ｴｸｽﾄﾗ"),
+                         QStringLiteral("ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg")}));
+
+        for (int row = 1; row <= 4; ++row) form->listBox1()->setCurrentRow(row);
+        QCOMPARE(form->prescription().lineCount(), 4);
+        QCOMPARE(form->prescription().masterIndex(4), 4);
+
+        // What the sheet and the preview show of those lines: nothing for the
+        // line without commas, the record after the long line and not a piece
+        // of it, and a photo name that names no file is just an empty cell.
+        const auto preview = dorimek::preview::buildPreviewRows(*form, QSize());
+        QCOMPARE(preview.rows[0].name, std::string());
+        QCOMPARE(preview.rows[0].efficacy, std::string());
+        QCOMPARE(preview.rows[1].name, sjis("長い行の薬"));
+        QCOMPARE(preview.rows[2].name, sjis("余分な項目"));
+        QCOMPARE(preview.rows[2].photo.state, dorimek::sheets::PhotoCell::State::Missing);
+        QCOMPARE(preview.rows[3].name, sjis("レバミピド錠100mg"));
+        QCOMPARE(preview.problemMessage(), QString());
+    }
+
+    void twentyFifthClickIsRefused() {
+        auto form = open();
+        for (int i = 0; i < 24; ++i) form->appendKnownLine(form->masterList().at(0), 0);
+        form->listBox1()->setCurrentRow(1);
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral("処方は24行までです。これ以上は追加できません。")});
+        QCOMPARE(form->prescription().lineCount(), 24);
+        QCOMPARE(form->listBox2()->count(), 24);
+    }
+
+    void previewProblemsAreToldInOneText() {
+        // Line 1's photo is no JPEG, line 2's photo isn't there at all (no
+        // word about it), line 3's record has gone from the file since start.
+        const std::string kept = masterBytes() +
+                                 sjis("ﾌｧﾓﾁｼﾞﾝ錠,ファモチジン錠,錠,,,,,photos/bad.jpg\r\n") +
+                                 sjis("ｵﾙﾒﾃｯｸ錠,オルメテック錠,錠,,,,,photos/none.jpg\r\n");
+        writeBytes(path("yakujo.txt"), kept + sjis("ｶﾞｽﾀｰ錠,ガスター錠,錠,,,,,\r\n"));
+        writeBytes(path("photos/bad.jpg"), "this is not a picture");
+        auto form = open();
+        for (int record : {3, 4, 5})
+            form->appendKnownLine(form->masterList().at(static_cast<size_t>(record)), record);
+        writeBytes(path("yakujo.txt"), kept);
+
+        const auto preview = dorimek::preview::buildPreviewRows(*form, QSize(82, 76));
+        const QStringList lines = preview.problemMessage().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines[0], QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。"));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("・1行目: 写真ファイル「bad.jpg」を")),
+                 qPrintable(lines[1]));
+        QCOMPARE(lines[2], QString());
+        QCOMPARE(
+            lines[3],
+            QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。その行は空けてあります。"));
+        QCOMPARE(lines[4],
+                 QStringLiteral("・3行目: ファイル yakujo.txt に 6 行目の薬剤がありません"));
+        QCOMPARE(preview.rows[1].name, sjis("オルメテック錠"));
+        QCOMPARE(preview.rows[1].photo.state, dorimek::sheets::PhotoCell::State::Missing);
+        QCOMPARE(preview.rows[2].name, std::string());
+
+        // The sheets print the same rows with those cells empty and say nothing.
+        sink->messages.clear();
+        for (int style = 1; style <= 3; ++style) {
+            const auto run = form->sheetForStyle(style)->Yakujorep.run({false, {}});
+            QCOMPARE(run.outcome, dorimek::report::RunOutcome::Completed);
+        }
+        QCOMPARE(sink->messages, QStringList());
+    }
+
+    // ------------------------------------------------------------ sorbenk.ini
+
+    void settingsThatCantBeReadUseTheDefaults() {
+        QVERIFY(QFile::remove(path("sorbenk.ini")));
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("sorbenk.ini")));
+        auto form = open();
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral("設定ファイルがないので通常使うプリンタで印刷します")});
+        QCOMPARE(form->printerIndex(), -1);
+        QCOMPARE(form->listBox1()->count(), 3);
+    }
+
+    void damagedSettingsLinesAreIgnoredQuietly_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QString>("clinic");
+        QTest::addColumn<int>("style");
+        QTest::newRow("style out of range") << QByteArray(
+                                                   "prindex=-1\r\nprinter=\r\nqevpath=q/\r\n"
+                                                   "clinic=A\r\ntel=1\r\nprev=0\r\nstyle=9\r\n")
+                                            << "A" << 1;
+        QTest::newRow("file ends after three lines")
+            << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=q/\r\n") << "" << 1;
+        QTest::newRow("lines without =") << QByteArray(
+                                                "prindex=-1\r\nprinter\r\nqevpath\r\n"
+                                                "clinic\r\ntel\r\nprev\r\nstyle=2\r\n")
+                                         << "" << 2;
+        QTest::newRow("binary junk")
+            << QByteArray("\x01\x02=\xff\xfe\r\n\x00\x00\r\n", 10) << "" << 1;
+    }
+    void damagedSettingsLinesAreIgnoredQuietly() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QString, clinic);
+        QFETCH(int, style);
+        if (installedPrinters() > 0) QSKIP("an index text may name an installed printer here");
+        writeBytes(path("sorbenk.ini"), ini.toStdString());
+        auto form = open();
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(form->clinicName(), clinic.toStdString());
+        QCOMPARE(form->printStyle(), style);
+        QCOMPARE(form->printerIndex(), -1);
+    }
+
+    void settingsSaveRefusals_data() {
+        QTest::addColumn<int>("edit");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("emoji in 電話") << 9 << QStringLiteral("03-\U0001F600")
+                                       << QStringLiteral(
+                                              "「電話」の文字「\U0001F600」は設定ファイルに保存でき"
+                                              "ません。設定は保存されませんでした。");
+        QTest::newRow("line break in 医院名")
+            << 8 << QStringLiteral("さくら\n内科")
+            << QStringLiteral("「医院名」に改行は入れられません。設定は保存されませんでした。");
+        QTest::newRow("hangul in QEVワークパス")
+            << 7 << QStringLiteral("/srv/한/")
+            << QStringLiteral(
+                   "「QEVワークパス」の文字「한」は設定ファイルに保存できません。"
+                   "設定は保存されませんでした。");
+    }
+    void settingsSaveRefusals() {
+        QFETCH(int, edit);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        auto form = open();
+        sink->messages.clear();
+        form->edit(edit)->setText(text);
+        form->Button55Click();
+        QCOMPARE(sink->messages, QStringList{message});
+        QCOMPARE(readBytes(path("sorbenk.ini")), kSettings);
+    }
+
+    // ------------------------------------------------------------ rp.csv
+
+    void rpCsvThatStopsReadingIsReported() {
+        // A file that opens but fails on its first read, as a damaged disk or
+        // a network share that drops does.
+        if (!QFile::exists(QStringLiteral("/proc/self/mem"))) QSKIP("no /proc/self/mem here");
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("qev")));
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path("qev/rp.csv")));
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(1), 1);
+        sink->messages.clear();
+        form->Button54Click();
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral(
+                     "rp.csvを最後まで読めませんでした（0行目まで取り込みました）")});
+        QCOMPARE(form->prescription().lineCount(), 1);
+    }
+
+    // ------------------------------------------------------------ 個別編集 / 編集終了
+
+    void perDrugEditingOfAnUnlistedLine() {
+        auto form = open();
+        form->appendUnknownLine(sjis("ﾅｿﾞﾉｸｽﾘ"));
+        form->listBox2()->setCurrentRow(0);
+        sink->messages.clear();
+        form->Button51Click();
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral(
+                     "「ﾅｿﾞﾉｸｽﾘ」はyakujo.txtに登録されていないため、個別編集できません")});
+        QVERIFY(!form->button52()->isEnabled());
+        QCOMPARE(form->edit(1)->text(), QString());
+    }
+
+    void perDrugEditingRefusals_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("comma in 単位")
+            << "Edit3" << QStringLiteral("錠,包")
+            << QStringLiteral("「単位」にカンマ（,）は使えません。保存しませんでした");
+        QTest::newRow("line break in 効能")
+            << "Memo1" << QStringLiteral("一行目\n二行目")
+            << QStringLiteral("「効能」に改行は使えません。保存しませんでした");
+        QTest::newRow("empty 登録名")
+            << "Edit1" << QString() << QStringLiteral("「登録名」が空です。保存しませんでした");
+        QTest::newRow("emoji in 表示名") << "Edit2" << QStringLiteral("アムロ\U0001F600")
+                                         << QStringLiteral(
+                                                "「表示名」の「\U0001F600」はyakujo."
+                                                "txtに保存できない文字です。保存しませんでした");
+    }
+    void perDrugEditingRefusals() {
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        auto form = openEditing(0);
+        QVERIFY(form->button52()->isEnabled());
+        sink->messages.clear();
+        QWidget* w = form->findChild<QWidget*>(control);
+        QVERIFY(w);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
+        if (auto* m = qobject_cast<QPlainTextEdit*>(w)) m->setPlainText(text);
+        form->Button52Click();
+        QCOMPARE(sink->messages, QStringList{message});
+        QCOMPARE(readBytes(path("yakujo.txt")), masterBytes());
+        QVERIFY(form->button52()->isEnabled());
+    }
+
+    void staleRecordAfterGridSaveIsRefused() {
+        auto form = openEditing(1);  // ﾃﾙﾐｻﾙﾀﾝ錠40mg, record 1
+        QCOMPARE(form->editedRecordIndex(), 1);
+        form->edit(5)->setText(QStringLiteral("40mg PTP140錠"));
+
+        // Meanwhile a row goes in at the top in the grid editor and is saved:
+        // record 1 is now another drug.
+        form->Button50Click();
+        TForm2* grid = TForm2::current();
+        QVERIFY(grid);
+        grid->StringGrid1->setCurrentCell(0, 0);
+        grid->Button1Click();
+        grid->StringGrid1->setItem(0, 0, new QTableWidgetItem(QStringLiteral("ｱｱｱ新薬")));
+        grid->Button3Click();
+        const std::string afterGrid = readBytes(path("yakujo.txt"));
+        QCOMPARE(afterGrid, sjis("ｱｱｱ新薬,,,,,,,\r\n") + masterBytes());
+        QCOMPARE(form->listBox1()->count(), 4);
+        sink->messages.clear();
+
+        form->Button52Click();
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral(
+                     "「個別編集」の後でyakujo.txtが変更されたため、保存しませんでした。"
+                     "もう一度「個別編集」からやり直してください")});
+        QCOMPARE(readBytes(path("yakujo.txt")), afterGrid);
+
+        // Loaded again, the same drug is found on its new line and saved there.
+        form->Button51Click();
+        QCOMPARE(form->editedRecordIndex(), 2);
+        form->edit(5)->setText(QStringLiteral("40mg PTP140錠"));
+        form->Button52Click();
+        QCOMPARE(sink->messages.size(), 1);
+        const std::string saved = readBytes(path("yakujo.txt"));
+        QVERIFY(
+            saved.find(sjis("ﾃﾙﾐｻﾙﾀﾝ錠40mg,テルミサルタン錠40mg,錠,白色割線錠,40mg PTP140錠,")) !=
+            std::string::npos);
+        QVERIFY(saved.rfind(sjis("ｱｱｱ新薬,,,,,,,\r\n"), 0) == 0);
+    }
+
+    // ------------------------------------------------------------ grid editor
+
+    void gridEditorRefusals_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("comma")
+            << 1 << 1 << QStringLiteral("a,b")
+            << QStringLiteral("2 行目の「表示名」にカンマ（,）があります。カンマは使えません。");
+        QTest::newRow("line break")
+            << 0 << 6 << QStringLiteral("一行目\n二行目")
+            << QStringLiteral("1 行目の「注意」に改行があります。改行は使えません。");
+        QTest::newRow("not in Shift-JIS")
+            << 2 << 5 << QStringLiteral("\U0001F48A")
+            << QStringLiteral(
+                   "3 行目の「効能」の文字「\U0001F48A」は保存できません（Shift-JIS "
+                   "にない文字です）。");
+        QTest::newRow("登録名 emptied")
+            << 1 << 0 << QString()
+            << QStringLiteral(
+                   "2 行目は「登録名」が空のため保存できません。\n"
+                   "登録名を入れるか、行削除でこの行を消してください。");
+        QTest::newRow("row below an empty row")
+            << 4 << 0 << QStringLiteral("ﾏｸﾞﾐｯﾄ錠")
+            << QStringLiteral(
+                   "4 行目が空の行のため、その下の 5 行目から先が保存されません。\n"
+                   "空の行を行削除で消してから保存してください。");
+    }
+    void gridEditorRefusals() {
+        QFETCH(int, row);
+        QFETCH(int, column);
+        QFETCH(QString, text);
+        QFETCH(QString, message);
+        auto form = open();
+        sink->messages.clear();
+        form->Button50Click();
+        TForm2* grid = TForm2::current();
+        QVERIFY(grid);
+        grid->StringGrid1->setItem(row, column, new QTableWidgetItem(text));
+        grid->Button3Click();
+        QCOMPARE(sink->messages, QStringList{message});
+        QCOMPARE(readBytes(path("yakujo.txt")), masterBytes());
+        QVERIFY(grid->isVisible());
+        QCOMPARE(form->listBox1()->count(), 3);
+    }
+
+    void gridEditorConfirmations() {
+        // Every row deleted: the save asks first, and "いいえ" keeps the file.
+        auto form = open();
+        form->Button50Click();
+        TForm2* grid = TForm2::current();
+        QVERIFY(grid);
+        for (int i = 0; i < 3; ++i) {
+            grid->StringGrid1->setCurrentCell(0, 0);
+            grid->Button2Click();
+        }
+        sink->confirmAnswer = false;
+        grid->Button3Click();
+        QCOMPARE(sink->confirmations,
+                 QStringList{QStringLiteral(
+                     "保存する薬剤が1件もありません。\nyakujo.txt を空にしてよろしいですか？")});
+        QCOMPARE(readBytes(path("yakujo.txt")), masterBytes());
+
+        // A file that exists but can't be read: the editor opens empty, says
+        // so, and asks before a save would replace what it never showed.
+        sink->confirmations.clear();
+        sink->messages.clear();
+        QVERIFY(QFile::remove(path("yakujo.txt")));
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("yakujo.txt")));
+        form->Button50Click();
+        TForm2* blind = TForm2::current();
+        QVERIFY(blind && blind != grid);
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral("ファイル yakujo.txt を読み込めません")});
+        blind->StringGrid1->setItem(0, 0, new QTableWidgetItem(QStringLiteral("A")));
+        blind->Button3Click();
+        QCOMPARE(
+            sink->confirmations,
+            QStringList{QStringLiteral(
+                "yakujo.txt を読み込めなかったため、この画面にはファイルの内容が出ていません。\n"
+                "保存するとファイルの内容がこの画面の内容に置き換わります。保存しますか？")});
+        // Saying yes can't write over a folder: the save is reported as failed.
+        sink->confirmAnswer = true;
+        sink->messages.clear();
+        blind->Button3Click();
+        QCOMPARE(sink->messages, QStringList{QStringLiteral("ﾌｧｲﾙ yakujo.txt を作成できません")});
+        QVERIFY(QFileInfo(path("yakujo.txt")).isDir());
+    }
+
+    // ------------------------------------------------------------ printers
+
+    void noPrinterInstalled() {
+        if (installedPrinters() > 0) QSKIP("printers are installed here");
+        // A stored index means nothing without printers: nothing is said at start.
+        writeBytes(path("sorbenk.ini"), "prindex=3\r\n");
+        auto form = open();
+        QCOMPARE(sink->messages, QStringList());
+
+        form->Button56Click();
+        QCOMPARE(sink->messages, QStringList{QStringLiteral("使用可能なプリンタがありません。")});
+
+        sink->messages.clear();
+        form->appendKnownLine(form->masterList().at(0), 0);
+        form->Button40Click();
+        QCOMPARE(
+            sink->messages,
+            QStringList{QStringLiteral("プリンタがインストールされていません。印刷できません。")});
+        QCOMPARE(form->prescription().lineCount(), 1);
+    }
+
+    void printerIndexOutsideTheList_data() {
+        QTest::addColumn<QByteArray>("prindex");
+        QTest::addColumn<QString>("argument3");
+        QTest::addColumn<int>("rejected");  // -1: accepted, no message
+        QTest::newRow("stored index past the list") << QByteArray("7") << QString() << 7;
+        QTest::newRow("third argument past the list") << QByteArray("0") << "9" << 9;
+        QTest::newRow("negative index other than -1") << QByteArray("-5") << QString() << -5;
+        QTest::newRow("index of an installed printer") << QByteArray("0") << QString() << -1;
+    }
+    void printerIndexOutsideTheList() {
+        QFETCH(QByteArray, prindex);
+        QFETCH(QString, argument3);
+        QFETCH(int, rejected);
+        const int count = installedPrinters();
+        if (count == 0) QSKIP("no printer installed here (run through ctest: fixture cupsd)");
+        writeBytes(path("sorbenk.ini"), "prindex=" + prindex.toStdString() +
+                                            "\r\nprinter=\r\nqevpath=q/\r\nclinic=c\r\n");
+        auto form = open({QStringLiteral("x"), QString(), argument3});
+        if (rejected == -1) {
+            QCOMPARE(sink->messages, QStringList());
+            QCOMPARE(form->printerIndex(), 0);
+            return;
+        }
+        QCOMPARE(sink->messages,
+                 QStringList{
+                     QStringLiteral("プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは "
+                                    "%2 台です)。\n通常使うプリンタで印刷します。")
+                         .arg(rejected)
+                         .arg(count)});
+        QCOMPARE(form->printerIndex(), -1);
+    }
+};
+
+QTEST_MAIN(BadInputTest)
+#include "BadInputTest.moc"
