@@ -9,11 +9,6 @@ using namespace report;
 
 // Style 3's layout. Millimetres from the band's top-left corner.
 // clang-format off
-constexpr ElementSpec kTitle[] = {
-    {"RpLabel5", kLabel, 60.85, 4.23, 35.45, 5.29, 14, kCenter | kAutoSize | kWordWrap, "薬剤情報提供書"},
-    {"RpLabel6", kLabel, 148.17, 4.76, 17.73, 4.50, 12, kAutoSize | kWordWrap},
-};
-
 constexpr ElementSpec kColumnHeader[] = {
     {"RpLabel1", kLabel, 4.23, 0.53, 12.17, 4.23, 11, kAutoSize | kWordWrap, "薬剤名"},
     {"RpLabel2", kLabel, 4.23, 5.29, 18.26, 4.23, 11, kWordWrap, "剤形・記号"},
@@ -53,16 +48,12 @@ constexpr ElementSpec kDetail[] = {
     {"RpMemo4", kMemo, 160.34, 2.38, 13.76, 17.20, 11, kWordWrap},
 };
 
-constexpr ElementSpec kSummary[] = {
-    {"RpLabel10", kLabel, 110.07, 2.12, 60.33, 4.76, 12, kAutoSize | kWordWrap},
-};
-
 const SheetLayout kStyle3Layout{
     {100, 2570, 50, 1820, 20, 10, 0},
-    {11.64, 0, kTitle},
+    {11.64, 0, kSharedTitle},
     {14.82, 12, kColumnHeader},
     {20.90, 12, kDetail},
-    {7.41, 0, kSummary},
+    {7.41, 0, kSharedSummary},
 };
 // clang-format on
 

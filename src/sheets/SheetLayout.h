@@ -25,4 +25,16 @@ struct SheetLayout {
     Band summary;       // RpBand4
 };
 
+// The title and the footer are the same in every style.
+// clang-format off
+inline constexpr report::ElementSpec kSharedTitle[] = {
+    {"RpLabel5", report::kLabel, 60.85, 4.23, 35.45, 5.29, 14, report::kCenter | report::kAutoSize | report::kWordWrap, "薬剤情報提供書"},
+    {"RpLabel6", report::kLabel, 148.17, 4.76, 17.73, 4.50, 12, report::kAutoSize | report::kWordWrap},
+};
+
+inline constexpr report::ElementSpec kSharedSummary[] = {
+    {"RpLabel10", report::kLabel, 110.07, 2.12, 60.33, 4.76, 12, report::kAutoSize | report::kWordWrap},
+};
+// clang-format on
+
 }  // namespace dorimek::sheets
