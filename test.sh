@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds with the tests, stages the program folder and
-# runs every test with ctest.
+# runs every test with ctest; then the hardening checks: the core tests under
+# the address and undefined-behaviour sanitizers, and a minute of each fuzzer.
 set -euo pipefail
 source "$(dirname "$0")/tools/setup.sh"
 
@@ -8,5 +9,7 @@ ensure_packages "${RUN_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 build_project "$DORIMEK_BUILD" -DBUILD_TESTING=ON
 stage_program_folder
 
-cd "$DORIMEK_BUILD"
-ctest --output-on-failure -j"$(nproc)" --timeout 600
+(cd "$DORIMEK_BUILD" && ctest --output-on-failure -j"$(nproc)" --timeout 600)
+
+"$DORIMEK_ROOT/tools/ci-hardening.sh" asan
+"$DORIMEK_ROOT/tools/ci-hardening.sh" fuzz

@@ -133,11 +133,17 @@ std::string SettingsFile::format(const SettingsToWrite& v) {
 
 Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
     // A line break inside a value would shift every later line on reading.
-    for (const std::string* text :
-         {&v.printerName, &v.qevWorkPath, &v.clinicName, &v.clinicTel, &v.usageLine}) {
+    for (const std::string* text : {&v.printerName, &v.qevWorkPath, &v.clinicName, &v.clinicTel}) {
         if (holdsLineBreak(*text)) {
             return Status::failure(messages::kSettingsNotWritable);
         }
+    }
+    // The usage line goes back exactly as it was read, and a file saved with
+    // CR CR LF line ends leaves a CR on it. A CR ends no line on reading and
+    // the entries stop before it anyway; refusing it would stop "設定保存"
+    // for good. Only a line feed would break the file.
+    if (v.usageLine.find('\n') != std::string::npos) {
+        return Status::failure(messages::kSettingsNotWritable);
     }
     if (v.printStyle < 1 || v.printStyle > 3) {
         return Status::failure(messages::kSettingsNotWritable);

@@ -19,6 +19,16 @@ namespace {
 // Far beyond any camera photo, but small enough that a forged header can't
 // make the program reserve gigabytes for one cell of a sheet.
 constexpr qint64 kMaxDecodedPixels = 120'000'000;
+// What libjpeg may hold besides the output. A progressive or multi-scan file
+// keeps the coefficients of the whole picture at full size, whatever the
+// output scale: a header of a few hundred bytes claiming 12000 x 52000
+// pixels would otherwise take gigabytes and seconds before its data is found
+// missing. Enough for a progressive picture of kMaxDecodedPixels.
+constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
+// No side longer than a JPEG's can be: Qt's scaled read of a palette bitmap
+// taller than about four million rows crashes the program, and a bitmap of
+// a few dozen bytes can claim that many.
+constexpr int kMaxBitmapSide = 65535;
 constexpr size_t kReadChunk = 64 * 1024;
 
 QString shownName(const QString& path) { return QFileInfo(path).fileName(); }
@@ -147,6 +157,7 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
 
     jpeg_create_decompress(&s->cinfo);
     s->created = true;
+    s->cinfo.mem->max_memory_to_use = kMaxDecoderMemory;
     s->src.pub.init_source = initSource;
     s->src.pub.fill_input_buffer = fillInputBuffer;
     s->src.pub.skip_input_data = skipInputData;
@@ -323,7 +334,8 @@ Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize cove
     if (!reader.canRead() || !full.isValid() || full.isEmpty()) {
         return Result<DecodedPhoto>::failure(bitmapFailure(path, reader.errorString()));
     }
-    if (qint64{full.width()} * full.height() > kMaxDecodedPixels) {
+    if (qint64{full.width()} * full.height() > kMaxDecodedPixels || full.width() > kMaxBitmapSide ||
+        full.height() > kMaxBitmapSide) {
         return Result<DecodedPhoto>::failure(tooLarge(path, full.width(), full.height()));
     }
     const int m = coveringScale(full.width(), full.height(), coverPixels);

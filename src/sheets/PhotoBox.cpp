@@ -7,6 +7,12 @@
 #include <cstdint>
 
 namespace dorimek::sheets {
+namespace {
+
+// The largest decode the photo decoder allows; the box is held to the same.
+constexpr std::int64_t kMaxBoxPixels = 120'000'000;
+
+}  // namespace
 
 PhotoBox photoBoxFor(int w, int h, BoxProportion p) {
     // 64-bit products: a header may claim up to 65535 pixels a side and the
@@ -49,6 +55,12 @@ QImage paddedBoxImage(const QImage& photo, QSize full, const PhotoBox& box) {
         box.height == full.height() ? ph : std::max(1, int(std::lround(box.height * fy)));
     const int left = std::max(0, int(std::lround(box.photoLeft * fx)));
     const int top = std::max(0, int(std::lround(box.photoTop * fy)));
+
+    // A photo of extreme proportions (a damaged or forged header, a strip one
+    // pixel high) pads to a box far larger than any photo the decoder lets
+    // through: a bitmap of a few hundred bytes would otherwise have us reserve
+    // gigabytes for one cell. The caller reports the photo as not shown.
+    if (std::int64_t{boxW} * boxH > kMaxBoxPixels) return {};
 
     if (boxW == pw && boxH == ph) {
         return photo.format() == QImage::Format_RGB32 ? photo

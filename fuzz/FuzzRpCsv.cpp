@@ -1,0 +1,103 @@
+// rp.csv as the host system may leave it: the import against a small master
+// list, into a prescription that may already hold lines.
+#include "FuzzSupport.h"
+
+#include "RpCsvImport.h"
+#include "sheets/UsageSplit.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using namespace dorimek;
+using dorimek::fuzz::check;
+using mainwin::PrescriptionState;
+
+namespace {
+
+const std::vector<std::string>& masterList() {
+    // Half-width katakana, double-byte names and plain ASCII, as master
+    // files hold them (Shift-JIS).
+    static const std::vector<std::string> list = {
+        "\xb1\xd1\xdb\xbc\xde\xcb\xdf\xdd\x8f\xf9\x35mg",        // ｱﾑﾛｼﾞﾋﾟﾝ錠5mg
+        "\x8e\x5f\x89\xbb\xcf\xb8\xde\xc8\xbc\xb3\xd1\x8f\xf9",  // 酸化ﾏｸﾞﾈｼｳﾑ錠
+        "ATP20",
+        "A",
+        "\x95\x5c",  // 表: its trail byte is a backslash
+    };
+    return list;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size == 0) return 0;
+    // The first byte: how many lines the user had before the import.
+    const int before = data[0] % (PrescriptionState::kMaxLines + 2);
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const QString path = fuzz::writeScratchFile("rp.csv", bytes);
+
+    PrescriptionState state;
+    for (int i = 0; i < before; ++i) state.appendKnown("ATP20", 2);
+    const int startCount = state.lineCount();
+
+    std::vector<int> usageLines;
+    const auto report = mainwin::RpCsvImport::run(
+        path, masterList(), state, [&](int line, const std::string& usage) {
+            check(line >= 1 && line <= PrescriptionState::kUsageBoxes, "usage box out of range");
+            check(!usage.empty(), "an empty usage was set");
+            usageLines.push_back(line);
+        });
+    check(report.fileOpened, "a readable rp.csv was not opened");
+
+    const int count = state.lineCount();
+    check(count >= startCount && count <= PrescriptionState::kMaxLines, "line count out of range");
+    check(static_cast<size_t>(count - startCount) == report.lines.size(),
+          "the report and the prescription disagree");
+    check(report.unknownNames.size() <= static_cast<size_t>(PrescriptionState::kUnknownSlots),
+          "more unknown drugs than slots");
+
+    for (const mainwin::ImportedLine& line : report.lines) {
+        check(line.lineNumber > startCount && line.lineNumber <= count, "line number out of range");
+        check(line.masterIndex == state.masterIndex(line.lineNumber), "master index not stored");
+        check(!line.name.empty(), "a drug without a name was listed");
+        if (line.masterIndex >= 0) {
+            check(static_cast<size_t>(line.masterIndex) < masterList().size() &&
+                      masterList()[static_cast<size_t>(line.masterIndex)] == line.name,
+                  "a line points at another drug");
+        } else {
+            check(line.masterIndex <= -2 && line.masterIndex >= -9, "bad unknown-drug slot");
+            check(state.unknownDrugName(-line.masterIndex - 2) == line.name,
+                  "an unknown drug lost its name");
+        }
+        if (line.usage) {
+            check(line.lineNumber <= PrescriptionState::kUsageBoxes, "usage past box 11");
+            // The sheet prints the usage split at its blanks; nothing is lost.
+            const std::vector<std::string> parts = sheets::splitUsage(*line.usage);
+            std::string joined;
+            for (size_t i = 0; i < parts.size(); ++i) {
+                if (i > 0) joined += ' ';
+                joined += parts[i];
+            }
+            check(joined == *line.usage, "the usage lost text when split into lines");
+        }
+    }
+    for (const mainwin::RefusedDrug& r : report.refused) {
+        check(!r.name.empty(), "a nameless drug refused");
+    }
+
+    // Every data line is accounted for exactly once.
+    const auto content = mainwin::RpCsvFile::read(path);
+    check(content.ok(), "rp.csv readable once but not twice");
+    check(content->records.size() == report.lines.size() + report.refused.size(),
+          "a drug was neither listed nor refused");
+    for (const mainwin::RpRecord& r : content->records) {
+        check(r.fileLine > mainwin::RpCsvFile::kHeaderLines, "a header line taken for a drug");
+        check(!r.drugName.empty(), "an empty drug name parsed");
+        check(r.drugName.find(',') == std::string::npos, "a drug name holds a comma");
+        if (!r.hasOwnUsage) check(r.usage.empty(), "usage kept without its flag");
+    }
+    return 0;
+}
