@@ -88,8 +88,9 @@ Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText) {
                 .arg(fileName));
     }
 
-    pending_ = Pending{index, std::string(lineText)};
-    return LoadedDrug{recordForEditing(*line), index};
+    LoadedDrug loaded{recordForEditing(*line), index};
+    pending_ = Pending{index, std::string(lineText), loaded.record};
+    return loaded;
 }
 
 Status DrugRecordEditor::finish(const DrugRecord& record) {
@@ -97,7 +98,18 @@ Status DrugRecordEditor::finish(const DrugRecord& record) {
         return Status::failure(
             QStringLiteral("保存する薬剤がありません。先に「個別編集」を押してください"));
     }
-    Status saved = save(pending_->index, pending_->name, record, path_);
+    // A field left as it was keeps its stored bytes: code page 932 has a few
+    // characters under two codes, and names are matched byte for byte
+    // against the host's prescriptions, so an unedited name must not change.
+    DrugRecord toWrite = record;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const std::string& stored = pending_->loaded.field(i);
+        if (toWrite.field(i) != stored &&
+            platform::toUnicode(toWrite.field(i)) == platform::toUnicode(stored)) {
+            toWrite.field(i) = stored;
+        }
+    }
+    Status saved = save(pending_->index, pending_->name, toWrite, path_);
     if (saved) pending_.reset();
     return saved;
 }

@@ -61,14 +61,15 @@ class DrugRecordEditor {
         const std::array<QString, masterfile::kFieldCount>& texts);
 
     // A record as the editor shows it: the eighth field holds everything after
-    // the seventh comma, so a line with surplus commas loses nothing when it
-    // is loaded and saved again.
+    // the seventh comma, so a line with surplus commas is shown whole and the
+    // user can repair it (a save refuses the commas until then).
     static masterfile::DrugRecord recordForEditing(std::string_view line);
 
   private:
     struct Pending {
         int index;
         std::string name;
+        masterfile::DrugRecord loaded;  // the fields as stored, for unedited ones
     };
     QString path_;
     std::optional<Pending> pending_;

@@ -30,6 +30,18 @@ GridRows GridRows::fromRecords(const std::vector<DrugRecord>& records) {
     return GridRows(std::move(rows));
 }
 
+GridRows::OriginalBytes GridRows::originalBytesOf(const std::vector<DrugRecord>& records) {
+    OriginalBytes originals;
+    for (const DrugRecord& record : records) {
+        for (int c = 0; c < kColumns; ++c) {
+            const std::string& bytes = record.field(c);
+            const QString text = platform::toUnicode(bytes);
+            if (platform::fromUnicode(text) != bytes) originals.emplace(text, bytes);
+        }
+    }
+    return originals;
+}
+
 int GridRows::dataEnd() const {
     for (int r = 0; r < rowCount(); ++r) {
         if (row(r)[0].isEmpty()) return r;
@@ -60,7 +72,7 @@ std::optional<GridRows::Problem> GridRows::cellProblem(int row, int column, cons
     return std::nullopt;
 }
 
-GridRows::Plan GridRows::planSave() const {
+GridRows::Plan GridRows::planSave(const OriginalBytes& originals) const {
     Plan plan;
     const int end = dataEnd();
     for (int r = 0; r < rowCount(); ++r) {
@@ -93,7 +105,8 @@ GridRows::Plan GridRows::planSave() const {
                 plan.records.clear();
                 return plan;
             }
-            record.field(c) = platform::fromUnicode(text);
+            const auto original = originals.find(text);
+            record.field(c) = original != originals.end() ? original->second : platform::fromUnicode(text);
         }
         // A last safety net for anything the cell checks above let through.
         const QString formatIssue = formatProblem(record);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,14 @@ class GridRows {
     // kMinimumRows. A longer file gets exactly one row per record, so opening
     // and saving never loses one.
     static GridRows fromRecords(const std::vector<DrugRecord>& records);
+
+    // Cell texts whose stored bytes don't come back from a plain conversion
+    // (code page 932 has a few characters under two codes), keyed by the text
+    // shown. A save writes such a cell, left as it was, with its own bytes:
+    // names are matched byte for byte against the host's prescriptions, so
+    // an unedited name must not change its bytes.
+    using OriginalBytes = std::map<QString, std::string>;
+    static OriginalBytes originalBytesOf(const std::vector<DrugRecord>& records);
 
     GridRows() = default;
     explicit GridRows(std::vector<Row> rows) : rows_(std::move(rows)) {}
@@ -61,7 +70,7 @@ class GridRows {
         std::vector<DrugRecord> records;
         std::optional<Problem> problem;
     };
-    Plan planSave() const;
+    Plan planSave(const OriginalBytes& originals = {}) const;
 
     static std::vector<std::string> registeredNames(const std::vector<DrugRecord>& records);
 

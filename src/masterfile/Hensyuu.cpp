@@ -93,6 +93,7 @@ void TForm2::FormCreate() {
     const auto records = LoadDrugRecords(path_);
     loadFailed_ = !records.ok();
     if (loadFailed_) platform::showMessage(records.error());
+    if (!loadFailed_) originals_ = GridRows::originalBytesOf(*records);
     showRows(GridRows::fromRecords(loadFailed_ ? std::vector<DrugRecord>{} : *records));
     focusCell(0, 0);
 }
@@ -158,7 +159,7 @@ void TForm2::Button3Click() {
         StringGrid1->itemDelegateForIndex(index)->setModelData(editor, StringGrid1->model(), index);
     }
 
-    const GridRows::Plan plan = gridRows().planSave();
+    const GridRows::Plan plan = gridRows().planSave(originals_);
     if (plan.problem) {
         platform::showMessage(plan.problem->message, windowTitle());
         focusCell(plan.problem->row, plan.problem->column);

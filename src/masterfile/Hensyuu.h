@@ -1,6 +1,7 @@
 #pragma once
 
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/GridRows.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -15,7 +16,6 @@ class QTableWidget;
 
 namespace dorimek::masterfile {
 
-class GridRows;
 
 // The master file editor: the whole of yakujo.txt as a grid, one row per
 // drug. Opened anew by every "ﾌｧｲﾙ編集"; several may be open at once, each
@@ -60,6 +60,8 @@ class TForm2 : public QWidget {
     RebuildMasterList rebuildMasterList_;
     QString path_;
     bool loadFailed_ = false;
+    // Stored bytes of cells a plain conversion would change (see GridRows).
+    GridRows::OriginalBytes originals_;
 
     static QPointer<TForm2> current_;
 };

@@ -11,6 +11,7 @@
 
 #include <sys/resource.h>
 
+#include <array>
 #include <csignal>
 #include <functional>
 #include <ostream>
@@ -159,6 +160,26 @@ TEST(DrugRecordEditor, SavingTwiceNeedsANewLoad) {
     EXPECT_EQ(after, fileOf(masterLines())) << "an unchanged record writes the same bytes";
     EXPECT_FALSE(editor.finish(loaded->record).ok());
     EXPECT_EQ(master.bytes(), after);
+}
+
+// A name stored under the less usual of two codes for one character (an
+// NEC-selected IBM extension) goes through the window's Unicode fields; an
+// unedited save must give back its stored bytes, or the host's prescriptions
+// would no longer find the drug.
+TEST(DrugRecordEditor, UneditedFieldsKeepTheirStoredBytes) {
+    const std::string name = std::string("\xB1\xED\x40");  // ｱ + a twin-coded kanji
+    MasterDir master({name + ",\xED\x40,a,b,c,d,e,"});
+    DrugRecordEditor editor(master.path);
+    Result<LoadedDrug> loaded = editor.load(name);
+    ASSERT_TRUE(loaded.ok());
+    std::array<QString, masterfile::kFieldCount> texts;
+    for (int i = 0; i < masterfile::kFieldCount; ++i)
+        texts[static_cast<size_t>(i)] = platform::toUnicode(loaded->record.field(i));
+    texts[2] = QStringLiteral("錠");  // one field really edited
+    Result<DrugRecord> record = DrugRecordEditor::recordFromTexts(texts);
+    ASSERT_TRUE(record.ok());
+    ASSERT_TRUE(editor.finish(*record).ok());
+    EXPECT_EQ(master.bytes(), name + ",\xED\x40," + sjis("錠") + ",b,c,d,e,\r\n");
 }
 
 struct BadInput {

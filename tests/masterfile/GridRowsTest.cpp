@@ -119,5 +119,29 @@ TEST(MasterFileGrid, LoadedRecordsRoundTripThroughTheGrid) {
     EXPECT_EQ(rows.planSave().records, records);
 }
 
+// Code page 932 has a few characters under two codes (NEC-selected IBM
+// extensions and their IBM twins, and a few symbols). A name stored under
+// the less usual code must keep its bytes through an unedited grid save, or
+// the host's prescriptions, matched byte for byte, would no longer find it.
+TEST(MasterFileGrid, UneditedCellsKeepTheirStoredBytes) {
+    const std::string twinCodes[] = {"\xED\x40", "\x87\x90", "\xFA\x4A"};
+    for (const std::string& twin : twinCodes) {
+        const std::string name = "\xB1" + twin;  // ｱ + the character
+        std::vector<DrugRecord> records(1);
+        records[0].registeredName = name;
+        records[0].displayName = twin;
+        const GridRows rows = GridRows::fromRecords(records);
+        const GridRows::Plan plan = rows.planSave(GridRows::originalBytesOf(records));
+        ASSERT_EQ(plan.records.size(), 1u);
+        EXPECT_EQ(plan.records[0].registeredName, name);
+        EXPECT_EQ(plan.records[0].displayName, twin);
+        // An edited cell is written with the usual code.
+        GridRows edited = rows;
+        edited.row(0)[1] += QStringLiteral("x");
+        EXPECT_EQ(edited.planSave(GridRows::originalBytesOf(records)).records[0].displayName,
+                  platform::fromUnicode(platform::toUnicode(twin) + QStringLiteral("x")));
+    }
+}
+
 }  // namespace
 }  // namespace dorimek::masterfile
