@@ -9,7 +9,7 @@ using namespace report;
 
 // Style 3's layout. Millimetres from the band's top-left corner.
 // clang-format off
-constexpr ElementSpec kColumnHeader[] = {
+constexpr ElementRow kColumnHeader[] = {
     {"RpLabel1", kLabel, 4.23, 0.53, 12.17, 4.23, 11, kAutoSize | kWordWrap, "薬剤名"},
     {"RpLabel2", kLabel, 4.23, 5.29, 18.26, 4.23, 11, kWordWrap, "剤形・記号"},
     {"RpLabel3", kLabel, 58.74, 2.12, 8.73, 4.50, 12, kAutoSize | kWordWrap, "効能"},
@@ -29,7 +29,7 @@ constexpr ElementSpec kColumnHeader[] = {
     {"RpLabel12", kLabel, 161.93, 2.12, 8.73, 4.50, 0, kAutoSize | kWordWrap, "用法"},
 };
 
-constexpr ElementSpec kDetail[] = {
+constexpr ElementRow kDetail[] = {
     {"RpLabel8", kLabel, 3.17, 16.14, 33.87, 3.97, 10, kWordWrap},
     {"RpShape2", kHorLine, 2.12, 20.64, 172.51, 0.26},
     {"RpLabel7", kLabel, 3.17, 11.11, 33.87, 4.50, 10, kWordWrap},

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sheets/engine/ElementSpec.h"
+#include "sheets/engine/ElementRow.h"
 
 #include <array>
 #include <span>
@@ -17,7 +17,7 @@ struct SheetLayout {
     struct Band {
         double heightMm;
         double fontPt;
-        std::span<const report::ElementSpec> elements;
+        std::span<const report::ElementRow> elements;
     };
     Band title;         // RpBand2
     Band columnHeader;  // RpBand3
@@ -27,12 +27,12 @@ struct SheetLayout {
 
 // The title and the footer are the same in every style.
 // clang-format off
-inline constexpr report::ElementSpec kSharedTitle[] = {
+inline constexpr report::ElementRow kSharedTitle[] = {
     {"RpLabel5", report::kLabel, 60.85, 4.23, 35.45, 5.29, 14, report::kCenter | report::kAutoSize | report::kWordWrap, "薬剤情報提供書"},
     {"RpLabel6", report::kLabel, 148.17, 4.76, 17.73, 4.50, 12, report::kAutoSize | report::kWordWrap},
 };
 
-inline constexpr report::ElementSpec kSharedSummary[] = {
+inline constexpr report::ElementRow kSharedSummary[] = {
     {"RpLabel10", report::kLabel, 110.07, 2.12, 60.33, 4.76, 12, report::kAutoSize | report::kWordWrap},
 };
 // clang-format on

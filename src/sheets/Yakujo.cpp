@@ -18,7 +18,7 @@ using namespace report;
 
 // Style 1's layout. Millimetres from the band's top-left corner.
 // clang-format off
-constexpr ElementSpec kColumnHeader[] = {
+constexpr ElementRow kColumnHeader[] = {
     {"RpLabel1", kLabel, 4.23, 0.53, 12.17, 4.23, 11, kAutoSize | kWordWrap, "薬剤名"},
     {"RpLabel2", kLabel, 4.23, 5.29, 18.26, 4.23, 11, kWordWrap, "剤形・記号"},
     {"RpLabel3", kLabel, 71.44, 2.12, 8.73, 4.50, 12, kAutoSize | kWordWrap, "効能"},
@@ -34,7 +34,7 @@ constexpr ElementSpec kColumnHeader[] = {
     {"RpShape10", kHorLine, 2.12, 13.23, 171.19, 2.38},
 };
 
-constexpr ElementSpec kDetail[] = {
+constexpr ElementRow kDetail[] = {
     {"RpLabel8", kLabel, 4.23, 16.14, 38.36, 4.50, 11, kWordWrap},
     {"RpShape2", kHorLine, 2.12, 20.64, 171.45, 0.26},
     {"RpLabel7", kLabel, 4.23, 11.11, 38.36, 4.50, 11, kWordWrap},

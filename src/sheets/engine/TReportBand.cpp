@@ -14,7 +14,7 @@
 namespace dorimek::report {
 namespace {
 
-std::unique_ptr<TReportElement> makeElement(const ElementSpec& s, const TReportBand& band) {
+std::unique_ptr<TReportElement> makeElement(const ElementRow& s, const TReportBand& band) {
     const QString name = QString::fromUtf8(s.name);
     std::unique_ptr<TReportElement> e;
     switch (s.kind) {
@@ -63,7 +63,7 @@ std::unique_ptr<TReportElement> makeElement(const ElementSpec& s, const TReportB
 }
 
 template <class T>
-T* typed(TReportElement* e, const ElementSpec& s) {
+T* typed(TReportElement* e, const ElementRow& s) {
     auto* t = dynamic_cast<T*>(e);
     if (!t) {
         // A layout table that contradicts the code reading it is a programming
@@ -81,32 +81,32 @@ TReportBand::TReportBand(QString name, TBandType type, TReport* report)
 
 TReportBand::~TReportBand() = default;
 
-TReportElement* TReportBand::add(const ElementSpec& spec) {
+TReportElement* TReportBand::add(const ElementRow& spec) {
     auto e = makeElement(spec, *this);
     e->band_ = this;
     elements_.push_back(std::move(e));
     return elements_.back().get();
 }
 
-TReportLabel* TReportBand::addLabel(const ElementSpec& spec) {
+TReportLabel* TReportBand::addLabel(const ElementRow& spec) {
     return typed<TReportLabel>(add(spec), spec);
 }
-TReportMemo* TReportBand::addMemo(const ElementSpec& spec) {
+TReportMemo* TReportBand::addMemo(const ElementRow& spec) {
     return typed<TReportMemo>(add(spec), spec);
 }
-TReportShape* TReportBand::addShape(const ElementSpec& spec) {
+TReportShape* TReportBand::addShape(const ElementRow& spec) {
     return typed<TReportShape>(add(spec), spec);
 }
-TReportImage* TReportBand::addImage(const ElementSpec& spec) {
+TReportImage* TReportBand::addImage(const ElementRow& spec) {
     return typed<TReportImage>(add(spec), spec);
 }
 
-void TReportBand::addAll(std::span<const ElementSpec> table) {
-    for (const ElementSpec& s : table) add(s);
+void TReportBand::addAll(std::span<const ElementRow> table) {
+    for (const ElementRow& s : table) add(s);
 }
 
-void TReportBand::addAll(std::initializer_list<ElementSpec> table) {
-    addAll(std::span<const ElementSpec>(table.begin(), table.size()));
+void TReportBand::addAll(std::initializer_list<ElementRow> table) {
+    addAll(std::span<const ElementRow>(table.begin(), table.size()));
 }
 
 bool TReportBand::remove(const QString& name) {

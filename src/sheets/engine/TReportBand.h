@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ElementSpec.h"
+#include "ElementRow.h"
 #include "ReportTypes.h"
 
 #include <QString>
@@ -40,15 +40,15 @@ class TReportBand {
     std::optional<TReportFont> Font;  // unset: the report's font
 
     // Adds one layout row; returns the new element (never null).
-    TReportElement* add(const ElementSpec& spec);
+    TReportElement* add(const ElementRow& spec);
     // Typed forms for the elements a sheet fills; the row's kind must match.
-    TReportLabel* addLabel(const ElementSpec& spec);
-    TReportMemo* addMemo(const ElementSpec& spec);
-    TReportShape* addShape(const ElementSpec& spec);
-    TReportImage* addImage(const ElementSpec& spec);
+    TReportLabel* addLabel(const ElementRow& spec);
+    TReportMemo* addMemo(const ElementRow& spec);
+    TReportShape* addShape(const ElementRow& spec);
+    TReportImage* addImage(const ElementRow& spec);
     // A whole layout table at once, in drawing order.
-    void addAll(std::span<const ElementSpec> table);
-    void addAll(std::initializer_list<ElementSpec> table);
+    void addAll(std::span<const ElementRow> table);
+    void addAll(std::initializer_list<ElementRow> table);
 
     // Removes the element of that name; false when the band has none.
     bool remove(const QString& name);

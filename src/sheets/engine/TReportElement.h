@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ElementSpec.h"
+#include "ElementRow.h"
 #include "ReportTypes.h"
 
 #include <QRectF>

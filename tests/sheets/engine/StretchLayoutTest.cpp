@@ -36,7 +36,7 @@ constexpr double kMemoTop = 10.6, kMemoHeight = 182.6, kMemoBottom = 193.2;
 constexpr double kNameHeight = 95.3, kNameBottom = 100.6;
 
 // clang-format off
-constexpr ElementSpec kHeaderTable[] = {
+constexpr ElementRow kHeaderTable[] = {
     {"RpLabel3", kLabel, 71.44, 2.12, 8.73, 4.50, 12, kAutoSize | kWordWrap, "効能"},
     {"RpLabel4", kLabel, 134.94, 2.12, 8.73, 4.50, 12, kAutoSize | kWordWrap, "注意"},
     {"RpShape1", kHorLine, 2.12, 0, 171.19, 0.26},
@@ -47,7 +47,7 @@ constexpr ElementSpec kHeaderTable[] = {
     {"RpShape10", kHorLine, 2.12, 13.23, 171.19, 2.38},
 };
 
-constexpr ElementSpec kDetailTable[] = {
+constexpr ElementRow kDetailTable[] = {
     {"RpLabel8", kLabel, 4.23, 16.14, 38.36, 4.50, 11, kWordWrap},
     {"RpShape2", kHorLine, 2.12, 20.64, 171.45, 0.26},
     {"RpLabel7", kLabel, 4.23, 11.11, 38.36, 4.50, 11, kWordWrap},
@@ -155,7 +155,7 @@ void expectRect(const ReportDocument& doc, int page, const char* name, int row, 
 // Design rectangle of a detail element on the page, for a band at bandTop,
 // moved down by `down` and made taller by `taller`.
 QRectF designed(const char* name, double bandTop, double down = 0, double taller = 0) {
-    for (const ElementSpec& s : kDetailTable) {
+    for (const ElementRow& s : kDetailTable) {
         if (std::string(s.name) == name) {
             return {kLeft + mmToTenths(s.left), bandTop + mmToTenths(s.top) + down,
                     mmToTenths(s.width), mmToTenths(s.height) + taller};
@@ -243,7 +243,7 @@ TEST(StretchedRowOrder, ElementsAreDrawnInDesignOrderWhetherMovedOrNot) {
         if (e.row == 1) order.append(e.name);
     }
     QStringList design;
-    for (const ElementSpec& s : kDetailTable) design.append(QString::fromLatin1(s.name));
+    for (const ElementRow& s : kDetailTable) design.append(QString::fromLatin1(s.name));
     EXPECT_EQ(order, design);
 }
 
@@ -374,7 +374,7 @@ TEST(StretchedRowAcrossPages, TextLongerThanAPageKeepsItsFrameOnEveryPage) {
 // place, the two extra column rules reach down like the others.
 TEST(StretchedRowWithPhoto, PhotoAndUsageStayAndEveryColumnRuleReachesTheBottomRule) {
     // clang-format off
-    constexpr ElementSpec kPhotoRow[] = {
+    constexpr ElementRow kPhotoRow[] = {
         {"RpLabel8", kLabel, 3.17, 16.14, 33.87, 3.97, 10, kWordWrap},
         {"RpShape2", kHorLine, 2.12, 20.64, 172.51, 0.26},
         {"RpLabel7", kLabel, 3.17, 11.11, 33.87, 4.50, 10, kWordWrap},

@@ -30,7 +30,7 @@ enum ElementSetting : unsigned {
 //   {"RpLabel5", kLabel, 60.85, 4.23, 35.45, 5.29, 14, kCenter | kAutoSize | kWordWrap,
 //   "薬剤情報提供書"},
 //   {"RpShape16", kHorLine, 2.12, 4.76, 41.27, 0.26, 0, kDotted},
-struct ElementSpec {
+struct ElementRow {
     const char* name;
     ElementKind kind;
     double left;
