@@ -32,19 +32,20 @@ AppendResult PrescriptionState::appendKnown(std::string_view text, int index) {
 
 AppendResult PrescriptionState::appendUnknown(std::string_view text) {
     if (count_ >= kMaxLines) return AppendResult::ListFull;
-    int slot = -1;
-    for (int k = 0; k < kUnknownSlots; ++k) {
-        if (unknownNames_[static_cast<size_t>(k)].empty()) {
-            slot = k;
-            break;
-        }
-    }
+    const int slot = freeUnknownSlot();
     if (slot < 0) return AppendResult::NoUnknownSlot;
     unknownNames_[static_cast<size_t>(slot)] = std::string(text);
     ++count_;
     texts_[static_cast<size_t>(count_)] = std::string(text);
     masterIndex_[static_cast<size_t>(count_)] = -slot - 2;
     return AppendResult::Appended;
+}
+
+int PrescriptionState::freeUnknownSlot() const {
+    for (int k = 0; k < kUnknownSlots; ++k) {
+        if (unknownNames_[static_cast<size_t>(k)].empty()) return k;
+    }
+    return -1;
 }
 
 void PrescriptionState::clearUnknownNames() {
@@ -89,13 +90,7 @@ PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::st
             ++n;
             continue;
         }
-        int slot = -1;
-        for (int k = 0; k < kUnknownSlots; ++k) {
-            if (unknownNames_[static_cast<size_t>(k)].empty()) {
-                slot = k;
-                break;
-            }
-        }
+        const int slot = freeUnknownSlot();
         if (slot >= 0) {
             unknownNames_[static_cast<size_t>(slot)] = text;
             index = -slot - 2;

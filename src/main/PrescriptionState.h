@@ -56,6 +56,9 @@ public:
     Rebound rebindTo(const std::vector<std::string>& masterList);
 
 private:
+    // The first empty UnknownDrugNames entry, or -1 when all eight are taken.
+    int freeUnknownSlot() const;
+
     int count_ = 0;
     std::array<std::string, kMaxLines + 1> texts_{};
     std::array<int, kMaxLines + 1> masterIndex_{};

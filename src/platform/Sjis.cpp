@@ -28,6 +28,11 @@ std::string fromUnicode(const QString& text, bool* ok) {
 }
 
 QString firstUnencodable(const QString& text) {
+    // Almost every text is storable: one conversion answers that, and only a
+    // text with a bad character is walked character by character.
+    bool ok = true;
+    fromUnicode(text, &ok);
+    if (ok) return {};
     for (qsizetype i = 0; i < text.size();) {
         const qsizetype len = (text.at(i).isHighSurrogate() && i + 1 < text.size()) ? 2 : 1;
         const QString ch = text.mid(i, len);
