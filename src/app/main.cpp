@@ -3,6 +3,7 @@
 #include "platform/MessageBoxSink.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
+#include "platform/QtTranslations.h"
 
 #include <QApplication>
 
@@ -10,8 +11,10 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // The name the task bar groups the windows by (WM_CLASS). No display
+    // name: on X11 Qt would append it to every window's caption.
     QApplication::setApplicationName(QStringLiteral("dorimek"));
-    QApplication::setApplicationDisplayName(QStringLiteral("dorimek"));
+    dorimek::platform::installQtJapanese(app);
 
     dorimek::platform::MessageBoxSink messageBoxes;
     dorimek::platform::setMessageSink(&messageBoxes);

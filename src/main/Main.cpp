@@ -18,6 +18,7 @@
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
+#include "sheets/engine/PrinterChooserDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,10 +29,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPageSize>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -548,12 +546,11 @@ void TForm3::Button56Click() {
         platform::showMessage(b5.error());
         return;
     }
-    QPrinter printer;
-    printer.setPrinterName(service.nameForIndex(service.currentIndex()));
-    printer.setPageSize(QPageSize(QPageSize::JisB5));
-    QPrintDialog dialog(&printer, this);
-    dialog.exec();
-    // What the dialog changed is not kept; the paper stays B5 all the same.
+    // A setup, not a print: the chosen printer becomes the current one until
+    // the next "設定保存" or start, and is not stored anywhere.
+    report::PrinterChooserDialog dialog(service.printers(), service.defaultPrinterName(),
+                                        service.currentIndex(), std::nullopt, this);
+    if (dialog.exec() == QDialog::Accepted) service.setCurrentIndex(dialog.printerIndex());
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
 }
 

@@ -78,6 +78,27 @@ void PrinterService::unlockDeviceMode() {
     lockedName_.clear();
 }
 
+PrinterService::Properties PrinterService::properties(const QString& printer) const {
+    Properties p;
+    if (printer.isEmpty()) return p;
+    cups_dest_t* dests = nullptr;
+    const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    if (cups_dest_t* d = cupsGetDest(printer.toUtf8().constData(), nullptr, count, dests)) {
+        auto option = [d](const char* name) {
+            return QString::fromUtf8(cupsGetOption(name, d->num_options, d->options));
+        };
+        p.model = option("printer-make-and-model");
+        p.location = option("printer-location");
+        const QString state = option("printer-state");
+        if (state == QLatin1String("3")) p.state = QStringLiteral("待機中");
+        if (state == QLatin1String("4")) p.state = QStringLiteral("印刷中");
+        if (state == QLatin1String("5")) p.state = QStringLiteral("停止中");
+        p.acceptingJobs = option("printer-is-accepting-jobs") != QLatin1String("false");
+    }
+    cupsFreeDests(count, dests);
+    return p;
+}
+
 std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
     auto it = modes_.find(printer);
     return it == modes_.end() ? 0 : it->second.dmPaperSize;

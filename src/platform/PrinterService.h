@@ -59,6 +59,16 @@ public:
     DeviceMode* lockDeviceMode();
     void unlockDeviceMode();
 
+    // What the spooler tells of a queue, for the printer setup to show.
+    struct Properties {
+        QString model;     // make and model of the printer
+        QString location;
+        QString state;     // in Japanese: waiting, printing, stopped; empty when unknown
+        bool acceptingJobs = true;
+    };
+    // Empty fields for a queue the spooler doesn't know (or no spooler).
+    Properties properties(const QString& printer) const;
+
     // The paper code kept for a queue (0 when the program never set one).
     std::int16_t paperSizeOf(const QString& printer) const;
 

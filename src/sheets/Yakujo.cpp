@@ -70,9 +70,21 @@ void setMemoText(TReportMemo* memo, std::string text) {
 
 }  // namespace
 
+QString sheetDateText(const QDate& date, const QLocale& locale) {
+    // A program started by a service or by the host system often gets no
+    // locale at all (LANG=C, C.UTF-8, POSIX or unset), whose short date reads
+    // "8 Dec 2026"; the sheet then uses the Japanese short form. The format
+    // decides, not the name: LC_TIME=C under a Japanese LANG gives C's format,
+    // and LC_TIME=de_DE under LANG=C a chosen one.
+    const QString cFormat = QLocale::c().dateFormat(QLocale::ShortFormat);
+    if (locale.dateFormat(QLocale::ShortFormat) == cFormat) {
+        return date.toString(QStringLiteral("yyyy/MM/dd"));
+    }
+    return locale.toString(date, QLocale::ShortFormat);
+}
+
 std::string sheetDate() {
-    return platform::fromUnicode(
-        QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
+    return platform::fromUnicode(sheetDateText(QDate::currentDate(), QLocale::system()));
 }
 
 std::string clinicFooter(const mainwin::SheetSettings& settings) {

@@ -5,6 +5,8 @@
 #include "main/PrescriptionSource.h"
 #include "sheets/engine/TReport.h"
 
+#include <QDate>
+#include <QLocale>
 #include <QObject>
 
 namespace dorimek::sheets {
@@ -67,7 +69,10 @@ class TForm1 : public QObject {
     report::TReportMemo* nameMemo_ = nullptr;       // RpMemo3
 };
 
-// The date as the title shows it: the system's short date format, Shift-JIS.
+// A date as the title shows it: the locale's short date format, or
+// 2026/12/08 when the locale is the C/POSIX one that nobody chose.
+QString sheetDateText(const QDate& date, const QLocale& locale);
+// Today in the system's locale, Shift-JIS.
 std::string sheetDate();
 
 // The footer: ClinicName, three blanks, "TEL:", ClinicTel (Shift-JIS).

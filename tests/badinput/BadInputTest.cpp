@@ -69,15 +69,19 @@
 #include "RecordingMessageSink.h"
 #include "TestFiles.h"
 
+#include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -572,6 +576,41 @@ class BadInputTest : public QObject {
                          .arg(rejected)
                          .arg(count)});
         QCOMPARE(form->printerIndex(), -1);
+    }
+
+    // "プリンタ設定" is a setup: what is chosen becomes the current printer,
+    // with B5 forced on it again, and is kept nowhere else.
+    void printerSetupChoosesWithoutPrinting_data() {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("OK") << true;
+        QTest::newRow("キャンセル") << false;
+    }
+    void printerSetupChoosesWithoutPrinting() {
+        QFETCH(bool, ok);
+        auto& service = dorimek::platform::PrinterService::instance();
+        if (installedPrinters() < 2) QSKIP("needs two printers (run through ctest: fixture cupsd)");
+        writeBytes(path("sorbenk.ini"), "prindex=0\r\nprinter=\r\nqevpath=q/\r\nclinic=c\r\n");
+        auto form = open();
+        const int last = installedPrinters() - 1;
+        bool seen = false;
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QVERIFY(dialog && !qobject_cast<QPrintDialog*>(dialog));
+            auto* combo = dialog->findChild<QComboBox*>(QStringLiteral("printerCombo"));
+            QVERIFY(combo);
+            combo->setCurrentIndex(combo->findData(last));
+            seen = true;
+            if (ok) dialog->accept(); else dialog->reject();
+        });
+        form->Button56Click();
+        QVERIFY(seen);
+        QCOMPARE(service.currentIndex(), ok ? last : 0);
+        QCOMPARE(service.paperSizeOf(service.nameForIndex(service.currentIndex())),
+                 dorimek::platform::kPaperJisB5);
+        QCOMPARE(form->printerIndex(), 0);
+        QCOMPARE(form->listBox3()->currentRow(), 0);
+        QCOMPARE(readBytes(path("sorbenk.ini")).substr(0, 10), std::string("prindex=0\r"));
+        QCOMPARE(sink->messages, QStringList());
     }
 };
 

@@ -11,7 +11,6 @@
 #include <QDate>
 #include <QDir>
 #include <QFile>
-#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -181,10 +180,13 @@ class AutoStartE2eTest : public QObject {
 
         const QSet<QString> before = queue.jobs();
         const QString dayBefore =
-            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+            QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
         QProcess run;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        // As the host system starts it: no locale chosen, yet a Japanese date.
+        for (const char* v : {"LC_ALL", "LC_TIME", "LANGUAGE"}) env.remove(QString::fromLatin1(v));
+        env.insert(QStringLiteral("LANG"), QStringLiteral("C"));
         run.setProcessEnvironment(env);
         run.setWorkingDirectory(root.path());  // the program must find its folder itself
         run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -210,7 +212,7 @@ class AutoStartE2eTest : public QObject {
         QVERIFY(page.hasWord(QStringLiteral("薬剤情報提供書")));
         const QString allText = page.texts().join(QLatin1Char(' '));
         const QString dayAfter =
-            QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+            QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
         QVERIFY2(allText.contains(dayBefore) || allText.contains(dayAfter), qPrintable(allText));
 
         const auto footerName = page.find(clinic);

@@ -11,11 +11,13 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 
@@ -533,6 +535,55 @@ INSTANTIATE_TEST_SUITE_P(PhotoStyles, PhotoSheets,
                          [](const auto& info) {
                              return "Style" + std::to_string(int(info.param));
                          });
+
+// ---- the date under the locale the program was started with ----
+
+struct DateCase {
+    const char* locale;
+    const char* date;  // of 8 December 2026
+};
+
+TEST(SheetDate, TheUnchosenCLocaleGivesTheJapaneseFormAChosenOneIsHonoured) {
+    const DateCase cases[] = {{"C", "2026/12/08"},     {"POSIX", "2026/12/08"},
+                              {"C.UTF-8", "2026/12/08"}, {"ja_JP", "2026/12/08"},
+                              {"en_US", "12/8/26"},      {"de_DE", "08.12.26"}};
+    for (const DateCase& c : cases) {
+        EXPECT_EQ(sheetDateText(QDate(2026, 12, 8), QLocale(u(c.locale))), u(c.date)) << c.locale;
+    }
+}
+
+// The system locale is read from the environment once per process, so each
+// setting runs this binary again and reads back what it prints.
+TEST(SheetDate, SystemLocaleFromTheEnvironment) {
+    if (qEnvironmentVariableIsSet("DORIMEK_PRINT_SHEET_DATE")) {
+        std::printf("date=%s\n", qPrintable(sheetDateText(QDate(2026, 12, 8), QLocale::system())));
+        return;
+    }
+    const struct {
+        QStringList env;
+        const char* date;
+    } cases[] = {{{}, "2026/12/08"},
+                 {{u("LANG=C")}, "2026/12/08"},
+                 {{u("LANG=C.UTF-8")}, "2026/12/08"},
+                 {{u("LANG=POSIX")}, "2026/12/08"},
+                 {{u("LC_ALL=C")}, "2026/12/08"},
+                 {{u("LANG=ja_JP.UTF-8"), u("LC_TIME=C")}, "2026/12/08"},
+                 {{u("LANG=ja_JP.UTF-8")}, "2026/12/08"},
+                 {{u("LANG=en_US.UTF-8")}, "12/8/26"},
+                 {{u("LANG=C"), u("LC_TIME=de_DE.UTF-8")}, "08.12.26"}};
+    for (const auto& c : cases) {
+        QProcess child;
+        QStringList env = {u("DORIMEK_PRINT_SHEET_DATE=1"), u("QT_QPA_PLATFORM=offscreen")};
+        env += c.env;
+        child.setEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {u("--gtest_filter=SheetDate.SystemLocaleFromTheEnvironment")});
+        ASSERT_TRUE(child.waitForFinished(60000));
+        const QString out = QString::fromUtf8(child.readAllStandardOutput());
+        EXPECT_TRUE(out.contains(u("date=") + u(c.date))) << c.env.join(u(" ")).toStdString()
+                                                         << ": " << out.toStdString();
+    }
+}
 
 }  // namespace
 }  // namespace dorimek::sheets

@@ -3,10 +3,13 @@
 
 #include "RecordingMessageSink.h"
 #include "TestFiles.h"
+#include "platform/QtTranslations.h"
 #include "sheets/engine/PrinterChooserDialog.h"
 #include "sheets/engine/ReportPreviewWindow.h"
 #include "sheets/engine/ReportProgressDialog.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -18,6 +21,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 using namespace dorimek::report;
 using dorimek::testing::sjis;
@@ -84,6 +88,7 @@ class PreviewWindowTest : public QObject {
     void zoomForFitsThePage();
     void progressDialogCancels();
     void printerChooserPresetsAndReturnsTheChoice();
+    void printerSetupIsTranslatedAndCannotPrint();
 };
 
 void PreviewWindowTest::previewReturnsWhenClosedAndPagesThrough() {
@@ -225,6 +230,20 @@ void PreviewWindowTest::printerChooserPresetsAndReturnsTheChoice() {
     PrinterChooserDialog unknown(queues, QString(), 7, 0);
     QCOMPARE(unknown.printerIndex(), -1);
     QCOMPARE(unknown.copies(), 1);
+}
+
+void PreviewWindowTest::printerSetupIsTranslatedAndCannotPrint() {
+    QVERIFY2(dorimek::platform::installQtJapanese(*QCoreApplication::instance()),
+             "qtbase_ja.qm is not installed (package qt6-translations-l10n)");
+    for (const std::optional<int> copies : {std::optional<int>(1), std::optional<int>()}) {
+        PrinterChooserDialog dialog({"capture", "office"}, "office", 0, copies);
+        QStringList texts;
+        for (const QAbstractButton* b : dialog.findChildren<QAbstractButton*>()) texts << b->text();
+        for (const QAction* a : dialog.findChildren<QAction*>()) texts << a->text();
+        texts.sort();
+        QCOMPARE(texts, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
+        QCOMPARE(dialog.findChild<QSpinBox*>("copiesSpin") != nullptr, copies.has_value());
+    }
 }
 
 QTEST_MAIN(PreviewWindowTest)
