@@ -2,6 +2,7 @@
 
 #include "ReportRenderer.h"
 #include "TextMeasurer.h"
+#include "HangRoom.h"
 #include "TextWrap.h"
 #include "platform/Sjis.h"
 
@@ -55,7 +56,9 @@ ReportLayouter::TextPlan ReportLayouter::planText(const TReportTextElement& e,
         if (e.Alignment == taCenter) plan.rect.moveLeft(e.Left + (e.Width - widest) / 2);
         plan.rect.setWidth(widest);
     } else {
-        plan.lines = layoutLines(e.paragraphs(), e.WordWrap, e.Width, measure);
+        const Hang hang{hangRoom(e),
+                        [&](std::string_view s) { return m.inkRightSjis(plan.font, s); }};
+        plan.lines = layoutLines(e.paragraphs(), e.WordWrap, e.Width, measure, hang);
     }
     return plan;
 }

@@ -2,6 +2,8 @@
 
 #include "platform/Sjis.h"
 
+#include <algorithm>
+
 namespace dorimek::report {
 namespace {
 constexpr double kTenthsPerDevicePixel = kTenthsPerInch / TextMeasurer::kDpi;
@@ -41,6 +43,11 @@ double TextMeasurer::width(const TReportFont& font, const QString& text) {
 
 double TextMeasurer::widthSjis(const TReportFont& font, std::string_view sjis) {
     return width(font, platform::toUnicode(sjis));
+}
+
+double TextMeasurer::inkRightSjis(const TReportFont& font, std::string_view sjis) {
+    const QRectF ink = metrics(font).tightBoundingRect(platform::toUnicode(sjis));
+    return std::max(0.0, ink.right()) * kTenthsPerDevicePixel;
 }
 
 double TextMeasurer::lineHeight(const TReportFont& font) {

@@ -26,6 +26,8 @@ class TextMeasurer {
     // Widths and heights in tenths of a millimetre.
     double width(const TReportFont& font, const QString& text);
     double widthSjis(const TReportFont& font, std::string_view sjis);
+    // Where the ink of a text ends, measured from where the text starts.
+    double inkRightSjis(const TReportFont& font, std::string_view sjis);
     // The height of a line: the font's height for "W".
     double lineHeight(const TReportFont& font);
     double ascent(const TReportFont& font);

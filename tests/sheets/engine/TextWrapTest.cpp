@@ -1,6 +1,7 @@
 // Line breaking of Shift-JIS text: pieces, cuts at character boundaries,
 // line ends; first with a fixed-width measure (a byte is one unit, so a
 // double-byte character is two), then with the sheet font itself.
+#include "EngineTestSupport.h"
 #include "sheets/engine/TextMeasurer.h"
 #include "sheets/engine/TextWrap.h"
 
@@ -133,6 +134,98 @@ TEST(ReportWrapFont, EveryLineFitsAndNothingIsLost) {
             }
             EXPECT_EQ(joined, text) << t << " @" << width;
         }
+    }
+}
+
+// ---- Japanese line breaking: no closing mark first, no opening bracket last ----
+
+struct KinsokuCase {
+    const char* what;
+    const char* text;
+    double width;
+    double room;  // how far a closing mark may hang (a byte is one unit)
+    std::vector<const char*> lines;
+};
+
+class ReportKinsoku : public ::testing::TestWithParam<KinsokuCase> {};
+
+TEST_P(ReportKinsoku, BreaksAsExpected) {
+    const KinsokuCase& c = GetParam();
+    EXPECT_EQ(wrapLine(sjis(c.text), c.width, bytesWide, Hang{c.room, {}}), sjisAll(c.lines))
+        << c.what;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ReportKinsoku,
+    ::testing::Values(
+        KinsokuCase{"a full stop at the cut hangs where there is room",
+                    "あいう。えお", 6, 2, {"あいう。", "えお"}},
+        KinsokuCase{"without room the character before goes down with it",
+                    "あいう。えお", 6, 1, {"あい", "う。え", "お"}},
+        KinsokuCase{"an opening bracket goes down with what follows",
+                    "あい「うえ」", 6, 0, {"あい", "「う", "え」"}},
+        KinsokuCase{"a closing bracket hangs after the bracket went down",
+                    "あい「うえ」", 6, 2, {"あい", "「うえ」"}},
+        KinsokuCase{"two closing marks: one hangs, both can't, so they go down together",
+                    "あいう」。えお", 6, 2, {"あい", "う」。", "えお"}},
+        KinsokuCase{"carrying down can need a line that the plain break did not",
+                    "あいう、えおかきく", 6, 0, {"あい", "う、え", "おかき", "く"}},
+        KinsokuCase{"a line of closing marks only still breaks", "ーーーー", 4, 0, {"ーー", "ーー"}},
+        KinsokuCase{"half-width voiced mark stays with its kana in an overlong run",
+                    "ｼﾞｼﾞｼﾞ", 3, 0, {"ｼﾞ", "ｼﾞ", "ｼﾞ"}},
+        KinsokuCase{"half-width small kana after a kanji", "あいうｬえ", 6, 0, {"あい", "うｬえ"}},
+        KinsokuCase{"ASCII closing parenthesis", "あいう)え", 6, 0, {"あい", "う)え"}},
+        KinsokuCase{"what fits is not touched", "あい。うえ", 6, 2, {"あい。", "うえ"}}),
+    [](const auto& info) { return "case" + std::to_string(info.index); });
+
+// Every prohibited mark at the cut: it never starts the second line, and
+// with room it hangs at the end of the first.
+TEST(ReportKinsoku, EveryClosingMarkAtTheCutAndEveryOpeningBracketBeforeIt) {
+    const QString closing = QString::fromUtf8(
+        "。、，．）」』】〕！？ーぁぃぅぇぉっゃゅょゎァィゥェォッャュョヮヵヶ｡､｣ｧｨｩｪｫｯｬｭｮｰ");
+    for (const QChar mark : closing) {
+        const std::string m = platform::fromUnicode(QString(mark));
+        const std::string text = sjis("あいう") + m + sjis("えお");
+        const auto carried = wrapLine(text, 6, bytesWide);
+        ASSERT_GE(carried.size(), 2u) << m;
+        EXPECT_EQ(carried[1].substr(0, 2), sjis("う")) << QString(mark).toStdString();
+        EXPECT_EQ(wrapLine(text, 6, bytesWide, Hang{2, {}})[0], sjis("あいう") + m)
+            << QString(mark).toStdString();
+    }
+    for (const QChar bracket : QString::fromUtf8("（「『【〔｢")) {
+        const std::string b = platform::fromUnicode(QString(bracket));
+        const auto lines = wrapLine(sjis("あい") + b + sjis("うえ"), 5, bytesWide);
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[0], sjis("あい")) << QString(bracket).toStdString();
+    }
+}
+
+// On the rendered page, with the sheet font: the prolonged sound mark after
+// fourteen kanji hangs where the efficacy column of style 1 leaves room before
+// its rule, and goes down with the last kanji where the rule stands close, as
+// in style 2. No glyph reaches the rule either way.
+TEST(ReportKinsoku, RenderedLinesHangOrCarryButNeverCrossTheRule) {
+    const struct {
+        double ruleMm;
+        std::vector<const char*> lines;
+    } cases[] = {{108.48, {"薬薬薬薬薬薬薬薬薬薬薬薬薬薬ー", "薬薬"}},
+                 {106.20, {"薬薬薬薬薬薬薬薬薬薬薬薬薬", "薬ー薬薬"}}};
+    for (const auto& c : cases) {
+        enginetest::SampleReport s;
+        s.detail->add({"RpShape15", kVertLine, c.ruleMm, -0.53, 0.26, 21.17});
+        s.rows = {sjis("薬薬薬薬薬薬薬薬薬薬薬薬薬薬ー薬薬")};
+        const RunResult r = s.report.run();
+        ASSERT_TRUE(r.document);
+        std::vector<std::string> lines;
+        const double ruleX = 30 + c.ruleMm * 10 + 1.3;  // left margin, middle of the rule
+        for (const ReportOp& op : r.document->pages[0].ops) {
+            if (op.type != ReportOp::Text || op.owner != QLatin1String("RpMemo1")) continue;
+            lines.push_back(platform::fromUnicode(op.text));
+            const double ink =
+                op.origin.x() + TextMeasurer::instance().inkRightSjis(op.font, lines.back());
+            EXPECT_LT(ink, ruleX) << c.ruleMm;
+        }
+        EXPECT_EQ(lines, sjisAll(c.lines)) << c.ruleMm;
     }
 }
 
