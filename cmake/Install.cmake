@@ -32,10 +32,14 @@ if(_dorimek_folder MATCHES "^/(usr(/local)?|opt|home|srv|var)?/?$")
                         "${_dorimek_folder}: use e.g. --prefix /opt/dorimek")
 endif()
 ]])
-install(TARGETS dorimek RUNTIME DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/dorimek.svg DESTINATION .)
-install(FILES ${PROJECT_SOURCE_DIR}/packaging/fonts/60-dorimek-fonts.conf DESTINATION fonts)
+install(TARGETS dorimek RUNTIME DESTINATION . COMPONENT program)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/dorimek.svg DESTINATION . COMPONENT program)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/fonts/60-dorimek-fonts.conf DESTINATION fonts
+        COMPONENT program)
 
 install(CODE "set(DORIMEK_SAMPLES_DIR \"${PROJECT_SOURCE_DIR}/samples\")
-set(DORIMEK_PACKAGING_DIR \"${PROJECT_SOURCE_DIR}/packaging\")")
-install(SCRIPT ${PROJECT_SOURCE_DIR}/packaging/install-program-folder.cmake)
+set(DORIMEK_PACKAGING_DIR \"${PROJECT_SOURCE_DIR}/packaging\")" COMPONENT program)
+install(SCRIPT ${PROJECT_SOURCE_DIR}/packaging/install-program-folder.cmake COMPONENT program)
+
+# The Debian package (cpack -G DEB, see cmake/Package.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

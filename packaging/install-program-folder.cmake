@@ -15,6 +15,9 @@ endif()
 # --- Sample data: only where the folder has none --------------------------
 # photos/ is one unit: a clinic's own photo folder gets no demo pictures mixed
 # into it, and a demo photo the clinic deleted doesn't come back on upgrade.
+# The Debian package installs the program component alone: it ships the
+# samples beside the folder, and its postinst copies them in the same way.
+if(NOT CMAKE_INSTALL_COMPONENT)
 file(GLOB_RECURSE _dorimek_samples RELATIVE "${DORIMEK_SAMPLES_DIR}" "${DORIMEK_SAMPLES_DIR}/*")
 list(SORT _dorimek_samples)
 set(_dorimek_photos_existed FALSE)
@@ -40,6 +43,7 @@ foreach(_f IN LISTS _dorimek_samples)
 endforeach()
 if(_dorimek_photos_existed)
     message(STATUS "Keeping existing: ${_dorimek_dest}/photos (no sample photos added)")
+endif()
 endif()
 
 # --- Menu entry -------------------------------------------------------------

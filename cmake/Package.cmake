@@ -1,0 +1,62 @@
+# cpack -G DEB (run in the build folder) makes dorimek_<version>_<arch>.deb:
+#
+#   /opt/dorimek/                       the program folder as cmake --install
+#                                       makes it, without the clinic's data
+#   /usr/share/dorimek/samples/         the sample data, read-only
+#   /usr/share/dorimek/setup-data-folder.sh
+#                                       run by postinst: group dorimek may write
+#                                       the folder; samples copied where absent
+#   /usr/share/applications/dorimek.desktop
+#   /etc/fonts/conf.d/60-dorimek-fonts.conf -> the program folder's font file
+#
+# yakujo.txt, sorbenk.ini, photos/ and qev/ in the program folder belong to
+# the clinic, not to the package: dpkg neither replaces nor removes them.
+
+set(DORIMEK_PACKAGE_FOLDER "/opt/dorimek")
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION /usr/share/dorimek/samples
+        COMPONENT deb EXCLUDE_FROM_ALL)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/deb/setup-data-folder.sh
+        DESTINATION /usr/share/dorimek COMPONENT deb EXCLUDE_FROM_ALL)
+# The menu entry the program component has just written, for every user.
+install(CODE [[
+file(MAKE_DIRECTORY "$ENV{DESTDIR}/usr/share/applications" "$ENV{DESTDIR}/etc/fonts/conf.d")
+file(COPY_FILE "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/dorimek.desktop"
+     "$ENV{DESTDIR}/usr/share/applications/dorimek.desktop")
+file(CHMOD "$ENV{DESTDIR}/usr/share/applications/dorimek.desktop"
+     PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(CREATE_LINK "${CMAKE_INSTALL_PREFIX}/fonts/60-dorimek-fonts.conf"
+     "$ENV{DESTDIR}/etc/fonts/conf.d/60-dorimek-fonts.conf" SYMBOLIC)
+]] COMPONENT deb EXCLUDE_FROM_ALL)
+
+configure_file(${PROJECT_SOURCE_DIR}/packaging/deb/postinst.in
+               ${CMAKE_BINARY_DIR}/packaging/deb/postinst @ONLY)
+
+set(CPACK_PACKAGE_NAME "dorimek")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_PACKAGE_VENDOR "dorimek")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Prints the drug information sheet 薬剤情報提供書 on JIS B5")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Prints the drug information sheet 薬剤情報提供書 on JIS B5
+A clinic's desktop program: drugs from the master file yakujo.txt, or the
+prescription the host system leaves in rp.csv, printed as a ruled sheet.")
+set(CPACK_PACKAGE_CONTACT "dorimek <dorimek@localhost>")
+set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
+set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded at run time, so dpkg-shlibdeps can't see them: Qt's Japanese texts,
+# the sheet's fonts, and groupadd for the data folder's group.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-translations-l10n, fonts-ipafont-mincho, fonts-ipafont-gothic, passwd")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/deb/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_STRIP_FILES ON)
+# The install rules write the folder's path into the menu entry, so they run
+# with the real prefix under a staging DESTDIR.
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX "${DORIMEK_PACKAGE_FOLDER}")
+set(CPACK_INSTALL_CMAKE_PROJECTS
+    "${CMAKE_BINARY_DIR};dorimek;program;/"
+    "${CMAKE_BINARY_DIR};dorimek;deb;/")
+set(CPACK_GENERATOR "DEB")
+include(CPack)
