@@ -6,10 +6,16 @@
 #include "platform/QtTranslations.h"
 
 #include <QApplication>
+#include <QStringList>
 
 #include <exception>
 
 int main(int argc, char** argv) {
+    // The host's arguments as it passed them: QApplication takes its own
+    // options (-reverse, -style, -session ...) out of argv, which would move
+    // the printer index out of third place.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QApplication app(argc, argv);
     // The name the task bar groups the windows by (WM_CLASS). No display
     // name: on X11 Qt would append it to every window's caption.
@@ -22,7 +28,7 @@ int main(int argc, char** argv) {
     try {
         // The main window comes first: its creation reads the settings that
         // the sheet forms take when they are created.
-        dorimek::mainwin::TForm3 mainWindow(QCoreApplication::arguments(),
+        dorimek::mainwin::TForm3 mainWindow(arguments,
                                             dorimek::platform::programFolder());
         dorimek::app::createReportForms(mainWindow);
         if (mainWindow.terminationRequested()) {

@@ -62,6 +62,9 @@ void AutoStart::run(TForm3& form) {
     sheets::TForm1* sheet =
         SheetForms::create(form.printStyle(), form, form.sheetSettings(), &form);
 
+    // A run that fails leaves the program open with the prescription, for the
+    // staff to mend it or to choose another printer and press 印刷.
+    if (!form.checkUsagesPrintable()) return;
     if (form.previewOnAutoStart()) {
         if (form.useScreenPreview()) {
             // Ending right after showing it would take the preview off the
@@ -70,9 +73,8 @@ void AutoStart::run(TForm3& form) {
         } else {
             sheet->Yakujorep.Preview();
         }
-    } else {
-        // A failed print has been told to the user by the report itself.
-        (void)sheet->Yakujorep.Print();
+    } else if (!sheet->Yakujorep.Print()) {
+        return;  // the report has told the user why
     }
     form.requestTermination();
 }

@@ -17,7 +17,9 @@ class AutoStart {
     static bool isAutoArgument(const QString& argument1);
 
     // The whole flow on form, whose settings have been read. Ends by asking
-    // the application to end, unless something throws on the way.
+    // the application to end, unless the sheet can't be produced (a usage it
+    // can't print, a failed print) or something throws on the way: the main
+    // window then opens with the imported prescription.
     static void run(TForm3& form);
 
     // Runs a local event loop until window is closed (hidden by the program

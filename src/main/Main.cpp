@@ -20,11 +20,14 @@
 #include "sheets/Yakujo.h"
 #include "sheets/engine/PrinterChooserDialog.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -35,6 +38,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <exception>
 
 namespace dorimek::mainwin {
@@ -224,6 +228,8 @@ void TForm3::connectHandlers() {
     // adds the entry; a click on the entry already selected adds it again.
     connect(listBox1_, &QListWidget::itemSelectionChanged, this, &TForm3::ListBox1Click);
     listBox1_->viewport()->installEventFilter(this);
+    listBox1_->installEventFilter(this);
+    listBox2_->viewport()->installEventFilter(this);
     connect(listBox1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
         if (listBox1_->row(item) == listBox1RowAtPress_ && item->isSelected()) ListBox1Click();
     });
@@ -231,6 +237,24 @@ void TForm3::connectHandlers() {
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((watched == listBox1_->viewport() || watched == listBox2_->viewport()) &&
+        (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease ||
+         type == QEvent::MouseButtonDblClick) &&
+        static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) {
+        // Only the left button picks a drug or removes a line: a stray
+        // right or middle click must not change the prescription.
+        return true;
+    }
+    if (watched == listBox1_ && type == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
+        listBox1_->selectedItems().isEmpty() && listBox1_->count() > 0) {
+        // The list gets a current entry with the focus, though nothing is
+        // chosen yet; the first step down chooses the first entry, not the
+        // one after it.
+        listBox1_->setCurrentRow(0);
+        return true;
+    }
     if (watched == listBox1_->viewport() && event->type() == QEvent::MouseButtonPress) {
         QListWidgetItem* current = listBox1_->currentItem();
         listBox1RowAtPress_ = current && current->isSelected() ? listBox1_->row(current) : -1;
@@ -365,6 +389,10 @@ void TForm3::ListBox2DblClick() {
     const int row = listBox2_->row(selected.first());
     prescription_.removeLine(row + 1);
     delete listBox2_->takeItem(row);
+    // The list would pass the selection on to the next line, and 個別編集
+    // would then edit a drug the user never chose.
+    listBox2_->setCurrentRow(-1);
+    listBox2_->clearSelection();
 }
 
 void TForm3::Button49Click() {
@@ -396,6 +424,18 @@ void TForm3::addPrescriptionItem(std::string_view sjisText) {
     item->setSizeHint(QSize(listBox2_->fontMetrics().horizontalAdvance(item->text()) + 4,
                             kPrescriptionLineHeight));
     listBox2_->addItem(item);
+}
+
+bool TForm3::checkUsagesPrintable() {
+    const int lines = std::min(prescription_.lineCount(), PrescriptionState::kUsageBoxes);
+    for (int n = 1; n <= lines; ++n) {
+        const QString bad = platform::firstUnencodable(comboBox(n)->currentText());
+        if (!bad.isEmpty()) {
+            platform::showMessage(messages::kUnprintableUsage.arg(n).arg(bad));
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string TForm3::usageText(int n) const {
@@ -573,7 +613,10 @@ sheets::TForm1* TForm3::sheetForStyle(int style) {
     return SheetForms::currentOrCreate(style, *this, sheetSettings(), this);
 }
 
-void TForm3::printSheet() { (void)sheetForStyle(printStyle())->Yakujorep.Print(); }
+void TForm3::printSheet() {
+    if (!checkUsagesPrintable()) return;
+    (void)sheetForStyle(printStyle())->Yakujorep.Print();
+}
 
 preview::TForm6* TForm3::openScreenPreview() {
     // The preview's own "印刷" asks for the style checked when it is pressed,
@@ -585,6 +628,7 @@ preview::TForm6* TForm3::openScreenPreview() {
 }
 
 void TForm3::Button38Click() {
+    if (!checkUsagesPrintable()) return;
     if (useScreenPreview_) {
         openScreenPreview();
         return;
@@ -654,5 +698,15 @@ void TForm3::Button52Click() {
 }
 
 void TForm3::Button53Click() { close(); }
+
+void TForm3::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (!event->isAccepted()) return;
+    // The engine's preview is a window of its own and would keep the program
+    // running; closing it also ends the preview's wait, so the program ends.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != this && w->isVisible() && !w->parentWidget()) w->close();
+    }
+}
 
 }  // namespace dorimek::mainwin

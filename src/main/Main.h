@@ -125,6 +125,10 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // Prints the sheet of the style checked at this moment; a failure has
     // been told to the user by the report.
     void printSheet();
+    // True when the usage boxes of the prescription's lines hold only text
+    // the sheet can print; else tells the user the first character that
+    // can't be, so that nothing is printed as garbage.
+    bool checkUsagesPrintable();
     // Opens a new on-screen preview of the prescription beside this window;
     // it is owned by this window and stays alive, closed or not.
     preview::TForm6* openScreenPreview();
@@ -155,6 +159,7 @@ class TForm3 : public QWidget, public PrescriptionSource {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();

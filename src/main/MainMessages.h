@@ -27,4 +27,8 @@ inline const QString kLineBreakInField =
 inline const QString kUnencodableInField = QStringLiteral(
     "「%1」の文字「%2」は設定ファイルに保存できません。設定は保存されませんでした。");
 
+// %1: the prescription line, %2: the character.
+inline const QString kUnprintableUsage = QStringLiteral(
+    "%1 行目の用法の文字「%2」は印刷できません（Shift-JIS にない文字です）。用法を直してください。");
+
 }  // namespace dorimek::mainwin::messages

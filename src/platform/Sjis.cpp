@@ -13,6 +13,38 @@ const char* encodingName() {
     return name;
 }
 
+// Input methods here type some characters under the code points of JIS X 0208
+// as Unicode maps them, while code page 932 holds the same characters under
+// the compatibility code points its decoder gives back. Each is stored under
+// the code page's bytes, so that "4〜6時間毎" prints as typed and reads back
+// as the same character (in its code page form).
+struct TypedForm {
+    char16_t typed;
+    char16_t codePage;  // decodes from the bytes in the comment
+};
+constexpr TypedForm kTypedForms[] = {
+    {u'\u301C', u'\uFF5E'},  // WAVE DASH             0x8160
+    {u'\u2212', u'\uFF0D'},  // MINUS SIGN            0x817C
+    {u'\u2014', u'\u2015'},  // EM DASH               0x815C
+    {u'\u2016', u'\u2225'},  // DOUBLE VERTICAL LINE  0x8161
+    {u'\u00A2', u'\uFFE0'},  // CENT SIGN             0x8191
+    {u'\u00A3', u'\uFFE1'},  // POUND SIGN            0x8192
+    {u'\u00AC', u'\uFFE2'},  // NOT SIGN              0x81CA
+};
+
+QString inCodePageForms(const QString& text) {
+    QString out = text;
+    for (QChar& c : out) {
+        for (const TypedForm& f : kTypedForms) {
+            if (c.unicode() == f.typed) {
+                c = QChar(f.codePage);
+                break;
+            }
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 QString toUnicode(std::string_view sjis) {
@@ -22,7 +54,7 @@ QString toUnicode(std::string_view sjis) {
 
 std::string fromUnicode(const QString& text, bool* ok) {
     QStringEncoder encoder(encodingName(), QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder(text);
+    QByteArray bytes = encoder(inCodePageForms(text));
     if (ok) *ok = !encoder.hasError();
     return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }

@@ -12,9 +12,12 @@ namespace dorimek::platform {
 // where the two meet.
 QString toUnicode(std::string_view sjis);
 
-// Encodes text for a file or for the core. Characters that code page 932
-// cannot hold make *ok false (and come out as '?'), so that an editor can
-// refuse them instead of silently storing something else.
+// Encodes text for a file or for the core. Characters that input methods type
+// under another code point than code page 932 holds them (〜 U+301C, − U+2212,
+// — U+2014, ‖ U+2016, ¢ £ ¬) are stored as the code page's own characters.
+// Characters that code page 932 cannot hold make *ok false (their bytes are
+// then meaningless), so that an editor can refuse them instead of silently
+// storing something else.
 std::string fromUnicode(const QString& text, bool* ok = nullptr);
 
 // The first character of text that code page 932 cannot hold, or an empty

@@ -7,6 +7,7 @@
 #include "main/SheetForms.h"
 #include "masterfile/Hensyuu.h"
 #include "platform/PlatformVersion.h"
+#include "platform/PrinterService.h"
 #include "preview/Visprev.h"
 #include "sheets/Picyak.h"
 #include "sheets/Picyou.h"
@@ -283,6 +284,67 @@ class MainCommandsTest : public QObject {
         QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), expected);
     }
 
+    // What staff type reaches the sheet and the files as code page 932 holds
+    // it: the characters input methods type under other code points are
+    // stored as the code page's own; what it lacks is refused, naming it.
+    void typedCharactersReachSheetAndFiles_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");  // empty: refused
+        QTest::newRow("wave dash") << QStringLiteral("\u301C") << QByteArray("\x81\x60");
+        QTest::newRow("minus sign") << QStringLiteral("\u2212") << QByteArray("\x81\x7C");
+        QTest::newRow("em dash") << QStringLiteral("\u2014") << QByteArray("\x81\x5C");
+        QTest::newRow("double vertical line") << QStringLiteral("\u2016") << QByteArray("\x81\x61");
+        QTest::newRow("cent") << QStringLiteral("\u00A2") << QByteArray("\x81\x91");
+        QTest::newRow("pound") << QStringLiteral("\u00A3") << QByteArray("\x81\x92");
+        QTest::newRow("not") << QStringLiteral("\u00AC") << QByteArray("\x81\xCA");
+        QTest::newRow("fullwidth tilde") << QStringLiteral("\uFF5E") << QByteArray("\x81\x60");
+        QTest::newRow("bullet, not in the code page") << QStringLiteral("\u2022") << QByteArray();
+    }
+    void typedCharactersReachSheetAndFiles() {
+        QFETCH(QString, typed);
+        QFETCH(QByteArray, bytes);
+        const bool refused = bytes.isEmpty();
+        const std::string stored = bytes.toStdString();
+        auto form = open();
+        form->appendKnownLine(form->masterList().at(1), 1);
+        form->radioButton(3)->setChecked(true);
+        sink->messages.clear();
+
+        // usage box -> sheet
+        form->comboBox(1)->setEditText(QStringLiteral("1回1") + typed + QStringLiteral("2錠"));
+        click(form->button(40));
+        if (refused) {
+            QCOMPARE(sink->messages.size(), 1);
+            QVERIFY2(sink->messages.first().contains(typed), qPrintable(sink->messages.first()));
+            QCOMPARE(styleThatRan(), 0);  // nothing ran, nothing printed
+        } else {
+            auto* sheet = form->sheetForStyle(3);
+            QCOMPARE(sheet->Yakujorep.run({false, {}}).outcome,
+                     dorimek::report::RunOutcome::Completed);
+            QCOMPARE(sheet->Yakujorep.memo(QStringLiteral("RpMemo4"))->Lines.all(),
+                     std::vector<std::string>{sjis("1回1") + stored + sjis("2錠")});
+        }
+
+        // per-drug editor -> yakujo.txt
+        sink->messages.clear();
+        form->listBox2()->setCurrentRow(0);
+        click(form->button(51));
+        form->edit(4)->setText(QStringLiteral("白") + typed);
+        click(form->button52());
+        const std::string master = readBytes(path(QStringLiteral("yakujo.txt")));
+        QCOMPARE(sink->messages.size(), refused ? 1 : 0);
+        QCOMPARE(master.find(sjis(",錠,白") + stored + ",") != std::string::npos, !refused);
+
+        // 設定保存 -> sorbenk.ini
+        sink->messages.clear();
+        form->edit(8)->setText(QStringLiteral("医院") + typed);
+        click(form->button(55));
+        const std::string ini = readBytes(path(QStringLiteral("sorbenk.ini")));
+        QCOMPARE(sink->messages.size(), refused ? 1 : 0);
+        QCOMPARE(ini.find("clinic=" + sjis("医院") + stored + "\r\n") != std::string::npos,
+                 !refused);
+    }
+
     void refusedSaveKeepsTheUsersTexts_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");
@@ -552,6 +614,55 @@ class MainCommandsTest : public QObject {
         QCOMPARE(form->prescription().lineCount(), 0);
         QCOMPARE(styleThatRan(), 1);
         QVERIFY(form->terminationRequested());
+    }
+
+    void autoStartWhosePrintFailsStaysOpenWithThePrescription() {
+        if (dorimek::platform::PrinterService::instance().printerCount() > 0)
+            QSKIP("printers are installed: the print would not fail");
+        writeSettings(false, 2);  // print, style 2
+        writeRp({rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg", true, "朝")});
+        auto form = open({QStringLiteral("auto")});
+        QCOMPARE(styleThatRan(), 0);
+        QCOMPARE(sink->messages.size(), 1);  // the failure, told once
+        QVERIFY(!form->terminationRequested());
+        QCOMPARE(form->prescription().lineCount(), 1);
+        QCOMPARE(form->usageText(1), sjis("朝"));
+    }
+
+    void exitEndsAlsoWhileTheEnginePreviewIsOpen() {
+        auto form = open();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->appendKnownLine(form->masterList().at(0), 0);
+        bool exitPressed = false;
+        auto* timer = new QTimer;
+        closers << timer;
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, timer, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (!exitPressed && w->isVisible() &&
+                    w->windowTitle() == QStringLiteral("印刷プレビュー")) {
+                    exitPressed = true;
+                    click(form->button(53));
+                }
+            }
+        });
+        timer->start();
+        // Should 終了 leave the preview open, close it after a while so the
+        // test ends and fails instead of hanging.
+        bool rescued = false;
+        QTimer::singleShot(5000, form.get(), [this, &rescued] {
+            rescued = true;
+            closeEnginePreviews();
+        });
+        form->Button38Click();  // returns when the preview has been closed
+        timer->stop();
+        QVERIFY(exitPressed);
+        QVERIFY(!rescued);
+        QVERIFY(!form->isVisible());
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            QVERIFY2(!w->isVisible(), qPrintable(w->windowTitle()));
+        }
     }
 
     void autoStartWithoutMasterFileStaysOpen() {

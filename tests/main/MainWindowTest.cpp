@@ -1,4 +1,5 @@
 #include "main/Main.h"
+#include "platform/MessageBoxSink.h"
 #include "platform/PlatformVersion.h"
 #include "platform/PrinterService.h"
 #include "platform/Sjis.h"
@@ -14,10 +15,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include <memory>
@@ -364,6 +367,64 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->comboBox(2)->currentText(), QStringLiteral("朝夕"));
         QCOMPARE(form->usageText(2), sjis("朝夕"));
         QCOMPARE(form->usageText(3), sjis("眠前"));
+    }
+
+    void onlyTheLeftButtonWorksTheLists() {
+        auto form = openShown();
+        QListWidget* list1 = form->listBox1();
+        const QPoint entry = list1->visualItemRect(list1->item(3)).center();
+        for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
+            QTest::mouseClick(list1->viewport(), b, {}, entry);
+            QTest::mouseDClick(list1->viewport(), b, {}, entry);
+        }
+        QCOMPARE(form->prescription().lineCount(), 0);
+        clickRow(list1, 3);
+        clickRow(list1, 4);
+        QCOMPARE(form->prescription().lineCount(), 2);
+
+        QListWidget* list2 = form->listBox2();
+        const QPoint line1 = list2->visualItemRect(list2->item(0)).center();
+        QTest::mouseClick(list2->viewport(), Qt::LeftButton, {}, line1);
+        for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton})
+            QTest::mouseDClick(list2->viewport(), b, {}, line1);
+        QCOMPARE(form->prescription().lineCount(), 2);
+        QTest::mouseDClick(list2->viewport(), Qt::LeftButton, {}, line1);
+        QCOMPARE(form->prescription().lineCount(), 1);
+        // No line is chosen after a removal, so 個別編集 has nothing to load.
+        QVERIFY(list2->selectedItems().isEmpty());
+        sink->messages.clear();
+        QTest::mouseClick(form->button(51), Qt::LeftButton);
+        QCOMPARE(sink->messages, QStringList());
+        QCOMPARE(form->editedRecordIndex(), -1);
+    }
+
+    void firstDownArrowChoosesTheFirstEntry() {
+        auto form = openShown();
+        form->listBox1()->setFocus();
+        QTest::keyClick(form->listBox1(), Qt::Key_Down);
+        QTest::keyClick(form->listBox1(), Qt::Key_Down);
+        QCOMPARE(form->prescription().lineCount(), 2);
+        QCOMPARE(form->prescription().masterIndex(1), 0);
+        QCOMPARE(form->prescription().masterIndex(2), 1);
+    }
+
+    void messageBoxesShowTheirTextAsWritten() {
+        dorimek::platform::MessageBoxSink boxes;
+        const QString text = QStringLiteral("<S>ロキソニン</S>がリストにありません");
+        bool plain = false;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    plain = box->textFormat() == Qt::PlainText;
+                    shown = box->text();
+                    box->accept();
+                }
+            }
+        });
+        boxes.showMessage(text, QString());
+        QVERIFY(plain);
+        QCOMPARE(shown, text);
     }
 
     void clearAllKeepsUsageBoxes() {

@@ -1,5 +1,8 @@
 #include "BandStretch.h"
 
+#include <algorithm>
+#include <numeric>
+
 namespace dorimek::report {
 namespace {
 
@@ -36,6 +39,53 @@ std::vector<StretchAssignment> assignStretchRoles(const std::vector<StretchEleme
         if (!a.sources.empty()) a.role = StretchRole::Reach;
     }
     return roles;
+}
+
+OverflowLayout makeRoomForOverflow(const std::vector<OverflowElement>& elements) {
+    const size_t count = elements.size();
+    OverflowLayout out;
+    out.rects.reserve(count);
+    for (const OverflowElement& e : elements) out.rects.push_back(e.rect);
+
+    auto shownBottom = [&](size_t s) { return elements[s].rect.top() + elements[s].shownHeight; };
+    auto overflows = [&](size_t s) {
+        return elements[s].growth > 0 && elements[s].shownHeight > 0;
+    };
+    // Top down: a text's own move is known before anything under it is placed,
+    // as its shown lines begin at its top and end above what it moves.
+    std::vector<size_t> order(count);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        return elements[a].rect.top() < elements[b].rect.top();
+    });
+    std::vector<double> down(count, 0);
+    for (size_t i : order) {
+        for (size_t s = 0; s < count; ++s) {
+            if (s == i || !overflows(s)) continue;
+            if (elements[i].rect.top() >= shownBottom(s) - kEpsilon) {
+                down[i] = std::max(down[i], down[s] + elements[s].growth);
+            }
+        }
+    }
+    for (size_t i = 0; i < count; ++i) {
+        const OverflowElement& e = elements[i];
+        QRectF& r = out.rects[i];
+        r.translate(0, down[i]);
+        if (overflows(i)) {
+            r.setHeight(std::max(e.rect.height(), e.shownHeight) + e.growth);
+            out.growth = std::max(out.growth, down[i] + e.growth);
+        }
+        if (!e.verticalLine || down[i] > 0) continue;
+        double reach = 0;
+        for (size_t s = 0; s < count; ++s) {
+            if (s == i || !overflows(s)) continue;
+            if (e.rect.bottom() >= shownBottom(s) - kEpsilon) {
+                reach = std::max(reach, down[s] + elements[s].growth);
+            }
+        }
+        r.setHeight(r.height() + reach);
+    }
+    return out;
 }
 
 }  // namespace dorimek::report

@@ -37,4 +37,30 @@ struct StretchAssignment {
 // Stretching text keeps its design top, so stretches never chain.
 std::vector<StretchAssignment> assignStretchRoles(const std::vector<StretchElement>& elements);
 
+// A cell whose text doesn't stretch was designed to show a number of lines;
+// a text that needs more (a tablet marking after a long colour, a long
+// package) must still reach the paper whole. Such a cell grows to all its
+// lines before the band is laid out: what lies under the lines it was
+// designed to show moves down, vertical rules beside it reach as far, and
+// the band grows. Cells whose texts fit keep the design exactly, and
+// stretching text then works on the places this gives.
+struct OverflowElement {
+    QRectF rect;  // design rectangle, relative to the band
+    bool verticalLine = false;
+    double shownHeight = 0;  // text: height of the lines its design shows
+    double growth = 0;       // text: height of the lines it needs beyond those
+};
+
+struct OverflowLayout {
+    std::vector<QRectF> rects;  // per element: its place with the cells grown
+    double growth = 0;          // how much taller the band is
+};
+
+// An element moves down with every overflowing text whose shown lines end at
+// or above its top, and with whatever moved that text, so cells stacked in
+// one column (name, dosage form, package) all keep clear of each other. A
+// vertical rule that doesn't move reaches down with every overflowing text
+// whose shown lines end at or above its own bottom.
+OverflowLayout makeRoomForOverflow(const std::vector<OverflowElement>& elements);
+
 }  // namespace dorimek::report

@@ -169,42 +169,71 @@ void ReportLayouter::emitElement(const TReportElement& e, const QRectF& r, int r
     page().elements.push_back({e.name(), r, 0, row});
 }
 
-void ReportLayouter::printBand(const TReportBand& band, int row) {
-    const double limit = report_.Page.bottomLimit();
-    const bool header = band.BandType == rbColumnHeader;
-    const bool pageEmpty = page().bands.empty();
-    const bool onFreshPage = pageEmpty || std::abs(y_ - freshPageTop_) < kEpsilon;
-    if (!header && !onFreshPage && (band.ForceNewPage || y_ + band.Height > limit + kEpsilon)) {
-        breakPage();
-    }
+int ReportLayouter::shownLines(const TextPlan& plan) {
+    // A first line a little taller than its box still prints.
+    return std::max(linesFitting(plan, plan.rect.height()),
+                    std::min<int>(1, static_cast<int>(plan.lines.size())));
+}
 
+void ReportLayouter::printBand(const TReportBand& band, int row) {
     BandRun run;
     run.band = &band;
     run.row = row;
-    // Text elements first, to know how far the band grows.
-    double growth = 0;
-    std::vector<StretchElement> shapes;
+    // Text elements first: a cell whose text needs more lines than it shows
+    // makes room for them, so the band's height is known before it is placed.
+    std::vector<OverflowElement> cells;
     for (const auto& e : band.elements()) {
         if (!e->Enabled) continue;
         run.elements.push_back(e.get());
-        StretchElement se;
-        se.rect = e->rect();
+        OverflowElement cell;
+        cell.rect = e->rect();
         if (const auto* shape = dynamic_cast<const TReportShape*>(e.get())) {
-            se.verticalLine = shape->Shape == shVertLine;
+            cell.verticalLine = shape->Shape == shVertLine;
         }
         if (const auto* text = dynamic_cast<const TReportTextElement*>(e.get())) {
             run.planOf.push_back(static_cast<int>(run.plans.size()));
             run.plans.push_back(planText(*text, band));
             const TextPlan& p = run.plans.back();
-            se.rect = p.rect;
-            se.autoStretch = text->AutoStretch;
-            if (text->AutoStretch) {
+            cell.rect = p.rect;
+            if (!text->AutoStretch && !text->AutoSize) {
+                const int shown = shownLines(p);
+                cell.shownHeight = shown * p.lineHeight;
+                cell.growth = (static_cast<int>(p.lines.size()) - shown) * p.lineHeight;
+            }
+        } else {
+            run.planOf.push_back(-1);
+        }
+        cells.push_back(cell);
+    }
+    const OverflowLayout grown = makeRoomForOverflow(cells);
+    run.rects = grown.rects;
+    run.height = band.Height + grown.growth;
+    for (size_t i = 0; i < run.elements.size(); ++i) {
+        if (run.planOf[i] >= 0) run.plans[static_cast<size_t>(run.planOf[i])].rect = run.rects[i];
+    }
+
+    const double limit = report_.Page.bottomLimit();
+    const bool header = band.BandType == rbColumnHeader;
+    const bool pageEmpty = page().bands.empty();
+    const bool onFreshPage = pageEmpty || std::abs(y_ - freshPageTop_) < kEpsilon;
+    if (!header && !onFreshPage && (band.ForceNewPage || y_ + run.height > limit + kEpsilon)) {
+        breakPage();
+    }
+
+    double growth = 0;
+    std::vector<StretchElement> shapes;
+    for (size_t i = 0; i < run.elements.size(); ++i) {
+        StretchElement se;
+        se.rect = run.rects[i];
+        se.verticalLine = cells[i].verticalLine;
+        if (run.planOf[i] >= 0) {
+            const TextPlan& p = run.plans[static_cast<size_t>(run.planOf[i])];
+            se.autoStretch = p.element->AutoStretch;
+            if (se.autoStretch) {
                 const double g = p.lines.size() * p.lineHeight - p.rect.height();
                 se.grows = g > 0;
                 growth = std::max(growth, g);
             }
-        } else {
-            run.planOf.push_back(-1);
         }
         shapes.push_back(se);
     }
@@ -216,21 +245,19 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
     const double room = limit - y_;
     // A band taller than a whole page is printed as it is; only growth splits.
     const bool split =
-        growth > 0 && band.Height + growth > room + kEpsilon && band.Height <= room + kEpsilon;
+        growth > 0 && run.height + growth > room + kEpsilon && run.height <= room + kEpsilon;
     double pageGrowth = 0;
     for (TextPlan& p : run.plans) {
         int n;
         if (p.element->AutoStretch) {
-            n = split ? linesFitting(p, room - band.Height + p.rect.height())
+            n = split ? linesFitting(p, room - run.height + p.rect.height())
                       : static_cast<int>(p.lines.size());
             pageGrowth = std::max(pageGrowth, n * p.lineHeight - p.rect.height());
         } else if (p.element->AutoSize) {
             // The label's size follows its text: every line prints.
             n = static_cast<int>(p.lines.size());
         } else {
-            // A first line a little taller than its box still prints.
-            n = std::max(linesFitting(p, p.rect.height()),
-                         std::min<int>(1, static_cast<int>(p.lines.size())));
+            n = shownLines(p);  // all of them: the cell has made room
         }
         run.firstCounts.push_back(n);
     }
@@ -238,7 +265,7 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
     // A row split by the page end fills the page, so that its column rules
     // and its closing rule reach the bottom margin.
     const double height =
-        split ? std::max(room, band.Height + pageGrowth) : band.Height + pageGrowth;
+        split ? std::max(room, run.height + pageGrowth) : run.height + pageGrowth;
     const QPointF origin = bandOrigin();
     const QRectF bandRect(origin, QSizeF(report_.Page.bandWidth(), height));
     emitFill(band.name(), bandRect, band.Color);
@@ -252,7 +279,6 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
 
 void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, const QPointF& origin,
                               double height, bool first) {
-    const TReportBand& band = *run.band;
     const size_t count = run.elements.size();
 
     // Where each growing text ends on this part, as the distance from its
@@ -272,7 +298,7 @@ void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, cons
     }
     // How far this part is grown beyond the design height: where rules go
     // when the text they belong to continues on the next page.
-    const double partGrowth = height - band.Height;
+    const double partGrowth = height - run.height;
 
     for (size_t i = 0; i < count; ++i) {
         const TReportElement& e = *run.elements[i];
@@ -298,7 +324,7 @@ void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, cons
                     emitText(p, counts[static_cast<size_t>(pi)], p.rect.topLeft() + origin,
                              p.rect.width(), run.row);
                 } else {
-                    emitElement(e, e.rect().translated(origin), run.row);
+                    emitElement(e, run.rects[i].translated(origin), run.row);
                 }
                 break;
             case StretchRole::Stretch: {
@@ -325,7 +351,7 @@ void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, cons
                         emitText(p, run.firstCounts[static_cast<size_t>(pi)],
                                  p.rect.topLeft() + moved, p.rect.width(), run.row);
                     } else {
-                        emitElement(e, e.rect().translated(moved), run.row);
+                        emitElement(e, run.rects[i].translated(moved), run.row);
                     }
                     run.placed[i] = true;
                 } else if (const auto* rule = dynamic_cast<const TReportShape*>(&e);
@@ -333,13 +359,13 @@ void ReportLayouter::drawPart(BandRun& run, const std::vector<int>& counts, cons
                     // The text goes on over the page: its solid rules close the
                     // table at the foot of this part and are drawn again under
                     // the text's last line.
-                    emitElement(e, e.rect().translated(origin + QPointF(0, partGrowth)), run.row);
+                    emitElement(e, run.rects[i].translated(origin + QPointF(0, partGrowth)), run.row);
                 }
                 break;
             }
             case StretchRole::Reach: {
                 if (!first && !anyHere) break;
-                QRectF r = e.rect().translated(origin);
+                QRectF r = run.rects[i].translated(origin);
                 r.setHeight(r.height() + (continues ? partGrowth : sourceShift));
                 emitElement(e, r, run.row);
                 break;
@@ -367,7 +393,7 @@ double ReportLayouter::continuationHeight(const BandRun& run, const std::vector<
     // A part that the text overruns fills its page; the last part keeps the
     // design's room under the text for the row's bottom rule.
     if (goesOn) return std::max(room, end);
-    return std::max(end, run.band->Height + shift);
+    return std::max(end, run.height + shift);
 }
 
 void ReportLayouter::continueStretched(BandRun& run) {
@@ -394,7 +420,7 @@ void ReportLayouter::continueStretched(BandRun& run) {
             // The text keeps its distance from the part's top and leaves the
             // design's room under it for what follows it (the bottom rule).
             const double top = std::max(0.0, p.rect.top());
-            const double tail = std::max(0.0, band.Height - p.rect.bottom());
+            const double tail = std::max(0.0, run.height - p.rect.bottom());
             // At least one line per page, so that text taller than a page ends.
             counts[pi] = std::min(remaining(p), std::max(1, linesFitting(p, room - top - tail)));
         }

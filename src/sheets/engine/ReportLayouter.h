@@ -50,6 +50,10 @@ class ReportLayouter {
         std::vector<StretchAssignment> roles;
         std::vector<int> firstCounts;  // per plan: lines on the band's first part
         std::vector<bool> placed;      // per element: already drawn for good
+        // Per element: its place in the band once cells whose text needs
+        // more lines than they show have made room; and the band's height then.
+        std::vector<QRectF> rects;
+        double height = 0;
     };
 
     void breakPage();
@@ -58,6 +62,8 @@ class ReportLayouter {
     TextPlan planText(const TReportTextElement& e, const TReportBand& band) const;
     // How many of the plan's remaining lines fit into height.
     static int linesFitting(const TextPlan& plan, double height);
+    // How many lines a cell that doesn't stretch shows in its height.
+    static int shownLines(const TextPlan& plan);
     void emitFill(const QString& owner, const QRectF& rect, const QColor& color);
     void emitFrame(const QString& owner, const QRectF& rect, const TReportFrame& frame);
     void emitText(TextPlan& plan, int count, const QPointF& topLeft, double width, int row);

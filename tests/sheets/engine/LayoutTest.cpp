@@ -295,7 +295,10 @@ TEST_P(ReportStretchTable, BandGrowsByTheMemosGrowth) {
     const double lh = lineHeightOf(12);
     const int fitting = static_cast<int>(std::floor(182.6 / lh));
     const int drawn = c.drawnLines < 0 ? c.memoLines : c.drawnLines;
-    const double growth = c.autoStretch ? std::max(0.0, c.memoLines * lh - 182.6) : 0.0;
+    // A cell that doesn't stretch still shows every line: it grows by the
+    // lines beyond those it was designed to show.
+    const double growth = c.autoStretch ? std::max(0.0, c.memoLines * lh - 182.6)
+                                        : std::max(0, c.memoLines - fitting) * lh;
 
     const auto& bands = r.document->bandsOn(0);
     ASSERT_EQ(bands.size(), 5u) << c.what;
@@ -303,12 +306,12 @@ TEST_P(ReportStretchTable, BandGrowsByTheMemosGrowth) {
     EXPECT_NEAR(bands[3].rect.top(), bands[2].rect.bottom(), kTol) << c.what;
     const PlacedElement* memo = r.document->elementOn(0, "RpMemo1");
     EXPECT_EQ(memo->lines, drawn) << c.what;
-    EXPECT_NEAR(memo->rect.height(), std::max(182.6, c.autoStretch ? drawn * lh : 0.0), kTol);
+    EXPECT_NEAR(memo->rect.height(), c.autoStretch ? std::max(182.6, drawn * lh) : 182.6 + growth,
+                kTol);
     EXPECT_EQ(r.document->textsOf(0, "RpMemo1").size(), drawn + 1) << c.what;
     // The column rule reaches the grown row's bottom; the next row's is as designed.
     EXPECT_NEAR(r.document->elementOn(0, "RpShape7")->rect.height(), 211.7 + growth, kTol);
     EXPECT_NEAR(r.document->elementOn(0, "RpShape7", 1)->rect.height(), 211.7, kTol);
-    (void)fitting;
 }
 
 INSTANTIATE_TEST_SUITE_P(Memo, ReportStretchTable,
@@ -316,7 +319,7 @@ INSTANTIATE_TEST_SUITE_P(Memo, ReportStretchTable,
                                            StretchCase{"fills the memo", 3, true, -1},
                                            StretchCase{"grows by a line", 4, true, -1},
                                            StretchCase{"grows by five lines", 8, true, -1},
-                                           StretchCase{"no stretch: only what fits", 8, false, 3},
+                                           StretchCase{"no stretch: grows to every line", 8, false, -1},
                                            StretchCase{"no stretch, short text", 2, false, 2}));
 
 TEST(ReportStretch, LinesBeyondTheBottomMarginContinueUnderTheNextPagesHeader) {
