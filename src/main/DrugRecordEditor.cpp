@@ -89,7 +89,7 @@ Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText) {
     }
 
     LoadedDrug loaded{recordForEditing(*line), index};
-    pending_ = Pending{index, std::string(lineText), loaded.record};
+    pending_ = Pending{index, std::string(lineText), loaded.record, *line};
     return loaded;
 }
 
@@ -102,21 +102,75 @@ Status DrugRecordEditor::finish(const DrugRecord& record) {
     // characters under two codes, and names are matched byte for byte
     // against the host's prescriptions, so an unedited name must not change.
     DrugRecord toWrite = record;
+    masterfile::FieldMask asRead;
     for (int i = 0; i < kFieldCount; ++i) {
         const std::string& stored = pending_->loaded.field(i);
-        if (toWrite.field(i) != stored &&
+        if (toWrite.field(i) == stored ||
             platform::toUnicode(toWrite.field(i)) == platform::toUnicode(stored)) {
             toWrite.field(i) = stored;
+            asRead.set(static_cast<size_t>(i));
         }
     }
-    Status saved = save(pending_->index, pending_->name, toWrite, path_);
+    return write(toWrite, asRead);
+}
+
+Result<DrugRecord> DrugRecordEditor::finish(const std::array<QString, kFieldCount>& texts) {
+    using R = Result<DrugRecord>;
+    if (!pending_) {
+        return R::failure(
+            QStringLiteral("保存する薬剤がありません。先に「個別編集」を押してください"));
+    }
+    const auto& labels = fieldLabels();
+    DrugRecord record;
+    masterfile::FieldMask asRead;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const QString& text = texts[static_cast<size_t>(i)];
+        const std::string& stored = pending_->loaded.field(i);
+        if (text == platform::toUnicode(stored)) {
+            record.field(i) = stored;
+            asRead.set(static_cast<size_t>(i));
+            continue;
+        }
+        if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
+            return R::failure(
+                QStringLiteral(
+                    "「%1」の「%2」はyakujo.txtに保存できない文字です。保存しませんでした")
+                    .arg(labels[static_cast<size_t>(i)], bad));
+        }
+        record.field(i) = platform::fromUnicode(text);
+    }
+    if (Status saved = write(record, asRead); !saved) return R::failure(saved.error());
+    return record;
+}
+
+Status DrugRecordEditor::write(const DrugRecord& record, masterfile::FieldMask asRead) {
+    Status saved = save(pending_->index, pending_->name, record, path_, asRead, pending_->line);
     if (saved) pending_.reset();
     return saved;
 }
 
+void DrugRecordEditor::followRewrite(const masterfile::MasterRewrite& rewrite) {
+    if (!pending_) return;
+    const int index = pending_->index;
+    // The origins speak only for a record the grid loaded under this name;
+    // otherwise the byte check at saving time decides.
+    if (index < 0 || index >= static_cast<int>(rewrite.loadedNames.size()) ||
+        rewrite.loadedNames[static_cast<size_t>(index)] != pending_->name) {
+        return;
+    }
+    if (const auto now = rewrite.newNumberOf(index)) {
+        pending_->index = *now;
+        pending_->line = masterfile::joinRecord(rewrite.records[static_cast<size_t>(*now)]);
+    } else {
+        pending_->index = -1;  // its row was deleted: nothing may be overwritten
+    }
+}
+
 Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
-                              const DrugRecord& record, const QString& masterPath) {
-    if (const QString problem = checkRecord(record); !problem.isEmpty()) {
+                              const DrugRecord& record, const QString& masterPath,
+                              masterfile::FieldMask asRead,
+                              const std::optional<std::string>& expectedLine) {
+    if (const QString problem = checkRecord(record, asRead); !problem.isEmpty()) {
         return Status::failure(problem);
     }
     Result<std::vector<std::string>> lines = readAllLines(masterPath);
@@ -133,7 +187,10 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
         }
     }
     const QString fileName = fileNameOf(masterPath);
-    if (recordIndex < 0 || firstWithName != recordIndex) {
+    // The name alone can't tell a record from a new row of the same name put
+    // in its place; the line's bytes can.
+    if (recordIndex < 0 || firstWithName != recordIndex ||
+        (expectedLine && lines.value()[static_cast<size_t>(recordIndex)] != *expectedLine)) {
         return Status::failure(
             QStringLiteral("「個別編集」の後で%1が変更されたため、保存しませんでした。"
                            "もう一度「個別編集」からやり直してください")
@@ -155,8 +212,8 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
     return {};
 }
 
-QString DrugRecordEditor::checkRecord(const DrugRecord& record) {
-    const QString problem = masterfile::formatProblem(record);
+QString DrugRecordEditor::checkRecord(const DrugRecord& record, masterfile::FieldMask asRead) {
+    const QString problem = masterfile::formatProblem(record, asRead);
     return problem.isEmpty() ? problem : problem + QStringLiteral("。保存しませんでした");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/MasterRewrite.h"
 #include "platform/Result.h"
 
 #include <QString>
@@ -37,22 +38,38 @@ class DrugRecordEditor {
 
     bool pending() const { return pending_.has_value(); }
     int editedRecordIndex() const { return pending_ ? pending_->index : -1; }
+    // The RegisteredName the pending record was loaded by; empty when none.
+    std::string pendingName() const { return pending_ ? pending_->name : std::string(); }
 
     // "編集終了": writes record over the pending one. Only a success ends the
     // pending state; after a refusal the user can correct the fields and try
-    // again. Fails when nothing is pending.
+    // again. Fails when nothing is pending. A field equal to the loaded one
+    // (or shown as the same text) keeps its stored bytes and isn't checked.
     Status finish(const masterfile::DrugRecord& record);
+    // The same from the window's texts (Edit1..Edit5, Memo1, Memo2, Edit6):
+    // only the fields whose text differs from what was loaded are checked and
+    // encoded, so a code with no character or a stray CR the user never
+    // touched doesn't block the save. Gives the record written.
+    Result<masterfile::DrugRecord> finish(const std::array<QString, masterfile::kFieldCount>& texts);
+
+    // The grid editor saved the file: the pending record follows its row to
+    // its new number, or, when its row was deleted, can no longer be saved.
+    void followRewrite(const masterfile::MasterRewrite& rewrite);
 
     // Replaces line recordIndex of the master file with record, keeping every
     // other line byte for byte, as long as that line is still the first one
-    // carrying loadedName. Writes nothing when it refuses or fails.
+    // carrying loadedName and, when expectedLine is given, still holds exactly
+    // those bytes. Writes nothing when it refuses or fails.
     static Status save(int recordIndex, std::string_view loadedName,
                        const masterfile::DrugRecord& record,
-                       const QString& masterPath = masterfile::kMasterFileName);
+                       const QString& masterPath = masterfile::kMasterFileName,
+                       masterfile::FieldMask asRead = {},
+                       const std::optional<std::string>& expectedLine = std::nullopt);
 
     // Empty when record keeps the file's format; else a message naming the
-    // first field that would break it.
-    static QString checkRecord(const masterfile::DrugRecord& record);
+    // first changed field that would break it.
+    static QString checkRecord(const masterfile::DrugRecord& record,
+                               masterfile::FieldMask asRead = {});
 
     // The window's texts (Edit1..Edit5, Memo1, Memo2, Edit6) as a record:
     // fails, naming the field, for text that can't be stored (a comma, a line
@@ -70,7 +87,9 @@ class DrugRecordEditor {
         int index;
         std::string name;
         masterfile::DrugRecord loaded;  // the fields as stored, for unedited ones
+        std::string line;               // the record's line as it stands in the file
     };
+    Status write(const masterfile::DrugRecord& record, masterfile::FieldMask asRead);
     QString path_;
     std::optional<Pending> pending_;
 };

@@ -321,15 +321,28 @@ void TForm3::FormCreate() {
 
 void TForm3::setMasterList(std::vector<std::string> names) {
     masterList_ = std::move(names);
+    ++masterListGeneration_;
     const QSignalBlocker blocker(listBox1_);
     listBox1_->clear();
     for (const std::string& name : masterList_) listBox1_->addItem(platform::toUnicode(name));
 }
 
-void TForm3::rebindPrescription() {
-    const PrescriptionState::Rebound rebound = prescription_.rebindTo(masterList_);
-    if (rebound.nameOnly.empty() && rebound.removed.empty()) return;
+void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {
+    // The boxes' texts only move between boxes here, so they travel as the
+    // widgets' own text (UTF-8) and nothing typed is lost to a conversion.
+    PrescriptionState::UsageTexts usages;
+    for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
+        usages[static_cast<size_t>(n - 1)] = comboBox(n)->currentText().toStdString();
+    const PrescriptionState::Rebound rebound = rewrite
+                                                   ? prescription_.rebindAfterSave(*rewrite, &usages)
+                                                   : prescription_.rebindTo(masterList_, &usages);
+    // Renamed records show their new names in the lines.
     syncPrescriptionList();
+    if (!rebound.removed.empty()) {
+        for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
+            comboBox(n)->setEditText(QString::fromStdString(usages[static_cast<size_t>(n - 1)]));
+    }
+    if (rebound.nameOnly.empty() && rebound.removed.empty()) return;
     QString text = QStringLiteral("薬剤ファイルが書き換えられ、処方の次の薬剤が見つからなくなりました。");
     if (!rebound.nameOnly.empty()) {
         text += QStringLiteral("\n薬剤名だけ記載します:");
@@ -642,9 +655,13 @@ void TForm3::Button40Click() { printSheet(); }
 
 void TForm3::Button50Click() {
     auto* editor = new masterfile::TForm2(
-        [this](const std::vector<std::string>& names) {
-            setMasterList(names);
-            rebindPrescription();
+        [this, generation = masterListGeneration_](const masterfile::MasterRewrite& rewrite) {
+            // The editor's record numbers are those of the list loaded when
+            // it opened; after another save they aren't this window's.
+            const bool sameNumbers = generation == masterListGeneration_;
+            setMasterList(rewrite.names());
+            rebindPrescription(sameNumbers ? &rewrite : nullptr);
+            if (sameNumbers) recordEditor_.followRewrite(rewrite);
         },
         this);
     editor->show();
@@ -684,17 +701,26 @@ void TForm3::Button52Click() {
         edit(1)->text(), edit(2)->text(),       edit(3)->text(),       edit(4)->text(),
         edit(5)->text(), memo1_->toPlainText(), memo2_->toPlainText(), edit(6)->text(),
     };
+    const int index = recordEditor_.editedRecordIndex();
+    const std::string oldName = recordEditor_.pendingName();
     // A refusal leaves the user's texts on screen to be corrected.
-    Result<masterfile::DrugRecord> record = DrugRecordEditor::recordFromTexts(texts);
-    if (!record) {
-        platform::showMessage(record.error());
-        return;
-    }
-    if (const Status saved = recordEditor_.finish(*record); !saved) {
+    const Result<masterfile::DrugRecord> saved = recordEditor_.finish(texts);
+    if (!saved) {
         platform::showMessage(saved.error());
         return;
     }
     button52()->setEnabled(recordEditor_.pending());
+    // A renamed record keeps its lines and its master-list entry: the sheets
+    // find a line's record by its name, and a stale entry would add lines
+    // that no record carries.
+    if (saved->registeredName != oldName && index >= 0 &&
+        index < static_cast<int>(masterList_.size()) && masterList_[static_cast<size_t>(index)] == oldName) {
+        masterList_[static_cast<size_t>(index)] = saved->registeredName;
+        if (QListWidgetItem* item = listBox1_->item(index))
+            item->setText(platform::toUnicode(saved->registeredName));
+        prescription_.renameRecord(index, oldName, saved->registeredName);
+        syncPrescriptionList();
+    }
 }
 
 void TForm3::Button53Click() { close(); }

@@ -74,8 +74,9 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // Rebuilds ListBox1 (after the master file editor has saved).
     void setMasterList(std::vector<std::string> names);
     // Binds the prescription's lines to the records that carry their drugs in
-    // the master list now; tells the user about lines whose drug is gone.
-    void rebindPrescription();
+    // the master list now, following each record through the rewrite when
+    // one is given; tells the user about lines whose drug is gone.
+    void rebindPrescription(const masterfile::MasterRewrite* rewrite = nullptr);
     bool masterFileLoaded() const { return masterFileLoaded_; }
 
     // The settings as read at start; the edit fields may differ from them.
@@ -192,6 +193,9 @@ class TForm3 : public QWidget, public PrescriptionSource {
     std::string clinicTel_;
     std::string usageLine_;
     std::vector<std::string> masterList_;
+    // Counts the master lists this window has held: a grid editor's record
+    // numbers are this window's only if no other list came between.
+    int masterListGeneration_ = 0;
     bool masterFileLoaded_ = false;
 
     // Row of ListBox1 current when a mouse button went down on it: a click

@@ -1,5 +1,9 @@
 #include "PrescriptionState.h"
 
+#include "masterfile/LineRecord.h"
+
+#include <algorithm>
+
 namespace dorimek::mainwin {
 namespace {
 const std::string kEmpty;
@@ -68,29 +72,68 @@ void PrescriptionState::clear() {
     count_ = 0;
 }
 
-PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::string>& masterList) {
+int PrescriptionState::unusedUnknownSlot() const {
+    for (int k = 0; k < kUnknownSlots; ++k) {
+        if (!unknownNames_[static_cast<size_t>(k)].empty()) continue;
+        bool referred = false;
+        for (int n = 1; n <= count_ && !referred; ++n) {
+            referred = masterIndex_[static_cast<size_t>(n)] == -k - 2;
+        }
+        if (!referred) return k;
+    }
+    return -1;
+}
+
+void PrescriptionState::dropLine(int n, UsageTexts* usages) {
+    if (usages) {
+        // Box i shows line i: the lines below n move up, so do their usages;
+        // the box freed at the end is emptied (line 12 had none to give).
+        const int last = std::min(count_, kUsageBoxes);
+        for (int i = n; i < last; ++i) {
+            (*usages)[static_cast<size_t>(i - 1)] = std::move((*usages)[static_cast<size_t>(i)]);
+        }
+        if (n <= last) (*usages)[static_cast<size_t>(last - 1)].clear();
+    }
+    removeLine(n);
+}
+
+PrescriptionState::Rebound PrescriptionState::rebindAfterSave(const masterfile::MasterRewrite& rewrite,
+                                                              UsageTexts* usages) {
+    return rebind(rewrite.names(), &rewrite, usages);
+}
+
+PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::string>& masterList,
+                                                       UsageTexts* usages) {
+    return rebind(masterList, nullptr, usages);
+}
+
+PrescriptionState::Rebound PrescriptionState::rebind(const std::vector<std::string>& names,
+                                                     const masterfile::MasterRewrite* rewrite,
+                                                     UsageTexts* usages) {
     Rebound result;
-    const auto size = static_cast<int>(masterList.size());
     for (int n = 1; n <= count_;) {
         int& index = masterIndex_[static_cast<size_t>(n)];
-        const std::string& text = texts_[static_cast<size_t>(n)];
-        if (index < 0 || (index < size && masterList[static_cast<size_t>(index)] == text)) {
+        std::string& text = texts_[static_cast<size_t>(n)];
+        if (index < 0) {
             ++n;
             continue;
         }
-        int found = -1;
-        for (int i = 0; i < size; ++i) {
-            if (masterList[static_cast<size_t>(i)] == text) {
-                found = i;
-                break;
-            }
+        std::optional<int> now;
+        // The origins speak for a line only when its number named a record
+        // of that name in the file the editor loaded.
+        if (rewrite && index < static_cast<int>(rewrite->loadedNames.size()) &&
+            rewrite->loadedNames[static_cast<size_t>(index)] == text) {
+            now = rewrite->newNumberOf(index);
+        } else {
+            now = masterfile::findLineRecord(names, index, text);
         }
-        if (found >= 0) {
-            index = found;
+        if (now) {
+            index = *now;
+            text = names[static_cast<size_t>(*now)];
             ++n;
             continue;
         }
-        const int slot = freeUnknownSlot();
+        const int slot = unusedUnknownSlot();
         if (slot >= 0) {
             unknownNames_[static_cast<size_t>(slot)] = text;
             index = -slot - 2;
@@ -98,10 +141,19 @@ PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::st
             ++n;
         } else {
             result.removed.push_back(text);
-            removeLine(n);
+            dropLine(n, usages);
         }
     }
     return result;
+}
+
+void PrescriptionState::renameRecord(int recordNumber, std::string_view oldName,
+                                     std::string_view newName) {
+    for (int n = 1; n <= count_; ++n) {
+        if (masterIndex_[static_cast<size_t>(n)] == recordNumber && texts_[static_cast<size_t>(n)] == oldName) {
+            texts_[static_cast<size_t>(n)] = std::string(newName);
+        }
+    }
 }
 
 }  // namespace dorimek::mainwin

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "masterfile/MasterRewrite.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -42,22 +44,44 @@ public:
     // Removes every line and sets every master index to 0; the unknown names stay.
     void clear();
 
-    // After the master file was rewritten with rows inserted, deleted or
-    // moved, a line's record number may now name another drug, and the sheet
-    // would print that other drug under this patient's prescription. Binds
-    // every line that holds a record number to the record that carries its
-    // text now (the first with that RegisteredName). A line whose drug is no
-    // longer in the file is kept by name only, like an imported drug that
-    // isn't listed, or removed when no name entry is free.
+    // The texts of the usage boxes 1..11 (index 0 is box 1), for the
+    // operations that must move them along with the lines.
+    using UsageTexts = std::array<std::string, kUsageBoxes>;
+
+    // After the master file was rewritten, a line's record number may now
+    // name another drug, and the sheet would print that other drug under
+    // this patient's prescription. Each line follows its own record: with
+    // the rewrite's origins it takes the number its record has now, under
+    // its new name when the record was renamed; a line whose record's row
+    // was deleted is kept by name only (in an UnknownDrugNames entry no line
+    // refers to), or removed when no entry is free, its usage and those
+    // below it moving up with the lines. A line the origins can't vouch for
+    // (chosen from another state of the file) is bound by its name, as the
+    // sheets find records (see masterfile/LineRecord.h).
     struct Rebound {
         std::vector<std::string> nameOnly;  // texts of lines now kept by name only
         std::vector<std::string> removed;   // texts of lines removed
     };
-    Rebound rebindTo(const std::vector<std::string>& masterList);
+    Rebound rebindAfterSave(const masterfile::MasterRewrite& rewrite, UsageTexts* usages = nullptr);
+    // The same without origins, when the record numbers the lines hold
+    // don't belong to the file the rewrite was loaded from: by name only.
+    Rebound rebindTo(const std::vector<std::string>& masterList, UsageTexts* usages = nullptr);
+
+    // After record recordNumber was renamed in place (per-drug editing): the
+    // lines standing for it take the new name, so they keep finding it.
+    void renameRecord(int recordNumber, std::string_view oldName, std::string_view newName);
 
 private:
     // The first empty UnknownDrugNames entry, or -1 when all eight are taken.
     int freeUnknownSlot() const;
+    // The first entry that is empty and that no line refers to (an import
+    // empties the entries while older lines may still point at them).
+    int unusedUnknownSlot() const;
+    Rebound rebind(const std::vector<std::string>& names, const masterfile::MasterRewrite* rewrite,
+                   UsageTexts* usages);
+    // Removes line n because it has no place left, moving the usages of the
+    // lines below it up with them.
+    void dropLine(int n, UsageTexts* usages);
 
     int count_ = 0;
     std::array<std::string, kMaxLines + 1> texts_{};

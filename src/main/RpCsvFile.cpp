@@ -42,7 +42,6 @@ RpCsvFile::LineKind RpCsvFile::parseLine(std::string_view line, int fileLine, Rp
 
     const size_t nameBegin = comma[kNameField] + 1;
     const size_t nameEnd = comma[kNameField + 1];
-    if (nameEnd == nameBegin) return LineKind::Malformed;
 
     out = RpRecord{};
     out.fileLine = fileLine;
@@ -51,7 +50,7 @@ RpCsvFile::LineKind RpCsvFile::parseLine(std::string_view line, int fileLine, Rp
     if (out.hasOwnUsage && found >= kUsageField) {
         out.usage.assign(line.substr(comma[kUsageField] + 1));
     }
-    return LineKind::Record;
+    return out.drugName.empty() ? LineKind::NoName : LineKind::Record;
 }
 
 Result<RpCsvContent> RpCsvFile::read(const QString& path) {
@@ -73,6 +72,10 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path) {
         switch (parseLine(line, fileLine, record)) {
             case LineKind::Record:
                 content.records.push_back(std::move(record));
+                break;
+            case LineKind::NoName:
+                content.records.push_back(std::move(record));
+                content.malformedLines.push_back(fileLine);
                 break;
             case LineKind::Malformed:
                 content.malformedLines.push_back(fileLine);

@@ -26,7 +26,9 @@ struct RpRecord {
 struct RpCsvContent {
     std::vector<RpRecord> records;
     // Lines that stop before the comma closing the drug name, or whose drug
-    // name is empty: there is no drug to list, so they are left out.
+    // name is empty: there is no drug to list, so they are left out. Those
+    // with an empty name are also in records (with an empty drugName) for
+    // the usage carry-over.
     std::vector<int> malformedLines;
     // Set when reading stopped early because of an I/O error; the records
     // before it are kept.
@@ -48,9 +50,12 @@ class RpCsvFile {
     // text "rp.csvがありません", only when the file can't be opened.
     static Result<RpCsvContent> read(const QString& path);
 
-    enum class LineKind { Record, Blank, Malformed };
+    // NoName: the line has every field up to the drug name's closing comma
+    // but the name is empty. It lists no drug, yet its usage fields are the
+    // host's and take part in the usage carry-over like any record's.
+    enum class LineKind { Record, Blank, Malformed, NoName };
     // Parses one data line (without its line end). fileLine is stored in the
-    // record for messages.
+    // record for messages; for NoName out holds the usage fields only.
     static LineKind parseLine(std::string_view line, int fileLine, RpRecord& out);
 };
 

@@ -78,6 +78,7 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
     std::string currentUsage;
     for (const RpRecord& record : content.records) {
         if (record.hasOwnUsage) currentUsage = record.usage;
+        if (record.drugName.empty()) continue;  // left out and reported, usage still counts
 
         const auto found = std::find(masterList.begin(), masterList.end(), record.drugName);
         const bool known = found != masterList.end();

@@ -131,11 +131,12 @@ std::string joinRecord(const DrugRecord& record) {
     return line;
 }
 
-QString formatProblem(const DrugRecord& record) {
+QString formatProblem(const DrugRecord& record, FieldMask asRead) {
     if (record.registeredName.empty()) {
         return QStringLiteral("「%1」が空です").arg(kFieldLabels[0]);
     }
     for (int i = 0; i < kFieldCount; ++i) {
+        if (asRead.test(static_cast<size_t>(i))) continue;
         const std::string& f = record.field(i);
         const QString& label = kFieldLabels[static_cast<size_t>(i)];
         if (f.find(',') != std::string::npos) {
@@ -210,10 +211,11 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
     return std::optional<int>();
 }
 
-Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& path) {
+Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& path,
+                       const std::vector<FieldMask>& asRead) {
     std::string bytes;
     for (size_t i = 0; i < records.size(); ++i) {
-        const QString problem = formatProblem(records[i]);
+        const QString problem = formatProblem(records[i], i < asRead.size() ? asRead[i] : FieldMask{});
         if (!problem.isEmpty()) {
             return Status::failure(
                 QStringLiteral("%1 行目の薬剤を保存できません: %2\n%3 は書き換えていません。")

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,11 +51,17 @@ DrugRecord recordFromFields(const std::vector<std::string>& fields);
 // The line for a record: eight fields joined by single commas, no line end.
 std::string joinRecord(const DrugRecord& record);
 
+// Fields (bit i = field i) that hold exactly the bytes read from the file.
+// They already stand in the file, so writing them back can't break it more
+// than it is; only what the user changed is checked.
+using FieldMask = std::bitset<kFieldCount>;
+
 // Empty when the record can be written without breaking the file's format;
 // otherwise a Japanese message naming the first offending field (a comma, CR
 // or LF in a field, an empty RegisteredName, or a field that ends in the first
 // byte of a double-byte character, which would swallow the comma after it).
-QString formatProblem(const DrugRecord& record);
+// Fields in asRead are not checked, except that the RegisteredName is never empty.
+QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 
 // The five operations. Each opens the file, works and closes it; nothing is
 // cached between calls. Every line counts, the last one too when it lacks its
@@ -71,8 +78,10 @@ Result<std::string> ReadDrugLine(int recordNumber, const QString& path = kMaster
 Result<std::optional<int>> FindDrugRecord(std::string_view name,
                                           const QString& path = kMasterFileName);
 // Replaces the file whole and atomically: every record one line, CR LF after
-// each. Refuses (writing nothing) a record whose formatProblem() is not empty.
+// each. Refuses (writing nothing) a record whose formatProblem() is not empty;
+// asRead (one mask per record, or none) names the fields kept as read.
 Status SaveDrugRecords(const std::vector<DrugRecord>& records,
-                       const QString& path = kMasterFileName);
+                       const QString& path = kMasterFileName,
+                       const std::vector<FieldMask>& asRead = {});
 
 }  // namespace dorimek::masterfile

@@ -19,27 +19,22 @@ const QString& GridRows::columnLabel(int column) {
     return kLabels[static_cast<size_t>(std::clamp(column, 0, kColumns - 1))];
 }
 
+GridRows::GridRows(std::vector<Row> rows, std::vector<int> origins)
+    : rows_(std::move(rows)), origins_(std::move(origins)) {
+    origins_.resize(rows_.size(), -1);
+}
+
 GridRows GridRows::fromRecords(const std::vector<DrugRecord>& records) {
     const size_t count = std::max(records.size(), static_cast<size_t>(kMinimumRows));
     std::vector<Row> rows(count);
+    std::vector<int> origins(count, -1);
     for (size_t r = 0; r < records.size(); ++r) {
+        origins[r] = static_cast<int>(r);
         for (int c = 0; c < kColumns; ++c) {
             rows[r][static_cast<size_t>(c)] = platform::toUnicode(records[r].field(c));
         }
     }
-    return GridRows(std::move(rows));
-}
-
-GridRows::OriginalBytes GridRows::originalBytesOf(const std::vector<DrugRecord>& records) {
-    OriginalBytes originals;
-    for (const DrugRecord& record : records) {
-        for (int c = 0; c < kColumns; ++c) {
-            const std::string& bytes = record.field(c);
-            const QString text = platform::toUnicode(bytes);
-            if (platform::fromUnicode(text) != bytes) originals.emplace(text, bytes);
-        }
-    }
-    return originals;
+    return GridRows(std::move(rows), std::move(origins));
 }
 
 int GridRows::dataEnd() const {
@@ -72,7 +67,7 @@ std::optional<GridRows::Problem> GridRows::cellProblem(int row, int column, cons
     return std::nullopt;
 }
 
-GridRows::Plan GridRows::planSave(const OriginalBytes& originals) const {
+GridRows::Plan GridRows::planSave(const std::vector<DrugRecord>& loaded) const {
     Plan plan;
     const int end = dataEnd();
     for (int r = 0; r < rowCount(); ++r) {
@@ -95,27 +90,44 @@ GridRows::Plan GridRows::planSave(const OriginalBytes& originals) const {
                                 .arg(r + 1)};
             }
             plan.records.clear();
+            plan.asRead.clear();
+            plan.origins.clear();
             return plan;
         }
+        const int from = origin(r);
+        const DrugRecord* source =
+            from >= 0 && from < static_cast<int>(loaded.size()) ? &loaded[static_cast<size_t>(from)]
+                                                                 : nullptr;
         DrugRecord record;
+        FieldMask asRead;
         for (int c = 0; c < kColumns; ++c) {
             const QString& text = cells[static_cast<size_t>(c)];
+            if (source && text == platform::toUnicode(source->field(c))) {
+                record.field(c) = source->field(c);
+                asRead.set(static_cast<size_t>(c));
+                continue;
+            }
             if (auto problem = cellProblem(r, c, text)) {
                 plan.problem = std::move(problem);
                 plan.records.clear();
+                plan.asRead.clear();
+                plan.origins.clear();
                 return plan;
             }
-            const auto original = originals.find(text);
-            record.field(c) = original != originals.end() ? original->second : platform::fromUnicode(text);
+            record.field(c) = platform::fromUnicode(text);
         }
         // A last safety net for anything the cell checks above let through.
-        const QString formatIssue = formatProblem(record);
+        const QString formatIssue = formatProblem(record, asRead);
         if (!formatIssue.isEmpty()) {
             plan.problem = Problem{r, 0, QStringLiteral("%1 行目: %2").arg(r + 1).arg(formatIssue)};
             plan.records.clear();
+            plan.asRead.clear();
+            plan.origins.clear();
             return plan;
         }
         plan.records.push_back(std::move(record));
+        plan.asRead.push_back(asRead);
+        plan.origins.push_back(from);
     }
     return plan;
 }

@@ -32,16 +32,15 @@ class GridRows {
     // and saving never loses one.
     static GridRows fromRecords(const std::vector<DrugRecord>& records);
 
-    // Cell texts whose stored bytes don't come back from a plain conversion
-    // (code page 932 has a few characters under two codes), keyed by the text
-    // shown. A save writes such a cell, left as it was, with its own bytes:
-    // names are matched byte for byte against the host's prescriptions, so
-    // an unedited name must not change its bytes.
-    using OriginalBytes = std::map<QString, std::string>;
-    static OriginalBytes originalBytesOf(const std::vector<DrugRecord>& records);
-
+    // Rows know the record they were loaded from (their origin), so that
+    // what the user left alone can be written with the bytes it was read
+    // with and a save can tell where every record went. An inserted row has
+    // origin -1, as has every row of a grid not built from records.
     GridRows() = default;
-    explicit GridRows(std::vector<Row> rows) : rows_(std::move(rows)) {}
+    explicit GridRows(std::vector<Row> rows, std::vector<int> origins = {});
+
+    int origin(int r) const { return origins_[static_cast<size_t>(r)]; }
+    const std::vector<int>& origins() const { return origins_; }
 
     int rowCount() const { return static_cast<int>(rows_.size()); }
     const Row& row(int r) const { return rows_[static_cast<size_t>(r)]; }
@@ -66,11 +65,18 @@ class GridRows {
     // below the first empty row, is a problem, and so is a cell text the
     // file can't hold (comma, line break, or a character code page 932
     // lacks).
+    // A cell whose text is still the loaded text of its own origin cell is
+    // unchanged: it is written with the bytes it was read with and not
+    // checked, so a twin-coded name keeps its code and a stray CR of a CR CR
+    // LF line end, or a code with no character, never blocks a save. Checks
+    // apply to what the user changed.
     struct Plan {
         std::vector<DrugRecord> records;
+        std::vector<FieldMask> asRead;  // per record: the fields kept as read
+        std::vector<int> origins;       // per record: its row's origin
         std::optional<Problem> problem;
     };
-    Plan planSave(const OriginalBytes& originals = {}) const;
+    Plan planSave(const std::vector<DrugRecord>& loaded = {}) const;
 
     static std::vector<std::string> registeredNames(const std::vector<DrugRecord>& records);
 
@@ -79,6 +85,7 @@ class GridRows {
     static std::optional<Problem> cellProblem(int row, int column, const QString& text);
 
     std::vector<Row> rows_;
+    std::vector<int> origins_;
 };
 
 }  // namespace dorimek::masterfile

@@ -93,8 +93,10 @@ void TForm2::FormCreate() {
     const auto records = LoadDrugRecords(path_);
     loadFailed_ = !records.ok();
     if (loadFailed_) platform::showMessage(records.error());
-    if (!loadFailed_) originals_ = GridRows::originalBytesOf(*records);
-    showRows(GridRows::fromRecords(loadFailed_ ? std::vector<DrugRecord>{} : *records));
+    loaded_ = loadFailed_ ? std::vector<DrugRecord>{} : *records;
+    const GridRows rows = GridRows::fromRecords(loaded_);
+    origins_ = rows.origins();
+    showRows(rows);
     focusCell(0, 0);
 }
 
@@ -112,7 +114,7 @@ GridRows TForm2::gridRows() const {
             }
         }
     }
-    return GridRows(std::move(rows));
+    return GridRows(std::move(rows), origins_);
 }
 
 void TForm2::showRows(const GridRows& rows) {
@@ -136,6 +138,7 @@ void TForm2::Button1Click() {
     const int row = currentRow();
     const int column = std::max(0, StringGrid1->currentColumn());
     StringGrid1->insertRow(row);
+    origins_.insert(origins_.begin() + std::min<ptrdiff_t>(row, std::ssize(origins_)), -1);
     focusCell(row, column);
     StringGrid1->setFocus();
 }
@@ -147,6 +150,8 @@ void TForm2::Button2Click() {
     const int column = std::max(0, StringGrid1->currentColumn());
     StringGrid1->removeRow(row);
     StringGrid1->insertRow(StringGrid1->rowCount());
+    if (row < std::ssize(origins_)) origins_.erase(origins_.begin() + row);
+    origins_.push_back(-1);
     focusCell(std::min(row, StringGrid1->rowCount() - 1), column);
     StringGrid1->setFocus();
 }
@@ -159,7 +164,7 @@ void TForm2::Button3Click() {
         StringGrid1->itemDelegateForIndex(index)->setModelData(editor, StringGrid1->model(), index);
     }
 
-    const GridRows::Plan plan = gridRows().planSave(originals_);
+    const GridRows::Plan plan = gridRows().planSave(loaded_);
     if (plan.problem) {
         platform::showMessage(plan.problem->message, windowTitle());
         focusCell(plan.problem->row, plan.problem->column);
@@ -182,12 +187,15 @@ void TForm2::Button3Click() {
             windowTitle())) {
         return;
     }
-    const Status saved = SaveDrugRecords(plan.records, path_);
+    const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead);
     if (!saved) {
         platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(fileName));
         return;
     }
-    if (rebuildMasterList_) rebuildMasterList_(GridRows::registeredNames(plan.records));
+    if (rebuildMasterList_) {
+        MasterRewrite rewrite{plan.records, plan.origins, GridRows::registeredNames(loaded_)};
+        rebuildMasterList_(rewrite);
+    }
     close();
 }
 

@@ -2,6 +2,7 @@
 
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/GridRows.h"
+#include "masterfile/MasterRewrite.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -24,9 +25,10 @@ class TForm2 : public QWidget {
     Q_OBJECT
 
   public:
-    // Receives the saved RegisteredNames (Shift-JIS) in file order after a
-    // successful save, to rebuild the main window's master list.
-    using RebuildMasterList = std::function<void(const std::vector<std::string>&)>;
+    // Receives, after a successful save, the records now in the file and
+    // where each came from, to rebuild the main window's master list and let
+    // the prescription follow its records.
+    using RebuildMasterList = std::function<void(const MasterRewrite&)>;
 
     // Loads the file at once. With a parent the editor is still a window of
     // its own; the parent only keeps it alive until the program ends.
@@ -60,8 +62,11 @@ class TForm2 : public QWidget {
     RebuildMasterList rebuildMasterList_;
     QString path_;
     bool loadFailed_ = false;
-    // Stored bytes of cells a plain conversion would change (see GridRows).
-    GridRows::OriginalBytes originals_;
+    // The records as loaded, and for every grid row the record it was
+    // loaded from (-1 for an inserted or empty row), kept in step with the
+    // inserts and deletes.
+    std::vector<DrugRecord> loaded_;
+    std::vector<int> origins_;
 
     static QPointer<TForm2> current_;
 };

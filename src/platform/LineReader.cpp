@@ -7,6 +7,9 @@
 #include <cstring>
 
 namespace dorimek::platform {
+namespace {
+constexpr char kDosEndOfFile = 0x1A;
+}
 
 LineReader::LineReader(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
@@ -25,6 +28,9 @@ bool LineReader::next(std::string& text, bool* hadLineEnd) {
     if (n <= 0) return false;
     size_t len = static_cast<size_t>(n);
     const bool ended = buffer_[len - 1] == '\n';
+    // Files written on DOS-era systems may end with a Ctrl-Z mark after the
+    // last line end; their own text-mode readers stop there, so it is no line.
+    if (!ended && buffer_[0] == kDosEndOfFile) return false;
     if (ended) {
         --len;
         if (len > 0 && buffer_[len - 1] == '\r') --len;

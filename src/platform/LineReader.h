@@ -9,7 +9,8 @@ namespace dorimek::platform {
 
 // Reads a text file line by line, lines of any length, the way the data files
 // are defined: CR LF and a bare LF both end a line, and a last line without a
-// line end is still a line. The returned text has no line end.
+// line end is still a line, unless it begins with the DOS end-of-file byte
+// 0x1A. The returned text has no line end.
 class LineReader {
 public:
     explicit LineReader(const QString& path);

@@ -1,6 +1,8 @@
 #include "PreviewRows.h"
 
 #include "main/PrescriptionSource.h"
+#include "masterfile/LineRecord.h"
+#include "platform/Sjis.h"
 #include "sheets/PhotoBox.h"
 #include "sheets/SheetRow.h"
 #include "sheets/UsageSplit.h"
@@ -49,6 +51,10 @@ QString PreviewRows::problemMessage() const {
     appendSection(
         out, QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。その行は空けてあります。"),
         unreadableRecords);
+    appendSection(out,
+                  QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。"
+                                 "薬剤名だけ表示しています。"),
+                  recordsNotFound);
     return out.join(QLatin1Char('\n'));
 }
 
@@ -71,12 +77,19 @@ PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize ph
             row.name = state.unknownDrugName(-index - 2);
             continue;
         }
-        const auto record = masterfile::ReadDrugLine(index, masterPath);
+        const auto record = masterfile::ReadLineRecord(index, state.lineText(line), masterPath);
         if (!record) {
             addProblem(result.unreadableRecords, line, record.error());
             continue;
         }
-        sheets::SheetRow fields = sheets::walkRecordLine(*record);
+        if (!record->has_value()) {
+            // The master file no longer holds this drug: its name only, never
+            // whatever record now stands at its old number.
+            row.name = state.lineText(line);
+            addProblem(result.recordsNotFound, line, platform::toUnicode(row.name));
+            continue;
+        }
+        sheets::SheetRow fields = sheets::walkRecordLine((*record)->line);
         row.name = std::move(fields.displayName);
         row.form = std::move(fields.shapeCode);
         row.package = std::move(fields.package);

@@ -45,6 +45,9 @@ struct PreviewRows {
     // Rows whose drug record couldn't be read from the master file at the
     // moment the window was filled; their cells are empty.
     std::vector<PreviewProblem> unreadableRecords;
+    // Rows whose drug no record of the master file carries any more: they
+    // show the line's name only.
+    std::vector<PreviewProblem> recordsNotFound;
 
     // The one message that tells the user about every problem above, or an
     // empty text when there is none.

@@ -1,6 +1,8 @@
 #include "Yakujo.h"
 
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/LineRecord.h"
+#include "platform/Messages.h"
 #include "platform/Sjis.h"
 #include "sheets/engine/TextMeasurer.h"
 
@@ -91,10 +93,20 @@ std::string clinicFooter(const mainwin::SheetSettings& settings) {
     return settings.clinicName + "   TEL:" + settings.clinicTel;
 }
 
-SheetRow readSheetRow(int recordNumber) {
-    const auto line = masterfile::ReadDrugLine(recordNumber);
-    if (!line) return {};
-    return walkRecordLine(*line);
+std::optional<SheetRow> readSheetRow(int recordNumber, std::string_view registeredName) {
+    const auto found = masterfile::ReadLineRecord(recordNumber, registeredName);
+    if (!found) return SheetRow{};
+    if (!found->has_value()) return std::nullopt;
+    return walkRecordLine((*found)->line);
+}
+
+QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& lines) {
+    QString text = QStringLiteral(
+        "次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。薬剤名だけ記載しました。");
+    for (const auto& [line, name] : lines) {
+        text += QStringLiteral("\n・%1行目: %2").arg(line).arg(platform::toUnicode(name));
+    }
+    return text;
 }
 
 TForm1::TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
@@ -170,23 +182,36 @@ TReportImage* TForm1::imageNamed(const char* name) const {
 void TForm1::YakujorepBeforePrint(TReport&, bool&) {
     dateLabel_->setCaption(sheetDate());
     RowIndex = 0;
+    linesWithoutRecord_.clear();
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
     const mainwin::PrescriptionState& rx = source_.prescription();
     if (RowIndex < 0 || RowIndex >= rx.lineCount()) {
         moreData = false;
+        // Told once the rows are all made, not once per row.
+        if (!linesWithoutRecord_.empty()) {
+            platform::showMessage(missingRecordsMessage(linesWithoutRecord_));
+            linesWithoutRecord_.clear();
+        }
         return;
     }
     const int line = currentLine();
     const int m = rx.masterIndex(line);
     if (m < -1) {
-        showUnknown(-m - 2);
+        const int slot = -m - 2;
+        const bool named = slot >= 0 && slot < mainwin::PrescriptionState::kUnknownSlots;
+        showNameOnly(named ? rx.unknownDrugName(slot) : std::string());
         fillUnknownExtras();
+    } else if (const auto row = readSheetRow(m, rx.lineText(line))) {
+        showRecord(*row);
+        fillRecordExtras(*row);
     } else {
-        const SheetRow row = readSheetRow(m);
-        showRecord(row);
-        fillRecordExtras(row);
+        // The master file no longer holds this drug: its name, and nothing
+        // of whatever record now stands at its old number.
+        showNameOnly(rx.lineText(line));
+        fillUnknownExtras();
+        linesWithoutRecord_.emplace_back(line, rx.lineText(line));
     }
     moreData = true;
     ++RowIndex;
@@ -200,9 +225,8 @@ void TForm1::showRecord(const SheetRow& row) {
     setMemoText(cautionMemo_, row.caution);
 }
 
-void TForm1::showUnknown(int slot) {
-    const bool named = slot >= 0 && slot < mainwin::PrescriptionState::kUnknownSlots;
-    setMemoText(nameMemo_, named ? source_.prescription().unknownDrugName(slot) : std::string());
+void TForm1::showNameOnly(const std::string& name) {
+    setMemoText(nameMemo_, name);
     shapeLabel_->setCaption({});
     packageLabel_->setCaption({});
     efficacyMemo_->Lines.clear();

@@ -8,6 +8,13 @@
 #include <QDate>
 #include <QLocale>
 #include <QObject>
+#include <QString>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace dorimek::sheets {
 
@@ -58,7 +65,7 @@ class TForm1 : public QObject {
     void buildLayout(const SheetLayout& layout);
     void keepFooterOnPaper();
     void showRecord(const SheetRow& row);
-    void showUnknown(int line);
+    void showNameOnly(const std::string& name);
 
     const mainwin::PrescriptionSource& source_;
     report::TReportLabel* dateLabel_ = nullptr;     // RpLabel6
@@ -67,6 +74,9 @@ class TForm1 : public QObject {
     report::TReportMemo* efficacyMemo_ = nullptr;   // RpMemo1
     report::TReportMemo* cautionMemo_ = nullptr;    // RpMemo2
     report::TReportMemo* nameMemo_ = nullptr;       // RpMemo3
+    // Lines of this run whose drug the master file no longer holds, with
+    // their names, for the one message at the end of the run.
+    std::vector<std::pair<int, std::string>> linesWithoutRecord_;
 };
 
 // A date as the title shows it: the locale's short date format, or
@@ -78,9 +88,14 @@ std::string sheetDate();
 // The footer: ClinicName, three blanks, "TEL:", ClinicTel (Shift-JIS).
 std::string clinicFooter(const mainwin::SheetSettings& settings);
 
-// Reads record number m of the master file in the current directory and
-// walks it; a record that can't be read (file gone, number past its end)
-// gives a row with every cell empty.
-SheetRow readSheetRow(int recordNumber);
+// Reads the record of a prescription line (its record number and
+// RegisteredName) from the master file in the current directory and walks
+// it. Empty optional when no record carries the name any more; a file that
+// can't be read gives a row with every cell empty.
+std::optional<SheetRow> readSheetRow(int recordNumber, std::string_view registeredName);
+
+// The message naming the lines (number, name) printed by name only because
+// the master file no longer holds their drug.
+QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& lines);
 
 }  // namespace dorimek::sheets

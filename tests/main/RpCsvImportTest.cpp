@@ -179,10 +179,10 @@ std::vector<ImportCase> importCases() {
                      fileOf({recU("ｱﾑﾛｼﾞﾝ錠5mg", "1", "朝食後"),
                              "0,1,2,3,," + kLoxo,   // no comma after the name
                              "0,1,2",               // three fields
-                             "0,1,2,3,1,,6,7,8,x",  // empty drug name
+                             "0,1,2,3,1,,6,7,8,x",  // empty drug name: its usage still carries
                              recU("ﾑｺｽﾀ錠100mg")}),
                      0,
-                     {{1, kAmlo, 0, kMorning}, {2, kMucosta, 2, kMorning}},
+                     {{1, kAmlo, 0, kMorning}, {2, kMucosta, 2, "x"}},
                      {has("rp.csvの7、8、9行目は")}});
     cases.push_back({"thirty bad lines: twenty are listed, the rest counted",
                      fileOf(std::vector<std::string>(30, "0,1,2")),
@@ -195,6 +195,11 @@ std::vector<ImportCase> importCases() {
                          recU("ﾛｷｿﾆﾝ錠60mg", "1", "毎食後"),
                      0,
                      {{1, kAmlo, 0, std::nullopt}, {2, kLoxo, 1, kAfterMeals}},
+                     {}});
+    cases.push_back({"a DOS end-of-file byte after the last line end is no line",
+                     fileOf({recU("ﾑｺｽﾀ錠100mg", "1", "毎食後")}) + "\x1A",
+                     0,
+                     {{1, kMucosta, 2, kAfterMeals}},
                      {}});
     cases.push_back({"LF line ends; a last record with its line end counts once",
                      fileOf({recU("ﾑｺｽﾀ錠100mg", "1", "毎食後")}, "\n"),
@@ -380,7 +385,7 @@ TEST_P(RpCsvLineTable, Parses) {
     const ParseCase& c = GetParam();
     RpRecord got;
     EXPECT_EQ(RpCsvFile::parseLine(c.line, 42, got), c.kind);
-    if (c.kind == RpCsvFile::LineKind::Record) {
+    if (c.kind == RpCsvFile::LineKind::Record || c.kind == RpCsvFile::LineKind::NoName) {
         EXPECT_EQ(got, c.record);
     }
 }
@@ -417,7 +422,10 @@ INSTANTIATE_TEST_SUITE_P(
                   RpCsvFile::LineKind::Record,
                   {42, "\x95\x5c\x83\x7c", false, ""}},
         ParseCase{"five commas only", "a,b,c,d,1,NAME", RpCsvFile::LineKind::Malformed, {}},
-        ParseCase{"empty name", "a,b,c,d,1,,", RpCsvFile::LineKind::Malformed, {}},
+        ParseCase{"empty name keeps its usage fields",
+                  "a,b,c,d,1,,f,g,h,u",
+                  RpCsvFile::LineKind::NoName,
+                  {42, "", true, "u"}},
         ParseCase{"no comma at all", "NAME", RpCsvFile::LineKind::Malformed, {}},
         ParseCase{"empty", "", RpCsvFile::LineKind::Blank, {}},
         ParseCase{"begins with CR", "\ra,b,c,d,,N,", RpCsvFile::LineKind::Blank, {}}));

@@ -131,16 +131,46 @@ TEST(MasterFileGrid, UneditedCellsKeepTheirStoredBytes) {
         records[0].registeredName = name;
         records[0].displayName = twin;
         const GridRows rows = GridRows::fromRecords(records);
-        const GridRows::Plan plan = rows.planSave(GridRows::originalBytesOf(records));
+        const GridRows::Plan plan = rows.planSave(records);
         ASSERT_EQ(plan.records.size(), 1u);
         EXPECT_EQ(plan.records[0].registeredName, name);
         EXPECT_EQ(plan.records[0].displayName, twin);
         // An edited cell is written with the usual code.
         GridRows edited = rows;
         edited.row(0)[1] += QStringLiteral("x");
-        EXPECT_EQ(edited.planSave(GridRows::originalBytesOf(records)).records[0].displayName,
+        EXPECT_EQ(edited.planSave(records).records[0].displayName,
                   platform::fromUnicode(platform::toUnicode(twin) + QStringLiteral("x")));
     }
+}
+
+// Kept bytes belong to a cell's origin, never to its text: two records named
+// with the twin codes of one character keep their own codes, also after a
+// row was inserted above them and one of them was edited elsewhere.
+TEST(MasterFileGrid, KeptBytesFollowTheCellsOrigin) {
+    std::vector<DrugRecord> records(2);
+    records[0].registeredName = "\xED\x40";  // NEC-selected IBM extension
+    records[1].registeredName = "\xFA\x5C";  // its IBM twin, trail byte 0x5C
+    records[1].imageFile = "a.jpg\r";          // CR of a CR CR LF line end
+    GridRows rows = GridRows::fromRecords(records);
+    std::vector<GridRows::Row> cells;
+    std::vector<int> origins;
+    cells.push_back({QStringLiteral("新"), QStringLiteral("x")});
+    origins.push_back(-1);
+    for (int r = 0; r < 2; ++r) {
+        cells.push_back(rows.row(r));
+        origins.push_back(r);
+    }
+    cells[2][1] = QStringLiteral("表示");
+    const GridRows::Plan plan = GridRows(cells, origins).planSave(records);
+    ASSERT_FALSE(plan.problem) << plan.problem->message.toStdString();
+    ASSERT_EQ(plan.records.size(), 3u);
+    EXPECT_EQ(plan.records[1].registeredName, "\xED\x40");
+    EXPECT_EQ(plan.records[2].registeredName, "\xFA\x5C");
+    EXPECT_EQ(plan.records[2].imageFile, "a.jpg\r");
+    EXPECT_EQ(plan.origins, (std::vector<int>{-1, 0, 1}));
+    // Typed into a new row, the same CR is refused.
+    cells[0][7] = QStringLiteral("b.jpg\r");
+    EXPECT_TRUE(GridRows(cells, origins).planSave(records).problem);
 }
 
 }  // namespace

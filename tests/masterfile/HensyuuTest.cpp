@@ -60,6 +60,7 @@ class HensyuuTest : public QObject {
     QString path_;
     std::unique_ptr<RecordingMessageSink> sink_;
     std::vector<std::vector<std::string>> rebuilds_;
+    dorimek::masterfile::MasterRewrite lastRewrite_;
 
     std::unique_ptr<TForm2> open(const std::string& bytes) {
         writeBytes(path_, bytes);
@@ -67,7 +68,11 @@ class HensyuuTest : public QObject {
     }
     std::unique_ptr<TForm2> openExisting() {
         auto form = std::make_unique<TForm2>(
-            [this](const std::vector<std::string>& names) { rebuilds_.push_back(names); }, nullptr,
+            [this](const dorimek::masterfile::MasterRewrite& saved) {
+                rebuilds_.push_back(saved.names());
+                lastRewrite_ = saved;
+            },
+            nullptr,
             path_);
         form->show();
         return form;
@@ -211,6 +216,41 @@ class HensyuuTest : public QObject {
         QCOMPARE(rebuilds_[0], (std::vector<std::string>{sjis("ｱﾑﾛ"), sjis("新 "), "B", "C"}));
         QVERIFY(!form->isVisible());
         QVERIFY(sink_->messages.isEmpty());
+    }
+
+    // A file with what a plain Unicode round trip would change or refuse:
+    // twin codes of 纊 (0xED40, 0xFA5C), a code with no character (0x85 0x40),
+    // 0x5C and 0x7C trail bytes, a CR CR LF line end and no last line end.
+    void uneditedSaveWritesTheFileItOpened() {
+        const std::string lines[] = {
+            "\xED\x40,\xED\x40" + sjis("錠") + ",,,,,,",
+            "\xFA\x5C,\xFA\x5C" + sjis("錠") + ",,,,,,",
+            sjis("ソ表ポ,未割当") + "\x85\x40" + sjis(",,,,,,so.jpg") + "\r",
+            sjis("ｶﾞｽﾀｰ,ガスター,錠,,,,,"),
+        };
+        const std::string file = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + lines[3];
+        auto form = open(file);
+        form->Button3Click();
+        QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join(u'|')));
+        QCOMPARE(readBytes(path_), file + "\r\n");
+
+        // Rows inserted and deleted around them: each record keeps its own
+        // bytes, and the save tells where every loaded record went.
+        form = openExisting();
+        form->StringGrid1->setCurrentCell(0, 0);
+        form->Button2Click();  // the 0xED40 record goes
+        form->StringGrid1->setCurrentCell(1, 0);
+        form->Button1Click();
+        setCell(*form, 1, 0, QStringLiteral("新"));
+        setCell(*form, 2, 4, QStringLiteral("1g"));  // ソ表ポ edited beside its unassigned code
+        form->Button3Click();
+        QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join(u'|')));
+        QCOMPARE(readBytes(path_), lines[1] + "\r\n" + sjis("新,,,,,,,") + "\r\n" +
+                                       sjis("ソ表ポ,未割当") + "\x85\x40" + sjis(",,,1g,,,so.jpg") +
+                                       "\r\r\n" + lines[3] + "\r\n");
+        QCOMPARE(lastRewrite_.origins, (std::vector<int>{1, -1, 2, 3}));
+        QCOMPARE(lastRewrite_.newNumberOf(0), std::optional<int>());
+        QCOMPARE(lastRewrite_.newNumberOf(2), std::optional<int>(2));
     }
 
     void typedTextReachesTheFile_data() {

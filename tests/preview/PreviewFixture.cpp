@@ -1,6 +1,7 @@
 #include "PreviewFixture.h"
 
 #include "TestFiles.h"
+#include "masterfile/DrugMasterFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -14,7 +15,11 @@ using dorimek::testing::sjis;
 using dorimek::testing::writeBytes;
 
 void FakeSource::addKnown(int index, const char* usage) {
-    state.appendKnown(sjis("既知"), index);
+    // The line carries its record's RegisteredName, as a click on the master
+    // list gives it; a number past the file gets a name no record has.
+    const auto names = masterfile::LoadRegisteredNames();
+    const bool inFile = names && index >= 0 && index < static_cast<int>(names->size());
+    state.appendKnown(inFile ? (*names)[static_cast<size_t>(index)] : sjis("既知"), index);
     usages[state.lineCount()] = sjis(usage);
 }
 

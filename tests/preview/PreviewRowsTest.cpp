@@ -44,7 +44,8 @@ struct Scenario {
     std::vector<ExpectedRow> rows;
     std::vector<std::vector<int>> undecodableLines;  // per damaged file
     std::vector<std::vector<int>> unreadableLines;   // per distinct read failure
-    std::function<void(const ProgramFolder&)> alterFolder = nullptr;
+    std::function<void(const ProgramFolder&)> alterFolder = nullptr;  // after prescribing
+    std::vector<std::vector<int>> notFoundLines = {};  // per name no record carries
 };
 
 ExpectedRow amlodin(int row, std::vector<std::string> usage = {}) {
@@ -156,15 +157,35 @@ std::vector<Scenario> scenarios() {
          {{1, 1, "ムコダイン錠", "MU", "250mg", "たんを出す", "なし", State::Missing, {}}},
          {},
          {}},
-        {"record past the end: that row empty, the others filled",
+        {"record gone from the file: its name only, the others filled",
          [](FakeSource& s) {
              s.addKnown(kGaster);
              s.addKnown(99, "朝");
              s.addKnown(kLoxonin);
          },
-         {gaster(1), emptyCells(2, sjisLines({"朝"})), loxonin(3)},
+         {gaster(1), {2, 2, "既知", "", "", "", "", State::NoPhoto, sjisLines({"朝"})}, loxonin(3)},
          {},
+         {},
+         nullptr,
          {{2}}},
+        {"file changed under the prescription: a line inserted above, a record renamed",
+         [](FakeSource& s) {
+             s.addKnown(kGaster);
+             s.addKnown(kLoxonin);
+             s.addKnown(kAmlodin);
+         },
+         {gaster(1), loxonin(2), {3, 3, "アムロジン錠5", "", "", "", "", State::NoPhoto, {}}},
+         {},
+         {},
+         [](const ProgramFolder& f) {
+             f.writeMaster({
+                 "新しい錠,新しい錠,錠,NW,1mg,効能N,注意N,",
+                 "アムロジン錠5改,アムロジン 錠 5mg,錠,AM 5,5mg 100錠,高血圧症,めまい,amu.jpg",
+                 "ガスター錠,ガスター錠20mg,錠,GA,20mg,胃潰瘍,表示どおり飲む,",
+                 "ロキソニン錠,ロキソニン錠,錠,LX,60mg,痛み止め,胃の不調,roki.bmp",
+             });
+         },
+         {{3}}},
         {"master file gone while the window fills: known rows empty, unknown names shown",
          [](FakeSource& s) {
              s.addKnown(kGaster);
@@ -187,9 +208,10 @@ TEST_P(PreviewRowsTest, BuildsTheRows) {
     SCOPED_TRACE(sc.title);
     ProgramFolder folder;
     testing::writeStandardFolder(folder);
-    if (sc.alterFolder) sc.alterFolder(folder);
     FakeSource source;
     sc.prescribe(source);
+    // The folder changes under a prescription already made.
+    if (sc.alterFolder) sc.alterFolder(folder);
 
     const PreviewRows built = buildPreviewRows(source, kImageSize);
 
@@ -226,8 +248,14 @@ TEST_P(PreviewRowsTest, BuildsTheRows) {
     for (size_t i = 0; i < sc.unreadableLines.size(); ++i) {
         EXPECT_EQ(built.unreadableRecords[i].lines, sc.unreadableLines[i]);
     }
-    EXPECT_EQ(built.problemMessage().isEmpty(),
-              sc.undecodableLines.empty() && sc.unreadableLines.empty());
+    ASSERT_EQ(built.recordsNotFound.size(), sc.notFoundLines.size());
+    for (size_t i = 0; i < sc.notFoundLines.size(); ++i) {
+        EXPECT_EQ(built.recordsNotFound[i].lines, sc.notFoundLines[i]);
+        EXPECT_TRUE(built.problemMessage().contains(QStringLiteral("%1行目").arg(sc.notFoundLines[i][0])));
+    }
+    EXPECT_EQ(built.problemMessage().isEmpty(), sc.undecodableLines.empty() &&
+                                                     sc.unreadableLines.empty() &&
+                                                     sc.notFoundLines.empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, PreviewRowsTest, ::testing::ValuesIn(scenarios()),

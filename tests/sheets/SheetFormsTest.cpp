@@ -4,7 +4,9 @@
 #include "sheets/Picyou.h"
 #include "sheets/Yakujo.h"
 
+#include "RecordingMessageSink.h"
 #include "TestFiles.h"
+#include "masterfile/DrugMasterFile.h"
 #include "platform/Sjis.h"
 
 #include <QDir>
@@ -67,7 +69,13 @@ class SheetForms : public ::testing::TestWithParam<Style> {
     }
 
     void add(int record, const char* usage = nullptr) {
-        source_.state.appendKnown("line " + std::to_string(record), record);
+        // The line carries its record's RegisteredName, as a click on the
+        // master list gives it; a number past the file gets a name no record has.
+        const auto names = masterfile::LoadRegisteredNames();
+        const bool inFile = names && record < static_cast<int>(names->size());
+        source_.state.appendKnown(
+            inFile ? (*names)[static_cast<size_t>(record)] : "line " + std::to_string(record),
+            record);
         if (usage) source_.usages[source_.state.lineCount()] = sjis(usage);
     }
     void addUnknown(const char* name, const char* usage = nullptr) {
@@ -177,7 +185,45 @@ TEST_P(SheetForms, NothingOfTheRowBeforeIsLeftInARowThatLacksIt) {
         EXPECT_EQ(rowImages(*doc, row, "RpImage1"), 0) << row;
     }
     EXPECT_TRUE(rowTexts(*doc, 4, "RpMemo3").isEmpty());
-    EXPECT_TRUE(rowTexts(*doc, 6, "RpMemo3").isEmpty());
+    // No record carries the name of a line past the file: its name only.
+    EXPECT_EQ(rowTexts(*doc, 6, "RpMemo3"), QStringList{u("line 7")});
+}
+
+// The master file changes on disk while the prescription stands (another
+// copy of the program, a text editor, a restore): each row still prints its
+// own drug or, when the file no longer holds it, its name only, and the user
+// is told once which lines those are.
+TEST_P(SheetForms, RowsFollowTheirDrugWhenTheFileChangesUnderThem) {
+    add(0);  // ロキソニン錠
+    add(1);  // ムコスタ錠
+    add(2);  // ガスター
+    add(3);  // ソ表ポ
+    folder_.writeMaster({
+        "ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アトルバスタチン錠10mg,錠,AT,10mg,コレステロール,なし,",  // inserted above
+        kMaster[0],
+        "ムコスタ錠,ムコスタ錠（新）,錠,MU2,100mg,胃粘膜の保護,特になし,",  // the record's fields changed
+        "ガスター新,ガスターＤ錠,錠,GD20,20mg,胃酸を抑える,眠気に注意,",  // renamed: no record has the name
+        // ソ表ポ removed
+    });
+    dorimek::testing::RecordingMessageSink sink;
+    auto sheet = makeSheet(GetParam(), source_);
+    auto doc = print(*sheet, folder_.path("changed.pdf"));
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(testing::detailRows(*doc), 4);
+    const struct {
+        int row;
+        const char* name;
+        const char* shape;  // empty for a row printed by name only
+    } rows[] = {{1, "ロキソニン錠60mg", "白LX60"}, {2, "ムコスタ錠（新）", "MU2"},
+                {3, "ガスター", ""},               {4, "ソ表ポ", ""}};
+    for (const auto& r : rows) {
+        EXPECT_EQ(rowTexts(*doc, r.row, "RpMemo3").join(QString()), u(r.name)) << r.row;
+        EXPECT_EQ(rowTexts(*doc, r.row, "RpLabel7").join(QString()), u(r.shape)) << r.row;
+    }
+    ASSERT_EQ(sink.messages.size(), 1) << sink.messages.join(u'|').toStdString();
+    EXPECT_TRUE(sink.messages[0].contains(u("3行目: ガスター")));
+    EXPECT_TRUE(sink.messages[0].contains(u("4行目: ソ表ポ")));
+    EXPECT_FALSE(sink.messages[0].contains(u("1行目")));
 }
 
 TEST_P(SheetForms, AMasterFileGoneSinceStartGivesEmptyRowsNotOldOnes) {
