@@ -188,6 +188,10 @@ class TForm3 : public QWidget, public PrescriptionSource {
     std::string usageLine_;
     std::vector<std::string> masterList_;
     bool masterFileLoaded_ = false;
+    // Lines 1 and 2 as read, for "設定保存" while printing is unavailable:
+    // with no list to choose from, the stored choice is kept, not lost.
+    std::optional<std::string> storedPrinterIndexText_;
+    std::string storedPrinterName_;
 
     // Row of ListBox1 current when a mouse button went down on it: a click
     // that leaves the selection where it was still adds the entry again.
