@@ -308,7 +308,9 @@ void TForm3::FormCreate() {
 
     auto names = masterfile::LoadRegisteredNames();
     if (!names) {
-        platform::showMessage(messages::kMasterFileMissing);
+        platform::showMessage(names.errorKind() == ErrorKind::WrongEncoding
+                                  ? names.error()
+                                  : messages::kMasterFileMissing);
         return;
     }
     setMasterList(std::move(names).value());
@@ -466,10 +468,12 @@ void TForm3::readSettingsAndPrinter() {
     std::optional<std::string> indexText;
     auto stored = SettingsFile::read();
     if (!stored) {
-        platform::showMessage(messages::kSettingsMissing);
+        platform::showMessage(stored.error());
     } else {
         applyStoredSettings(*stored);
         indexText = stored->printerIndexText;
+        storedPrinterIndexText_ = stored->printerIndexText;
+        storedPrinterName_ = stored->printerName.value_or(std::string());
     }
     setUpPrinterList();
     choosePrinterAtStart(indexText);
@@ -522,11 +526,24 @@ void TForm3::setUpPrinterList() {
 void TForm3::choosePrinterAtStart(const std::optional<std::string>& indexText) {
     auto& service = platform::PrinterService::instance();
     const int count = service.printerCount();
-    const PrinterIndexChoice choice =
-        choosePrinterIndex(indexText, argument(3).toStdString(), count);
+    if (!service.spoolerReachable()) {
+        // Not "no printer": the printers may all be there once CUPS runs. A
+        // printer chosen by name (設定保存) or by the host can't be checked
+        // now, so the user hears it at once; otherwise it is told on printing.
+        const bool chosen = !storedPrinterName_.empty() || !argument(3).isEmpty();
+        if (chosen) platform::showMessage(platform::kSpoolerUnavailable);
+        return;
+    }
+    PrinterIndexChoice choice = choosePrinterIndex(indexText, argument(3).toStdString(), count);
+    // The host's third argument is an index of its own; only the file's index
+    // has a name beside it.
+    if (argument(3).isEmpty()) {
+        choice = followStoredName(choice, platform::toUnicode(storedPrinterName_), service.printers());
+    }
     if (choice.rejected) {
         platform::showMessage(messages::kPrinterIndexOutOfRange.arg(*choice.rejected).arg(count));
     }
+    if (!choice.gone.isEmpty()) platform::showMessage(messages::kStoredPrinterGone.arg(choice.gone));
     printerIndex_ = choice.index;
     listBox3_->setCurrentRow(printerIndex_);
     service.setCurrentIndex(printerIndex_);
@@ -571,6 +588,10 @@ void TForm3::Button55Click() {
         service.setCurrentIndex(row);
         v.printerIndex = row;
         v.printerName = platform::fromUnicode(listBox3_->item(row)->text());
+    } else if (!service.spoolerReachable() && storedPrinterIndexText_) {
+        // No list to choose from: what was stored stays stored.
+        v.printerIndex = parseIndexText(*storedPrinterIndexText_);
+        v.printerName = storedPrinterName_;
     } else {
         // Nothing chosen in the list: keep the printer in use.
         v.printerIndex = printerIndex_;
@@ -591,7 +612,8 @@ void TForm3::Button55Click() {
 void TForm3::Button56Click() {
     auto& service = platform::PrinterService::instance();
     if (service.printerCount() == 0) {
-        platform::showMessage(messages::kNoPrinters);
+        platform::showMessage(service.spoolerReachable() ? messages::kNoPrinters
+                                                         : platform::kSpoolerUnavailable);
         return;
     }
     if (const int row = selectedPrinterEntry(); row >= 0) service.setCurrentIndex(row);

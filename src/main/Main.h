@@ -197,6 +197,10 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // numbers are this window's only if no other list came between.
     int masterListGeneration_ = 0;
     bool masterFileLoaded_ = false;
+    // Lines 1 and 2 as read, for "設定保存" while printing is unavailable:
+    // with no list to choose from, the stored choice is kept, not lost.
+    std::optional<std::string> storedPrinterIndexText_;
+    std::string storedPrinterName_;
 
     // Row of ListBox1 current when a mouse button went down on it: a click
     // that leaves the selection where it was still adds the entry again.

@@ -11,6 +11,10 @@ inline const QString kMasterFileMissing = QStringLiteral("yakujo.txtがみつか
 inline const QString kSettingsMissing =
     QStringLiteral("設定ファイルがないので通常使うプリンタで印刷します");
 inline const QString kSettingsNotWritable = QStringLiteral("設定ファイル sorbenk.iniを開けません");
+// The fixed text with what the system said, in Japanese.
+inline QString settingsNotWritableBecause(const QString& reason) {
+    return kSettingsNotWritable + QStringLiteral("\n（%1。設定は保存されていません）").arg(reason);
+}
 inline const QString kCannotLockDeviceMode = QStringLiteral("can not GlobalLock");
 
 inline const QString kPrescriptionFull =
@@ -18,6 +22,10 @@ inline const QString kPrescriptionFull =
 // %1: the index asked for, %2: the number of installed printers.
 inline const QString kPrinterIndexOutOfRange = QStringLiteral(
     "プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。\n"
+    "通常使うプリンタで印刷します。");
+// %1: the queue name stored in the settings file.
+inline const QString kStoredPrinterGone = QStringLiteral(
+    "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。\n"
     "通常使うプリンタで印刷します。");
 inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタがありません。");
 // %1: the field's label.

@@ -59,6 +59,15 @@ PrinterIndexChoice choosePrinterIndex(const std::optional<std::string>& fileInde
     return choice;
 }
 
+PrinterIndexChoice followStoredName(PrinterIndexChoice choice, const QString& storedName,
+                                    const QStringList& printers) {
+    if (storedName.isEmpty() || printers.isEmpty()) return choice;
+    if (choice.index == -1 && !choice.rejected) return choice;
+    const qsizetype at = printers.indexOf(storedName);
+    if (at >= 0) return {static_cast<int>(at), std::nullopt, {}};
+    return {-1, std::nullopt, storedName};
+}
+
 bool keepsItsPaperAtStart(const QString& deviceName, const QString& defaultPrinterName) {
     return defaultPrinterName.isEmpty() || deviceName.contains(defaultPrinterName);
 }

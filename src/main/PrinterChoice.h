@@ -33,6 +33,7 @@ int parseIndexText(std::string_view text);
 struct PrinterIndexChoice {
     int index = -1;               // what PrinterIndex becomes
     std::optional<int> rejected;  // an index asked for that names no printer
+    QString gone;                 // the stored queue name, no longer installed
 };
 
 // PrinterIndex at start: the third argument, when not empty, stands in for
@@ -42,6 +43,16 @@ struct PrinterIndexChoice {
 // choose and nothing to report.
 PrinterIndexChoice choosePrinterIndex(const std::optional<std::string>& fileIndexText,
                                       std::string_view thirdArgument, int printerCount);
+
+// The index read from the file, checked against the queue name stored beside
+// it: the index is a position in a sorted list, so a queue added before the
+// chosen one, or one deleted before it, would move the sheets to a neighbour.
+// The name wins: installed under another index, that index is used; no longer
+// installed, the default printer is used and the name is reported in gone.
+// An empty stored name (files written before names were checked) and the
+// default printer (-1) are taken as they are.
+PrinterIndexChoice followStoredName(PrinterIndexChoice choice, const QString& storedName,
+                                    const QStringList& printers);
 
 // At start the default printer keeps its paper; any other printer gets B5.
 bool keepsItsPaperAtStart(const QString& deviceName, const QString& defaultPrinterName);

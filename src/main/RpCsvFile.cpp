@@ -84,6 +84,14 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path) {
                 break;
         }
     }
+    // Drug names in mojibake would each be "not in the list" and print as
+    // such: nothing of such a file is imported.
+    if (const auto problem = reader.encodingProblem(); problem != platform::EncodingProblem::None) {
+        return Result<RpCsvContent>::failure(
+            platform::wrongEncodingMessage(QStringLiteral("rp.csv"), problem) +
+                QStringLiteral("\n処方は取り込みませんでした。"),
+            ErrorKind::WrongEncoding);
+    }
     if (reader.failed()) {
         content.readError =
             QStringLiteral("rp.csvを最後まで読めませんでした（%1行目まで取り込みました）")

@@ -47,7 +47,8 @@ class RpCsvFile {
 
     // Reads the whole file. Every line is read whole, however long, so a long
     // header or record is never taken as two lines. Fails, with the fixed
-    // text "rp.csvがありません", only when the file can't be opened.
+    // text "rp.csvがありません", when the file can't be opened, and, naming
+    // the file, when it isn't Shift-JIS with proper line ends.
     static Result<RpCsvContent> read(const QString& path);
 
     // NoName: the line has every field up to the drug name's closing comma

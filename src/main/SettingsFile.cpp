@@ -5,6 +5,8 @@
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
+#include <QFileInfo>
+
 namespace dorimek::mainwin {
 namespace {
 
@@ -85,7 +87,7 @@ StoredSettings SettingsFile::parse(const std::vector<std::string>& lines) {
             s.printerIndexText = std::move(*v);
         }
     }
-    // Line 2, the printer's name, is written for the reader of the file only.
+    if (const auto* l = line(2)) s.printerName = valueAfterEquals(*l);
     if (const auto* l = line(3)) s.qevWorkPath = valueAfterEquals(*l);
     if (const auto* l = line(4)) s.clinicName = valueAfterEquals(*l);
     if (const auto* l = line(5)) s.clinicTel = valueAfterEquals(*l);
@@ -105,13 +107,21 @@ StoredSettings SettingsFile::parse(const std::vector<std::string>& lines) {
 
 Result<StoredSettings> SettingsFile::read(const QString& path) {
     platform::LineReader reader(path);
-    if (!reader.isOpen()) return Result<StoredSettings>::failure(reader.openError());
+    using R = Result<StoredSettings>;
+    if (!reader.isOpen()) return R::failure(messages::kSettingsMissing);
     std::vector<std::string> lines;
     std::string text;
     while (lines.size() < 8 && reader.next(text)) lines.push_back(text);
     // A file that opens but can't be read (a folder of that name, a bad
     // disk) counts as no file rather than as an empty one.
-    if (reader.failed()) return Result<StoredSettings>::failure(QStringLiteral("read error"));
+    if (reader.failed()) return R::failure(messages::kSettingsMissing);
+    // A clinic name in mojibake on every sheet is worse than none: such a
+    // file counts as no file, and the user is told which file and why.
+    if (const auto problem = reader.encodingProblem(); problem != platform::EncodingProblem::None) {
+        return R::failure(platform::wrongEncodingMessage(QFileInfo(path).fileName(), problem) +
+                              QLatin1Char('\n') + messages::kSettingsMissing,
+                          ErrorKind::WrongEncoding);
+    }
     return parse(lines);
 }
 
@@ -148,8 +158,10 @@ Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
     if (v.printStyle < 1 || v.printStyle > 3) {
         return Status::failure(messages::kSettingsNotWritable);
     }
-    const Status written = platform::writeFileAtomically(path, format(v));
-    if (!written) return Status::failure(messages::kSettingsNotWritable);
+    QString why;
+    if (!platform::writeFileAtomically(path, format(v), &why)) {
+        return Status::failure(messages::settingsNotWritableBecause(why));
+    }
     return {};
 }
 

@@ -16,6 +16,9 @@ namespace dorimek::mainwin {
 // design-time state alone. Texts are Shift-JIS bytes.
 struct StoredSettings {
     std::optional<std::string> printerIndexText;  // line 1, at most 7 characters
+    // Line 2: the queue the index stood for when it was saved, so that start-up
+    // can tell when the index has come to mean another queue.
+    std::optional<std::string> printerName;
     std::optional<std::string> qevWorkPath;       // line 3
     std::optional<std::string> clinicName;        // line 4
     std::optional<std::string> clinicTel;         // line 5
@@ -46,7 +49,9 @@ class SettingsFile {
     static inline const QString kFileName = QStringLiteral("sorbenk.ini");
     static constexpr int kIndexTextChars = 7;
 
-    // Fails (with the reason) when the file can't be opened.
+    // Fails when the file can't be opened or read (the fixed text for a
+    // missing file), or isn't Shift-JIS with proper line ends (naming the
+    // file, ErrorKind::WrongEncoding); the error is what the user is told.
     static Result<StoredSettings> read(const QString& path = kFileName);
     // The same from lines already split (without line ends).
     static StoredSettings parse(const std::vector<std::string>& lines);

@@ -162,6 +162,13 @@ Result<std::vector<std::string>> LoadRegisteredNames(const QString& path) {
     std::string line;
     while (reader.next(line)) names.push_back(registeredNameOf(line));
     if (reader.failed()) return R::failure(readFailure(path));
+    // Names read from a UTF-8 or lone-CR file are mojibake, or one name
+    // standing for the whole file: none of them is the drug it seems.
+    if (const auto problem = reader.encodingProblem(); problem != platform::EncodingProblem::None) {
+        return R::failure(platform::wrongEncodingMessage(displayName(path), problem) +
+                              QStringLiteral("\n薬剤リストは空のままです。"),
+                          ErrorKind::WrongEncoding);
+    }
     return names;
 }
 

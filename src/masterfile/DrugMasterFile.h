@@ -65,7 +65,9 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 
 // The five operations. Each opens the file, works and closes it; nothing is
 // cached between calls. Every line counts, the last one too when it lacks its
-// line end, so record number = line number in every reader.
+// line end, so record number = line number in every reader. The master
+// list's loader also refuses a file that isn't Shift-JIS with proper line
+// ends (ErrorKind::WrongEncoding, naming the file).
 Result<std::vector<std::string>> LoadRegisteredNames(const QString& path = kMasterFileName);
 Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path = kMasterFileName);
 // Fails (with a message) for a file that can't be opened or a record number

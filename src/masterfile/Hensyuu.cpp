@@ -189,7 +189,8 @@ void TForm2::Button3Click() {
     }
     const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead);
     if (!saved) {
-        platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません").arg(fileName));
+        // The fixed text first, then what happened and that nothing was saved.
+        platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n%2").arg(fileName, saved.error()));
         return;
     }
     if (rebuildMasterList_) {

@@ -1,31 +1,83 @@
 #include "AtomicFile.h"
 
+#include "SystemError.h"
+
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dorimek::platform {
+namespace {
 
-Status writeFileAtomically(const QString& path, std::string_view bytes) {
-    const QString name = QFileInfo(path).fileName();
-    if (QFileInfo(path).isDir()) {
-        return Status::failure(QStringLiteral("ファイル %1 を書き込めません（同じ名前のフォルダがあります）").arg(name));
+Status failed(const QString& name, const QString& why, QString* reason) {
+    if (reason) *reason = why;
+    return Status::failure(
+        QStringLiteral("ファイル %1 を書き込めません（%2）。何も保存していません。").arg(name, why));
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = ENOSPC;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
     }
-    QSaveFile file(path);
-    // Unbuffered: with Qt's own buffer a short write at commit time (disk
-    // full, file-size limit) is dropped silently and commit() still succeeds,
-    // renaming a truncated file over the good one. Writing straight through
-    // makes write() report the short count, which is checked below.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return Status::failure(QStringLiteral("ファイル %1 を書き込めません: %2").arg(name, file.errorString()));
+    return true;
+}
+
+}  // namespace
+
+Status writeFileAtomically(const QString& path, std::string_view bytes, QString* reason) {
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    if (info.isDir()) return failed(name, QStringLiteral("同じ名前のフォルダがあります"), reason);
+
+    // The system's calls, not Qt's file classes: their error numbers say what
+    // went wrong (disk full, no permission), where Qt's texts are English.
+    const QString folder = info.absolutePath();
+    QByteArray tmp = QFile::encodeName(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
+    const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        return failed(name,
+                      QStringLiteral("フォルダ %1 に書き込めません: %2")
+                          .arg(QDir::toNativeSeparators(folder), fileErrorReason(errno)),
+                      reason);
     }
-    const qint64 written = file.write(bytes.data(), static_cast<qint64>(bytes.size()));
-    if (written != static_cast<qint64>(bytes.size())) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return Status::failure(QStringLiteral("ファイル %1 を書き込めません: %2").arg(name, why));
+    // The new file gets the old one's permissions, or the usual ones.
+    struct stat old {};
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        ::fchmod(fd, old.st_mode & 07777);
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
     }
-    if (!file.commit()) {
-        return Status::failure(QStringLiteral("ファイル %1 を書き込めません: %2").arg(name, file.errorString()));
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const int writeError = errno;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed) {
+        const int err = written ? errno : writeError;
+        ::unlink(tmp.constData());
+        return failed(name, fileErrorReason(err), reason);
+    }
+    if (::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0) {
+        const int err = errno;
+        ::unlink(tmp.constData());
+        return failed(name, QStringLiteral("元のファイルを置き換えられません: %1").arg(fileErrorReason(err)),
+                      reason);
     }
     return {};
 }

@@ -1,5 +1,7 @@
 #include "LineReader.h"
 
+#include "SystemError.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -14,7 +16,7 @@ constexpr char kDosEndOfFile = 0x1A;
 LineReader::LineReader(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     file_ = std::fopen(native.constData(), "rb");
-    if (!file_) openError_ = QString::fromLocal8Bit(std::strerror(errno));
+    if (!file_) openError_ = fileErrorReason(errno);
 }
 
 LineReader::~LineReader() {
@@ -36,6 +38,7 @@ bool LineReader::next(std::string& text, bool* hadLineEnd) {
         if (len > 0 && buffer_[len - 1] == '\r') --len;
     }
     text.assign(buffer_, len);
+    check_.feedLine(text);
     if (hadLineEnd) *hadLineEnd = ended;
     return true;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextEncoding.h"
+
 #include <QString>
 
 #include <cstdio>
@@ -19,7 +21,7 @@ public:
     LineReader& operator=(const LineReader&) = delete;
 
     bool isOpen() const { return file_ != nullptr; }
-    // The system's text for why the file could not be opened.
+    // Why the file could not be opened, in Japanese.
     const QString& openError() const { return openError_; }
 
     // Reads the next line into text; false at the end of the file. hadLineEnd
@@ -27,12 +29,16 @@ public:
     bool next(std::string& text, bool* hadLineEnd = nullptr);
     // True when a read failed (as opposed to reaching the end).
     bool failed() const;
+    // Whether the lines read so far show a file that isn't Shift-JIS text
+    // with proper line ends; meaningful once the whole file has been read.
+    EncodingProblem encodingProblem() const { return check_.verdict(); }
 
 private:
     std::FILE* file_ = nullptr;
     char* buffer_ = nullptr;
     size_t capacity_ = 0;
     QString openError_;
+    EncodingCheck check_;
 };
 
 }  // namespace dorimek::platform

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <jpeglib.h>
+#include <jerror.h>
 
 namespace dorimek::platform {
 namespace {
@@ -44,12 +46,40 @@ QString tooLarge(const QString& path, qint64 w, qint64 h) {
         .arg(h);
 }
 
+// Why a photo didn't decode, in the user's words. The decoders' own texts
+// are English and name markers and bytes; none of them is shown.
+enum class Damage { Empty, NotOfKind, CutOff, Damaged };
+
+QString damageReason(Damage d, PhotoKind kind) {
+    switch (d) {
+        case Damage::Empty:
+            return QStringLiteral("空のファイルです");
+        case Damage::NotOfKind:
+            return kind == PhotoKind::Jpeg ? QStringLiteral("JPEG画像ではありません")
+                                           : QStringLiteral("ビットマップ画像ではありません");
+        case Damage::CutOff:
+            return QStringLiteral("ファイルが途中で切れています");
+        case Damage::Damaged:
+            break;
+    }
+    return QStringLiteral("ファイルが壊れています");
+}
+
+QString undecodable(const QString& path, PhotoKind kind, Damage d) {
+    return QStringLiteral("写真ファイル「%1」を%2として読み込めません（%3）。")
+        .arg(shownName(path),
+             kind == PhotoKind::Jpeg ? QStringLiteral("JPEG画像") : QStringLiteral("ビットマップ画像"),
+             damageReason(d, kind));
+}
+
 // ---- JPEG through libjpeg, with errors brought back instead of exit() ----
 
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
+    int code = 0;            // libjpeg's message code of the error
+    bool tooLarge = false;   // our own limit, not libjpeg's
+    bool dataMissing = false;  // a warning that parts of the picture are filled in grey
 };
 
 struct FileSource {
@@ -72,19 +102,26 @@ struct JpegSession {
 
 [[noreturn]] void errorExit(j_common_ptr cinfo) {
     auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
-    (*cinfo->err->format_message)(cinfo, err->message);
+    err->code = cinfo->err->msg_code;
     std::longjmp(err->jump, 1);
 }
 
 void silentOutput(j_common_ptr) {}
 
 void emitMessage(j_common_ptr cinfo, int level) {
-    // Warnings that come after the file ran out mean the picture was cut off;
-    // other corrupt-data warnings are common in camera files and harmless.
+    // Warnings that come after the file ran out mean the picture was cut off,
+    // and so do those saying the scan data stopped early (the decoder fills
+    // the rest in grey: a header claiming more pixels than the data holds).
+    // Extraneous bytes before a marker are common in camera files and
+    // harmless.
     if (level < 0) {
         auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
         auto* src = reinterpret_cast<FileSource*>(d->src);
         if (src != nullptr && src->endReached) src->dataRanOut = true;
+        const int code = cinfo->err->msg_code;
+        if (code == JWRN_HIT_MARKER || code == JWRN_JPEG_EOF || code == JWRN_MUST_RESYNC) {
+            reinterpret_cast<ErrorManager*>(cinfo->err)->dataMissing = true;
+        }
         cinfo->err->num_warnings++;
     }
 }
@@ -170,6 +207,13 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
 
     jpeg_read_header(&s->cinfo, TRUE);
     if (step == JpegStep::Header) return true;
+    // The header's size decides, not the reduced one: a header claiming far
+    // more pixels than any photo has is forged or broken, and its data
+    // can't fill them.
+    if (qint64{s->cinfo.image_width} * s->cinfo.image_height > kMaxDecodedPixels) {
+        s->err.tooLarge = true;
+        return false;
+    }
 
     const int m = coveringScale(static_cast<int>(s->cinfo.image_width),
                                 static_cast<int>(s->cinfo.image_height), cover);
@@ -190,13 +234,9 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
     jpeg_calc_output_dimensions(&s->cinfo);
     const qint64 ow = s->cinfo.output_width;
     const qint64 oh = s->cinfo.output_height;
-    if (ow * oh > kMaxDecodedPixels) {
-        std::snprintf(s->err.message, sizeof s->err.message, "too large");
-        return false;
-    }
     s->image = QImage(static_cast<int>(ow), static_cast<int>(oh), QImage::Format_RGB32);
     if (s->image.isNull()) {
-        std::snprintf(s->err.message, sizeof s->err.message, "out of memory");
+        s->err.tooLarge = true;
         return false;
     }
     if (cmyk) s->cmykRow.resize(static_cast<size_t>(ow) * 4);
@@ -238,6 +278,10 @@ JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
         out.error = openFailure(path);
         return out;
     }
+    if (s->file.size() == 0) {
+        out.error = undecodable(path, PhotoKind::Jpeg, Damage::Empty);
+        return out;
+    }
     int scale = 8;
     const bool ran = runJpeg(s.get(), step, cover, &scale);
     const bool cutOff = s->src.dataRanOut;
@@ -247,18 +291,22 @@ JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
         jpeg_destroy_decompress(&s->cinfo);
     }
     if (!ran) {
-        if (qstrcmp(s->err.message, "too large") == 0) {
+        const int code = s->err.code;
+        if (s->err.tooLarge || code == JERR_IMAGE_TOO_BIG || code == JERR_WIDTH_OVERFLOW) {
             out.error = tooLarge(path, out.width, out.height);
+        } else if (code == JERR_NO_SOI) {
+            out.error = undecodable(path, PhotoKind::Jpeg, Damage::NotOfKind);
+        } else if (code == JERR_INPUT_EMPTY || cutOff) {
+            out.error = undecodable(path, PhotoKind::Jpeg, Damage::CutOff);
         } else {
-            out.error = QStringLiteral("写真ファイル「%1」をJPEG画像として読み込めません（%2）。")
-                            .arg(shownName(path), QString::fromLocal8Bit(s->err.message));
+            out.error = undecodable(path, PhotoKind::Jpeg, Damage::Damaged);
         }
         return out;
     }
-    if (cutOff) {
-        out.error =
-            QStringLiteral("写真ファイル「%1」は途中で切れていて、JPEG画像として読み込めません。")
-                .arg(shownName(path));
+    // Only a picture decoded whole and cleanly is shown: one with grey where
+    // its data was missing would print as if it were the drug.
+    if (step == JpegStep::Decode && (cutOff || s->err.dataMissing)) {
+        out.error = undecodable(path, PhotoKind::Jpeg, cutOff ? Damage::CutOff : Damage::Damaged);
         return out;
     }
     out.ok = true;
@@ -269,9 +317,56 @@ JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
 
 // ---- Windows bitmaps through Qt's reader ----
 
-QString bitmapFailure(const QString& path, const QString& why) {
-    return QStringLiteral("写真ファイル「%1」をビットマップ画像として読み込めません（%2）。")
-        .arg(shownName(path), why);
+quint32 le(const QByteArray& b, int at, int bytes) {
+    quint32 v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | static_cast<uchar>(b.at(at + i));
+    return v;
+}
+
+// What is wrong with a bitmap file before Qt's reader sees it. Qt's reader
+// takes a file cut short without complaint and leaves the missing rows
+// black, so the size the header asks for is checked against the file's.
+std::optional<Damage> bitmapDamage(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return Damage::Damaged;
+    const qint64 size = file.size();
+    if (size == 0) return Damage::Empty;
+    const QByteArray head = file.read(54);
+    if (head.size() < 2 || head.at(0) != 'B' || head.at(1) != 'M') return Damage::NotOfKind;
+    if (head.size() < 26) return Damage::CutOff;
+    const quint32 dataOffset = le(head, 10, 4);
+    const quint32 infoSize = le(head, 14, 4);
+    qint64 width = 0;
+    qint64 height = 0;
+    quint32 bits = 0;
+    quint32 compression = 0;
+    quint32 imageSize = 0;
+    if (infoSize == 12) {  // the old OS/2 header: 16-bit sizes
+        width = le(head, 18, 2);
+        height = le(head, 20, 2);
+        bits = le(head, 24, 2);
+    } else {
+        if (head.size() < 38) return Damage::CutOff;
+        width = static_cast<qint32>(le(head, 18, 4));
+        height = static_cast<qint32>(le(head, 22, 4));
+        bits = le(head, 28, 2);
+        compression = le(head, 30, 4);
+        imageSize = le(head, 34, 4);
+    }
+    if (height < 0) height = -height;
+    qint64 needed = dataOffset;
+    if (compression == 0 || compression == 3) {  // uncompressed rows
+        const qint64 stride = (width * bits + 31) / 32 * 4;
+        needed += stride * height;
+    } else {
+        needed += imageSize;  // compressed: only the header's own count
+    }
+    if (size < needed) return Damage::CutOff;
+    return std::nullopt;
+}
+
+QString bitmapFailure(const QString& path) {
+    return undecodable(path, PhotoKind::Bitmap, bitmapDamage(path).value_or(Damage::Damaged));
 }
 
 }  // namespace
@@ -315,7 +410,7 @@ Result<PhotoHeader> readPhotoHeader(const QString& path, PhotoKind kind) {
     QImageReader reader(path, "bmp");
     const QSize size = reader.size();
     if (!reader.canRead() || !size.isValid() || size.isEmpty()) {
-        return Result<PhotoHeader>::failure(bitmapFailure(path, reader.errorString()));
+        return Result<PhotoHeader>::failure(bitmapFailure(path));
     }
     return PhotoHeader{size.width(), size.height()};
 }
@@ -332,11 +427,14 @@ Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize cove
     reader.setAutoTransform(false);
     const QSize full = reader.size();
     if (!reader.canRead() || !full.isValid() || full.isEmpty()) {
-        return Result<DecodedPhoto>::failure(bitmapFailure(path, reader.errorString()));
+        return Result<DecodedPhoto>::failure(bitmapFailure(path));
     }
     if (qint64{full.width()} * full.height() > kMaxDecodedPixels || full.width() > kMaxBitmapSide ||
         full.height() > kMaxBitmapSide) {
         return Result<DecodedPhoto>::failure(tooLarge(path, full.width(), full.height()));
+    }
+    if (const auto damage = bitmapDamage(path)) {
+        return Result<DecodedPhoto>::failure(undecodable(path, PhotoKind::Bitmap, *damage));
     }
     const int m = coveringScale(full.width(), full.height(), coverPixels);
     if (m < 8) {
@@ -344,7 +442,7 @@ Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize cove
     }
     QImage image = reader.read();
     if (image.isNull()) {
-        return Result<DecodedPhoto>::failure(bitmapFailure(path, reader.errorString()));
+        return Result<DecodedPhoto>::failure(bitmapFailure(path));
     }
     if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
     return DecodedPhoto{std::move(image), full.width(), full.height(), m, 8};

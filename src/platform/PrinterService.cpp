@@ -4,6 +4,8 @@
 
 #include <cups/cups.h>
 
+#include <cstdlib>
+
 namespace dorimek::platform {
 
 PrinterService& PrinterService::instance() {
@@ -13,11 +15,58 @@ PrinterService& PrinterService::instance() {
 
 PrinterService::PrinterService() { refresh(); }
 
+namespace {
+
+// Whether anything answers where libcups would send its requests. Asked only
+// when the list came back empty: an empty list from a running spooler means
+// no printer installed, from none at all that printing is unavailable.
+bool spoolerAnswers() {
+    http_t* http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                                5000, nullptr);
+    if (!http) return false;
+    httpClose(http);
+    return true;
+}
+
+// The state of one job, or 0 when the spooler doesn't say.
+int jobState(int jobId) {
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
+                     "/jobs/%d", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    static const char* const wanted[] = {"job-state"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 1,
+                  nullptr, wanted);
+    ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    int state = 0;
+    if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
+        state = ippGetInteger(a, 0);
+    }
+    ippDelete(response);
+    return state;
+}
+
+// The queue's state as its destination entry gives it, or 0.
+int queueState(const QString& printer) {
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest) return 0;
+    const char* state = cupsGetOption("printer-state", dest->num_options, dest->options);
+    const int value = state ? std::atoi(state) : 0;
+    cupsFreeDests(1, dest);
+    return value;
+}
+
+}  // namespace
+
 void PrinterService::refresh() {
     printers_.clear();
     defaultPrinter_.clear();
     cups_dest_t* dests = nullptr;
     const int count = cupsGetDests2(CUPS_HTTP_DEFAULT, &dests);
+    reachable_ = count > 0 || spoolerAnswers();
     for (int i = 0; i < count; ++i) {
         if (dests[i].instance) continue;  // instances are option presets of a queue
         const QString name = QString::fromUtf8(dests[i].name);
@@ -104,26 +153,56 @@ std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
     return it == modes_.end() ? 0 : it->second.dmPaperSize;
 }
 
-Status PrinterService::submitPdf(const QString& printer, const QString& pdfPath,
-                                 const QString& title, int copies) const {
+QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
+    return {
+        QStringLiteral("media=jis_b5_182x257mm"),
+        QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
+        QStringLiteral("sides=%1").arg(options.duplex ? QStringLiteral("two-sided-long-edge")
+                                                      : QStringLiteral("one-sided")),
+    };
+}
+
+Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& printer,
+                                                               const QString& pdfPath,
+                                                               const QString& title,
+                                                               const JobOptions& jobOptions) const {
+    using R = Result<SubmittedJob>;
     if (printer.isEmpty()) {
-        return Status::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"));
+        return R::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"));
     }
     cups_option_t* options = nullptr;
     int numOptions = 0;
-    numOptions = cupsAddOption("media", "jis_b5_182x257mm", numOptions, &options);
-    numOptions = cupsAddOption("copies", QByteArray::number(copies > 0 ? copies : 1).constData(),
-                               numOptions, &options);
+    for (const QString& text : jobOptionTexts(jobOptions)) {
+        const QByteArray option = text.toUtf8();
+        const qsizetype eq = option.indexOf('=');
+        numOptions = cupsAddOption(option.left(eq).constData(), option.mid(eq + 1).constData(),
+                                   numOptions, &options);
+    }
     numOptions = cupsAddOption("document-format", "application/pdf", numOptions, &options);
     const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(),
                                    QFile::encodeName(pdfPath).constData(), title.toUtf8().constData(),
                                    numOptions, options);
     cupsFreeOptions(numOptions, options);
     if (job <= 0) {
-        return Status::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2")
-                                   .arg(printer, QString::fromUtf8(cupsLastErrorString())));
+        return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2")
+                              .arg(printer, QString::fromUtf8(cupsLastErrorString())));
     }
-    return {};
+    SubmittedJob submitted;
+    submitted.id = job;
+    // A stopped queue takes jobs and keeps them: the sheet may come out after
+    // the patient has left, so the user must hear it now.
+    if (queueState(printer) == IPP_PSTATE_STOPPED) {
+        submitted.notPrintingNow =
+            QStringLiteral("提供書はプリンタ %1 の印刷待ちに入りましたが、このプリンタは停止しているため"
+                           "まだ印刷されません。\nプリンタを再開すると印刷されます（cupsenable %1）。")
+                .arg(printer);
+    } else if (jobState(job) == IPP_JSTATE_HELD) {
+        submitted.notPrintingNow =
+            QStringLiteral("提供書はプリンタ %1 の印刷待ちで保留にされたため、まだ印刷されません。\n"
+                           "保留を解除すると印刷されます。")
+                .arg(printer);
+    }
+    return submitted;
 }
 
 }  // namespace dorimek::platform

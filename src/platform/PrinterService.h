@@ -14,6 +14,12 @@ namespace dorimek::platform {
 // The printing API's paper code for JIS B5, 182 x 257 mm.
 constexpr std::int16_t kPaperJisB5 = 13;
 
+// Told when the print spooler doesn't answer: nothing can print, whatever
+// printers were set up.
+inline const QString kSpoolerUnavailable = QStringLiteral(
+    "印刷の仕組み（CUPS）が動いていないため、どのプリンタにも印刷できません。\n"
+    "パソコンを再起動するか、管理者に CUPS の起動を頼んでください。");
+
 // The part of a printer's device mode the program touches.
 struct DeviceMode {
     std::int16_t dmPaperSize = 0;
@@ -28,6 +34,9 @@ public:
 
     // Reads the list of queues and the default queue from the spooler again.
     void refresh();
+    // False when the last refresh() couldn't reach the spooler at all: then
+    // printing is unavailable, which is not the same as no printer installed.
+    bool spoolerReachable() const { return reachable_; }
 
     const QStringList& printers() const { return printers_; }
     int printerCount() const { return static_cast<int>(printers_.size()); }
@@ -72,10 +81,26 @@ public:
     // The paper code kept for a queue (0 when the program never set one).
     std::int16_t paperSizeOf(const QString& printer) const;
 
-    // Sends a finished PDF file to a queue. The job's media is JIS B5. The
-    // error names the printer and the spooler's reason.
-    Status submitPdf(const QString& printer, const QString& pdfPath, const QString& title,
-                     int copies = 1) const;
+    // What a print job asks the spooler for besides its document. The paper
+    // is always JIS B5, and the sides are always asked for: a queue whose
+    // default is two-sided must not print a two-page sheet back to back.
+    struct JobOptions {
+        int copies = 1;
+        bool duplex = false;  // false: one-sided
+    };
+    struct SubmittedJob {
+        int id = 0;
+        // Empty when the job is on its way to paper; otherwise why it isn't
+        // (the queue is stopped, the job is held), for the user.
+        QString notPrintingNow;
+    };
+    // Sends a finished PDF file to a queue. The error names the printer and
+    // the spooler's reason. After the spooler took the job, the queue and the
+    // job are looked at once, so a sheet that will wait is told about.
+    Result<SubmittedJob> submitPdf(const QString& printer, const QString& pdfPath,
+                                   const QString& title, const JobOptions& options) const;
+    // The options of a job as the spooler gets them, name=value each.
+    static QStringList jobOptionTexts(const JobOptions& options);
 
 private:
     PrinterService();
@@ -83,6 +108,7 @@ private:
     QStringList printers_;
     QString defaultPrinter_;
     int currentIndex_ = -1;
+    bool reachable_ = true;
     std::map<QString, DeviceMode> modes_;
     DeviceMode locked_;
     QString lockedName_;

@@ -7,15 +7,21 @@
 
 namespace dorimek {
 
+// What kind of failure an error text reports, for callers that answer some
+// failures differently (a file in the wrong encoding is named, a missing
+// one gets the fixed text).
+enum class ErrorKind { Other, WrongEncoding };
+
 // A value or a user-facing error text. Event handlers must not let exceptions
 // escape into Qt, so fallible operations report through this instead.
 template <class T>
 class Result {
 public:
     Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
-    static Result failure(QString error) {
+    static Result failure(QString error, ErrorKind kind = ErrorKind::Other) {
         Result r;
         r.error_ = std::move(error);
+        r.kind_ = kind;
         return r;
     }
 
@@ -28,11 +34,13 @@ public:
     T* operator->() { return &*value_; }
     const T& operator*() const { return *value_; }
     const QString& error() const { return error_; }
+    ErrorKind errorKind() const { return kind_; }
 
 private:
     Result() = default;
     std::optional<T> value_;
     QString error_;
+    ErrorKind kind_ = ErrorKind::Other;
 };
 
 // Success or a user-facing error text.

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Backend of the test spooler's queues: keeps each job's document as it
 # arrived. Device URI "capture:/folder"; the file is copied to
-# /folder/job-<id>.pdf and appears there only when complete.
+# /folder/job-<id>.pdf and appears there only when complete. The job's
+# copies and options, as the spooler hands them over, go to
+# /folder/job-<id>.options first, one "name=value" a line.
 if [ $# -eq 0 ]; then
     echo 'direct capture "Unknown" "Test capture"'
     exit 0
@@ -15,5 +17,9 @@ else
     cat > "$tmp" || exit 1
 fi
 chmod 644 "$tmp"
+{
+    echo "copies=$4"
+    printf '%s\n' "$5" | tr ' ' '\n'
+} > "$folder/job-$1.options"
 mv "$tmp" "$folder/job-$1.pdf"
 exit 0

@@ -105,8 +105,8 @@ class WindowWriteFaultsTest : public QObject {
             if (!inject(fault, path("sorbenk.ini"), guard)) return;
             form->Button55Click();  // 設定保存
         }
-        QCOMPARE(sink->messages.value(sink->messages.size() - 1),
-                 QStringLiteral("設定ファイル sorbenk.iniを開けません"));
+        QVERIFY(sink->messages.value(sink->messages.size() - 1)
+                    .startsWith(QStringLiteral("設定ファイル sorbenk.iniを開けません\n")));
         QVERIFY(readBytes(path("sorbenk.ini")) == before);
 
         // Once the fault is gone the same command saves.

@@ -281,7 +281,8 @@ TEST_F(SettingsFileOnDisk, UnwritablePlaceIsReportedNotSucceeded) {
     QDir(dir.path()).mkdir(QStringLiteral("sorbenk.ini"));  // a folder in the file's place
     const Status s = SettingsFile::write(SettingsToWrite{}, path());
     EXPECT_FALSE(s.ok());
-    EXPECT_EQ(s.error(), QStringLiteral("設定ファイル sorbenk.iniを開けません"));
+    EXPECT_EQ(s.error(), QStringLiteral("設定ファイル sorbenk.iniを開けません\n"
+                                        "（同じ名前のフォルダがあります。設定は保存されていません）"));
     const Status s2 =
         SettingsFile::write(SettingsToWrite{}, dir.filePath(QStringLiteral("no/such/dir/x.ini")));
     EXPECT_FALSE(s2.ok());

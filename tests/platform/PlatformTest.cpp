@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
+#include "platform/TextEncoding.h"
 
 #include "TestFiles.h"
 
@@ -62,6 +63,38 @@ TEST(LineReader, MissingFileIsNotOpen) {
     platform::LineReader reader(QStringLiteral("/nonexistent/dir/file.txt"));
     EXPECT_FALSE(reader.isOpen());
     EXPECT_FALSE(reader.openError().isEmpty());
+}
+
+// Files as editors save them. Shift-JIS text that happens to be valid UTF-8
+// (half-width kana pairs are) must still count as Shift-JIS.
+TEST(EncodingCheck, TellsUtf8AndLoneCrFilesFromShiftJis) {
+    using P = platform::EncodingProblem;
+    const std::string sjisText = platform::fromUnicode(QString::fromUtf8("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠"));
+    const std::string utf8Text = "\xEF\xBD\xB1\xEF\xBE\x91,\xE6\x9C\x9D";  // ｱﾑ,朝
+    struct Case {
+        const char* what;
+        std::string file;
+        P verdict;
+    };
+    const Case cases[] = {
+        {"Shift-JIS, CR LF", sjisText + "\r\n" + sjisText + "\r\n", P::None},
+        {"Shift-JIS kana that is also valid UTF-8", "\xC3\xBD\r\n", P::None},  // ﾃｽ
+        {"plain ASCII", "prindex=0\r\nprinter=capture\r\n", P::None},
+        {"CR CR LF line ends", sjisText + "\r\r\n" + sjisText + "\r\r\n", P::None},
+        {"UTF-8", "clinic=" + utf8Text + "\r\n", P::Utf8},
+        {"UTF-8 with BOM", "\xEF\xBB\xBFprindex=0\r\n", P::Utf8Bom},
+        {"Shift-JIS with lone CR line ends", sjisText + "\r" + sjisText + "\r", P::LoneCr},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        const QString path = dir.filePath("f.txt");
+        writeBytes(path, c.file);
+        platform::LineReader reader(path);
+        std::string line;
+        while (reader.next(line)) {
+        }
+        EXPECT_EQ(reader.encodingProblem(), c.verdict) << c.what;
+    }
 }
 
 TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {

@@ -25,6 +25,9 @@ Status fail(const QString& text) {
 
 Result<QString> ReportPrinter::resolvePrinter(int printerIndex) {
     const platform::PrinterService& service = platform::PrinterService::instance();
+    if (!service.spoolerReachable()) {
+        return Result<QString>::failure(platform::kSpoolerUnavailable);
+    }
     if (service.printerCount() == 0) {
         return Result<QString>::failure(
             QStringLiteral("プリンタがインストールされていません。印刷できません。"));
@@ -70,13 +73,23 @@ Status ReportPrinter::print(TReport& report) {
     if (!pdf) return fail(pdf.error());
     QTemporaryDir dir;
     if (!dir.isValid()) {
-        return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。"));
+        return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。何も印刷していません。"));
     }
     const QString path = dir.filePath(QStringLiteral("report.pdf"));
-    if (Status s = platform::writeFileAtomically(path, *pdf); !s) return fail(s.error());
-    Status sent = platform::PrinterService::instance().submitPdf(*printer, path, report.Title,
-                                                                 report.PrinterSettings.Copies);
+    QString why;
+    if (!platform::writeFileAtomically(path, *pdf, &why)) {
+        return fail(QStringLiteral("印刷用の一時ファイルを書き込めませんでした（%1）。何も印刷していません。")
+                        .arg(why));
+    }
+    platform::PrinterService::JobOptions job;
+    job.copies = report.PrinterSettings.Copies;
+    job.duplex = report.PrinterSettings.Duplex;
+    const auto sent =
+        platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
     if (!sent) return fail(sent.error());
+    // The job is the spooler's now; a sheet that waits in a stopped queue is
+    // told about once, and the run counts as done.
+    if (!sent->notPrintingNow.isEmpty()) platform::showMessage(sent->notPrintingNow);
     return {};
 }
 

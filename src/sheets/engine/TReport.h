@@ -40,11 +40,17 @@ struct TReportPage {
     double bottomLimit() const { return Length - BottomMargin; }
 };
 
+// The paper bin of a run. Only the first is used: the job then asks for no
+// tray of its own and the queue feeds from its first one.
+enum class TOutputBin { First };
+
 struct TPrinterSettings {
     int PrinterIndex = -1;  // index in the platform's printer list; -1: default printer
     int Copies = 1;
     int FirstPage = 0;  // 0 and 0: all pages
     int LastPage = 0;
+    TOutputBin OutputBin = TOutputBin::First;
+    bool Duplex = false;  // every job asks for this, so a two-sided queue prints one-sided
 };
 
 enum class RunOutcome {

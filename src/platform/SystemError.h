@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+namespace dorimek::platform {
+
+// What a failed file operation means for the user, in Japanese, from the
+// system's error number. The system's own texts are English (or whatever the
+// session's locale says) and never reach a message box.
+QString fileErrorReason(int errorNumber);
+
+}  // namespace dorimek::platform
