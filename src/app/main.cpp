@@ -1,5 +1,6 @@
 #include "main/Main.h"
 #include "ReportForms.h"
+#include "StartupProbe.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
@@ -38,6 +39,8 @@ int main(int argc, char** argv) {
             return 0;
         }
         mainWindow.show();
+        // The master list is the last thing to be laid out and drawn.
+        dorimek::app::armStartupProbe(mainWindow.listBox1()->viewport());
         const int code = QApplication::exec();
         dorimek::platform::setMessageSink(nullptr);
         return code;

@@ -4,12 +4,15 @@
 #include "KanaIndex.h"
 #include "MainLayout.h"
 #include "MainMessages.h"
+#include "MasterListBox.h"
+#include "MasterListText.h"
 #include "PrinterChoice.h"
 #include "RpCsvFile.h"
 #include "RpCsvImport.h"
 #include "SheetForms.h"
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/Hensyuu.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
@@ -116,11 +119,12 @@ void TForm3::buildControls() {
                 break;
             }
             case K::ListBox: {
-                auto* list = new QListWidget(this);
+                const bool master = name == QLatin1String("ListBox1");
+                auto* list = master ? new MasterListBox(this) : new QListWidget(this);
                 list->setSelectionMode(QAbstractItemView::SingleSelection);
                 list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-                if (name == QLatin1String("ListBox1")) {
-                    listBox1_ = list;
+                if (master) {
+                    listBox1_ = static_cast<MasterListBox*>(list);
                     useLargeBlackFont(list);
                 } else if (name == QLatin1String("ListBox2")) {
                     listBox2_ = list;
@@ -306,7 +310,8 @@ void TForm3::FormCreate() {
     // when it can't be entered they are looked for wherever we are.
     platform::setCurrentDirectory(programFolder_);
 
-    auto names = masterfile::LoadRegisteredNames();
+    masterfile::LimitWatch limits;
+    auto names = masterfile::LoadRegisteredNames(masterfile::kMasterFileName, &limits);
     if (!names) {
         platform::showMessage(names.errorKind() == ErrorKind::WrongEncoding
                                   ? names.error()
@@ -315,6 +320,7 @@ void TForm3::FormCreate() {
     }
     setMasterList(std::move(names).value());
     masterFileLoaded_ = true;
+    if (limits.sawAbsurdRecord()) platform::showMessage(limits.message(masterfile::kMasterFileName));
 
     readSettingsAndPrinter();
 
@@ -325,8 +331,7 @@ void TForm3::setMasterList(std::vector<std::string> names) {
     masterList_ = std::move(names);
     ++masterListGeneration_;
     const QSignalBlocker blocker(listBox1_);
-    listBox1_->clear();
-    for (const std::string& name : masterList_) listBox1_->addItem(platform::toUnicode(name));
+    listBox1_->setEntries(masterListTexts(masterList_));
 }
 
 void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DrugRecordEditor.h"
+#include "MasterListBox.h"
 #include "PrescriptionSource.h"
 #include "PrescriptionState.h"
 #include "SettingsFile.h"
@@ -206,7 +207,7 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // that leaves the selection where it was still adds the entry again.
     int listBox1RowAtPress_ = -1;
 
-    QListWidget* listBox1_ = nullptr;
+    MasterListBox* listBox1_ = nullptr;
     QListWidget* listBox2_ = nullptr;
     QListWidget* listBox3_ = nullptr;
     QCheckBox* checkBox1_ = nullptr;

@@ -1,5 +1,7 @@
 #include "DrugMasterFile.h"
 
+#include "MasterFileLimits.h"
+
 #include "platform/AtomicFile.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
@@ -154,13 +156,16 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead) {
     return {};
 }
 
-Result<std::vector<std::string>> LoadRegisteredNames(const QString& path) {
+Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitWatch* limits) {
     using R = Result<std::vector<std::string>>;
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::vector<std::string> names;
     std::string line;
-    while (reader.next(line)) names.push_back(registeredNameOf(line));
+    while (reader.next(line)) {
+        names.push_back(registeredNameOf(line));
+        if (limits) limits->see(static_cast<int>(names.size()) - 1, line, names.back().size());
+    }
     if (reader.failed()) return R::failure(readFailure(path));
     // Names read from a UTF-8 or lone-CR file are mojibake, or one name
     // standing for the whole file: none of them is the drug it seems.

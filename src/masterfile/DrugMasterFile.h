@@ -13,6 +13,8 @@
 
 namespace dorimek::masterfile {
 
+class LimitWatch;
+
 // The drug master file's name; it is opened by this bare name in the current
 // directory, which start-up makes the program's folder.
 inline const QString kMasterFileName = QStringLiteral("yakujo.txt");
@@ -67,8 +69,10 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 // cached between calls. Every line counts, the last one too when it lacks its
 // line end, so record number = line number in every reader. The master
 // list's loader also refuses a file that isn't Shift-JIS with proper line
-// ends (ErrorKind::WrongEncoding, naming the file).
-Result<std::vector<std::string>> LoadRegisteredNames(const QString& path = kMasterFileName);
+// ends (ErrorKind::WrongEncoding, naming the file); limits, when given, sees
+// every line (start-up reports absurd records).
+Result<std::vector<std::string>> LoadRegisteredNames(const QString& path = kMasterFileName,
+                                                     LimitWatch* limits = nullptr);
 Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path = kMasterFileName);
 // Fails (with a message) for a file that can't be opened or a record number
 // at or past the end of the file.

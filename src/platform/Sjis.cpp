@@ -52,6 +52,13 @@ QString toUnicode(std::string_view sjis) {
     return decoder(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
 }
 
+SjisBatchDecoder::SjisBatchDecoder()
+    : decoder_(encodingName(), QStringConverter::Flag::Stateless) {}
+
+QString SjisBatchDecoder::operator()(std::string_view sjis) {
+    return decoder_(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
+}
+
 std::string fromUnicode(const QString& text, bool* ok) {
     QStringEncoder encoder(encodingName(), QStringConverter::Flag::Stateless);
     QByteArray bytes = encoder(inCodePageForms(text));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringDecoder>
 
 #include <string>
 #include <string_view>
@@ -11,6 +12,20 @@ namespace dorimek::platform {
 // core handles. Widgets speak Unicode; these two functions are the one place
 // where the two meet.
 QString toUnicode(std::string_view sjis);
+
+// Decodes many texts with one decoder. Setting a decoder up costs more than
+// converting a drug name, so lists of thousands of names go through one of
+// these; each call converts exactly as toUnicode() would (no state carries
+// from one text to the next: a lone lead byte at the end of one text never
+// joins the first byte of the next).
+class SjisBatchDecoder {
+  public:
+    SjisBatchDecoder();
+    QString operator()(std::string_view sjis);
+
+  private:
+    QStringDecoder decoder_;
+};
 
 // Encodes text for a file or for the core. Characters that input methods type
 // under another code point than code page 932 holds them (〜 U+301C, − U+2212,

@@ -9,6 +9,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 namespace dorimek {
@@ -32,6 +35,14 @@ TEST(Sjis, ReportsCharactersCodePage932CannotHold) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(platform::firstUnencodable(QString::fromUtf8("薬a\U0001F600b")), QString::fromUtf8("\U0001F600"));
     EXPECT_TRUE(platform::firstUnencodable(QString::fromUtf8("薬剤ｱ")).isEmpty());
+}
+
+TEST(Sjis, BatchDecodingMatchesOneTextAtATime) {
+    // A lone lead byte at the end of one text must not swallow the next
+    // text's first byte, nor an invalid byte change what follows it.
+    const std::vector<std::string> texts = {"\x83\x5c\x83", "A\xb1", "", "\xff\x82\xa0", "\x81", ",x"};
+    platform::SjisBatchDecoder decode;
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(decode(texts[i]), platform::toUnicode(texts[i])) << i;
 }
 
 TEST(Sjis, LeadBytes) {

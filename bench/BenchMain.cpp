@@ -1,0 +1,235 @@
+// The benchmarks, one table:
+//
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]
+//
+// 1. Sheet, in process: every style against master files of 500 and 20,000
+//    records, each in a child process of its own. Timed from building the
+//    sheet form to the finished PDF file (the report run, photo decoding,
+//    PDF writing), without the print submission; the floor is libjpeg-turbo
+//    decoding the same 24 photos at 1/8. Style 1 has no photos, so it gets
+//    no ratio.
+// 2. Host-started run: the program started as the host starts it,
+//    "dorimek auto", from fork to exit, printing into the spooler that
+//    CUPS_SERVER names (the "capture" queue of tests/cups/cupsd-fixture.sh);
+//    against bare start (the same program folder, launch to the first idle
+//    moment with the window drawn) plus the decode floor.
+// 3. Start-up: launch to the first idle moment of the event loop after the
+//    main window is drawn (the program's DORIMEK_STARTUP_PROBE hook), with
+//    0, 20,000 and 200,000 records; ratio to the empty master.
+// Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
+// that slows down in the middle slows every kind alike; median and minimum
+// are shown. Peak memory is each child's own (VmHWM, or wait4() of a
+// launcher that holds almost nothing), never this process's.
+// --quick stages tiny files and runs everything once: a smoke run for ctest.
+
+#include "BenchSupport.h"
+#include "SheetBench.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace {
+
+using namespace dorimek::bench;
+
+struct Options {
+    QString program;
+    QString folder;
+    int runs = 7;
+    bool quick = false;
+};
+
+void section(const char* title) { std::printf("\n%s\n", title); }
+
+int sheetSection(const Options& o, const std::vector<int>& masters) {
+    section("1. sheet in process: sheet form built -> PDF file written (no print submission)");
+    std::printf("%-7s %8s %9s %9s %7s %9s %8s\n", "style", "records", "sheet s", "floor s",
+                "ratio", "peak MB", "PDF MB");
+    int failures = 0;
+    for (int records : masters) {
+        for (int style = 1; style <= 3; ++style) {
+            QProcess child;
+            child.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--measure"), o.folder, QString::number(style), QString::number(records)});
+            double seconds = 0, floor = 0;
+            long peak = 0;
+            long long pdfBytes = 0;
+            if (!child.waitForFinished(600000) || child.exitCode() != 0 ||
+                std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %ld %lld", &seconds,
+                            &floor, &peak, &pdfBytes) != 4) {
+                std::fprintf(stderr, "style %d, %d records: measurement failed\n%s", style, records,
+                             child.readAllStandardError().constData());
+                ++failures;
+                continue;
+            }
+            char ratio[16] = "-";
+            if (style != 1) std::snprintf(ratio, sizeof ratio, "%.2f", seconds / floor);
+            std::printf("%-7d %8d %9.3f %9.3f %7s %9.1f %8.2f\n", style, records, seconds,
+                        style == 1 ? 0.0 : floor, ratio, peak / 1024.0, pdfBytes / (1024.0 * 1024.0));
+            std::fflush(stdout);
+        }
+    }
+    return failures;
+}
+
+// Launch to first idle, in seconds, and the child's peak; false on failure.
+bool startupRun(const Options& o, int records, double* seconds, long* peakKb) {
+    if (!useMaster(o.folder, records)) return false;
+    const ChildRun run = runChild(o.program, {}, {QStringLiteral("DORIMEK_STARTUP_PROBE=1")}, o.folder);
+    for (const QString& line : run.output) {
+        const QStringList w = line.split(QLatin1Char(' '));
+        if (run.ok && w.value(0) == QLatin1String("startup-idle") && w.size() == 3) {
+            *seconds = (w[1].toLongLong() - run.startNs) / 1e9;
+            *peakKb = w[2].toLong();
+            return true;
+        }
+    }
+    std::fprintf(stderr, "start-up run with %d records gave no figure\n", records);
+    return false;
+}
+
+int hostSection(const Options& o, int records) {
+    section("2. host-started run: \"dorimek auto\" fork -> exit, printing to the capture queue");
+    if (qEnvironmentVariableIsEmpty("CUPS_SERVER")) {
+        std::printf("skipped: CUPS_SERVER names no private spooler (bench/run-bench.sh starts one)\n");
+        return 0;
+    }
+    std::printf("%-7s %8s %11s %11s %9s %9s %7s %8s\n", "style", "records", "run med s", "run min s",
+                "bare s", "floor s", "ratio", "peak MB");
+    if (!useMaster(o.folder, records)) return 1;
+    QDir::setCurrent(o.folder);
+    floorSeconds();
+    std::vector<double> floors;
+    std::map<int, std::vector<double>> runs;
+    std::map<int, long> peaks;
+    std::vector<double> bare;
+    int failures = 0;
+    for (int i = 0; i < o.runs; ++i) {
+        floors.push_back(floorSeconds());
+        double s = 0;
+        long kb = 0;
+        if (!stageHostFiles(o.folder, 1)) return 1;
+        if (startupRun(o, records, &s, &kb)) bare.push_back(s); else ++failures;
+        for (int style = 1; style <= 3; ++style) {
+            if (!stageHostFiles(o.folder, style)) return 1;
+            const ChildRun run = runChild(o.program, {QStringLiteral("auto")}, {}, o.folder);
+            if (!run.ok || run.exitCode != 0) {
+                std::fprintf(stderr, "auto run, style %d: failed (exit %d)\n", style, run.exitCode);
+                ++failures;
+                continue;
+            }
+            runs[style].push_back((run.endNs - run.startNs) / 1e9);
+            peaks[style] = std::max(peaks[style], run.peakKb);
+        }
+    }
+    const Stats b = statsOf(bare);
+    const Stats f = statsOf(floors);
+    for (int style = 1; style <= 3; ++style) {
+        const Stats r = statsOf(runs[style]);
+        char ratio[16] = "-";
+        if (style != 1) std::snprintf(ratio, sizeof ratio, "%.2f", r.median / (b.median + f.median));
+        std::printf("%-7d %8d %11.3f %11.3f %9.3f %9.3f %7s %8.1f\n", style, records, r.median,
+                    r.minimum, b.median, style == 1 ? 0.0 : f.median, ratio, peaks[style] / 1024.0);
+    }
+    std::printf("ratio = run median / (bare start median + floor median); style 1 has no photos: "
+                "compare its run with bare start\n");
+    return failures;
+}
+
+int startupSection(const Options& o, const std::vector<int>& masters) {
+    section("3. start-up: launch -> first idle of the event loop with the main window drawn");
+    std::printf("%8s %9s %9s %7s %9s\n", "records", "median s", "min s", "ratio", "peak MB");
+    if (!stageHostFiles(o.folder, 1)) return 1;
+    std::map<int, std::vector<double>> times;
+    std::map<int, long> peaks;
+    int failures = 0;
+    for (int i = 0; i < o.runs; ++i) {
+        for (int records : masters) {
+            double s = 0;
+            long kb = 0;
+            if (!startupRun(o, records, &s, &kb)) {
+                ++failures;
+                continue;
+            }
+            times[records].push_back(s);
+            peaks[records] = std::max(peaks[records], kb);
+        }
+    }
+    const double empty = statsOf(times[masters.front()]).median;
+    for (int records : masters) {
+        const Stats t = statsOf(times[records]);
+        std::printf("%8d %9.3f %9.3f %7.2f %9.1f\n", records, t.median, t.minimum, t.median / empty,
+                    peaks[records] / 1024.0);
+    }
+    std::printf("targets: 20,000 records <= 1.2 x empty, 200,000 <= 1.5 x; "
+                "peak at 200,000 <= 2 x peak at 20,000 + the names\n");
+    return failures;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The launcher must stay small: it starts the program before any Qt.
+    if (argc >= 2 && std::strcmp(argv[1], "--launch") == 0) return launchMain(argc, argv);
+
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args[1] == QLatin1String("--measure")) {
+        return measureSheet(args[2], args[3].toInt(), args[4].toInt());
+    }
+
+    Options o;
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--program") && i + 1 < args.size()) o.program = args[++i];
+        else if (args[i] == QLatin1String("--work") && i + 1 < args.size()) o.folder = args[++i];
+        else if (args[i] == QLatin1String("--runs") && i + 1 < args.size()) o.runs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--quick")) o.quick = true;
+    }
+    if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
+        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]\n");
+        return 2;
+    }
+    std::unique_ptr<QTemporaryDir> temp;
+    if (o.folder.isEmpty()) {
+        temp = std::make_unique<QTemporaryDir>();
+        o.folder = temp->path();
+    }
+    o.folder = QFileInfo(o.folder).absoluteFilePath();
+    if (o.quick) o.runs = 1;
+    const std::vector<int> sheetMasters = o.quick ? std::vector<int>{500} : std::vector<int>{500, 20000};
+    const std::vector<int> startMasters =
+        o.quick ? std::vector<int>{0, 2000} : std::vector<int>{0, 20000, 200000};
+
+    // The program runs from the work folder: it reads the files beside itself.
+    const QString program = QDir(o.folder).filePath(QStringLiteral("dorimek"));
+    QDir().mkpath(o.folder);
+    QFile::remove(program);
+    if (!QFile::copy(o.program, program)) {
+        std::fprintf(stderr, "could not copy %s into %s\n", qPrintable(o.program), qPrintable(o.folder));
+        return 1;
+    }
+    o.program = program;
+    bool staged = stagePhotos(o.folder, o.quick ? 8 : 1);
+    for (int r : sheetMasters) staged = staged && stageMaster(o.folder, r);
+    for (int r : startMasters) staged = staged && stageMaster(o.folder, r);
+    if (!staged) {
+        std::fprintf(stderr, "could not stage %s\n", qPrintable(o.folder));
+        return 1;
+    }
+
+    int failures = sheetSection(o, sheetMasters);
+    failures += hostSection(o, sheetMasters.back());
+    failures += startupSection(o, startMasters);
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,212 @@
+#include "BenchSupport.h"
+
+#include "platform/Sjis.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QProcess>
+#include <QRandomGenerator>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+namespace dorimek::bench {
+namespace {
+
+// A picture with a photo's kind of detail: gradients, shapes and grain,
+// different for every index.
+QImage photoContent(int index, int scaleDown) {
+    const int kPhotoWidth = 4032 / scaleDown, kPhotoHeight = 3024 / scaleDown;
+    QImage image(kPhotoWidth, kPhotoHeight, QImage::Format_RGB32);
+    QRandomGenerator rng(1000 + index);
+    QLinearGradient g(0, 0, kPhotoWidth, kPhotoHeight);
+    g.setColorAt(0, QColor::fromHsv((index * 37) % 360, 90, 200));
+    g.setColorAt(1, QColor::fromHsv((index * 37 + 120) % 360, 160, 90));
+    QPainter p(&image);
+    p.fillRect(image.rect(), g);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int k = 0; k < 40; ++k) {
+        p.setBrush(QColor::fromHsv(rng.bounded(360), 40 + rng.bounded(200), 60 + rng.bounded(190)));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPointF(rng.bounded(kPhotoWidth), rng.bounded(kPhotoHeight)),
+                      (80 + rng.bounded(700)) / scaleDown, (80 + rng.bounded(500)) / scaleDown);
+    }
+    p.end();
+    for (int y = 0; y < kPhotoHeight; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < kPhotoWidth; ++x) {
+            const int n = int(rng.bounded(24u)) - 12;
+            const QRgb c = line[x];
+            line[x] = qRgb(qBound(0, qRed(c) + n, 255), qBound(0, qGreen(c) + n, 255),
+                           qBound(0, qBlue(c) + n, 255));
+        }
+    }
+    return image;
+}
+
+bool writeFile(const QString& path, const std::string& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) &&
+           f.write(bytes.data(), qint64(bytes.size())) == qint64(bytes.size());
+}
+
+std::string sjis(const QString& text) { return platform::fromUnicode(text); }
+
+// Registered names as a clinic has them: half-width kana readings grouped
+// by initial, so the kana index has runs to jump to.
+QString registeredName(int r) {
+    static const QStringList stems = {QStringLiteral("ｱﾑﾛｼﾞﾋﾟﾝ錠"), QStringLiteral("ｶﾙﾎﾞｼｽﾃｲﾝ錠"),
+                                      QStringLiteral("ｻﾞﾙﾄﾌﾟﾛﾌｪﾝ錠"), QStringLiteral("ﾃﾙﾐｻﾙﾀﾝ錠"),
+                                      QStringLiteral("ﾅﾌﾟﾛｷｾﾝ錠"), QStringLiteral("ﾌｧﾓﾁｼﾞﾝOD錠"),
+                                      QStringLiteral("ﾒﾄﾎﾙﾐﾝ塩酸塩錠"), QStringLiteral("ﾛｷｿﾌﾟﾛﾌｪﾝNa錠")};
+    return stems.at((r / 2500) % stems.size()) +
+           QString::number(r) + QStringLiteral("mg");
+}
+
+}  // namespace
+
+long long monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
+}
+
+long peakKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+int recordFor(int line, int records) { return (records - 1) * (line + 1) / kLines; }
+
+QString photoName(int line) { return QStringLiteral("photo%1.jpg").arg(line, 2, 10, QLatin1Char('0')); }
+
+bool stagePhotos(const QString& folder, int scaleDown) {
+    QDir().mkpath(folder);
+    const QDir dir(folder);
+    for (int i = 0; i < kLines; ++i) {
+        const QString path = dir.filePath(photoName(i));
+        if (QFileInfo(path).size() > 0) continue;  // kept from an earlier run
+        std::fprintf(stderr, "\rmaking photo %d of %d", i + 1, kLines);
+        if (!photoContent(i, scaleDown).save(path, "JPEG", 92)) return false;
+    }
+    std::fprintf(stderr, "\n");
+    return true;
+}
+
+bool stageMaster(const QString& folder, int records) {
+    const QString path = QDir(folder).filePath(QStringLiteral("yakujo%1.txt").arg(records));
+    std::vector<int> photoOf(size_t(records), -1);
+    if (records > 0) {
+        for (int line = 0; line < kLines; ++line) photoOf[size_t(recordFor(line, records))] = line;
+    }
+    std::string bytes;
+    for (int r = 0; r < records; ++r) {
+        const QString photo = photoOf[size_t(r)] >= 0 ? photoName(photoOf[size_t(r)])
+                                                      : QStringLiteral("none%1.jpg").arg(r);
+        bytes += sjis(QStringLiteral("%1,薬品%2錠 10mg,錠,白 AB%2,10mg 100錠,"
+                                     "痛みや炎症をおさえ、熱を下げる薬です。,"
+                                     "胃の不快感、発疹が現れたら医師に相談してください。,%3\r\n")
+                          .arg(registeredName(r))
+                          .arg(r)
+                          .arg(photo));
+    }
+    return writeFile(path, bytes);
+}
+
+bool useMaster(const QString& folder, int records) {
+    const QDir dir(folder);
+    QFile::remove(dir.filePath(QStringLiteral("yakujo.txt")));
+    return QFile::copy(dir.filePath(QStringLiteral("yakujo%1.txt").arg(records)),
+                       dir.filePath(QStringLiteral("yakujo.txt")));
+}
+
+bool stageHostFiles(const QString& folder, int style) {
+    const QDir dir(folder);
+    const std::string ini = sjis(QStringLiteral(
+        "prindex=0\r\nprinter=capture\r\nqevpath=./\r\nclinic=みどり内科クリニック\r\n"
+        "tel=03-1234-5678\r\nprev=0\r\nstyle=%1\r\nuse=@朝,@朝昼夕 食後,\r\n").arg(style));
+    if (!writeFile(dir.filePath(QStringLiteral("sorbenk.ini")), ini)) return false;
+    // The prescription of the 20,000-record master: the same records the
+    // in-process sheet measures.
+    std::string rp = sjis(QStringLiteral("患者番号,1\r\n患者氏名,ﾍﾞﾝﾁ\r\n生年月日,19500101,女\r\n"
+                                         "処方日,20240520,内科,院外\r\nRp,ｺｰﾄﾞ,区分,行,用法有,薬剤名,用量,単位,日数,用法\r\n"));
+    for (int line = 0; line < kLines; ++line) {
+        rp += sjis(QStringLiteral("01,0,内服,%1,1,%2,1,錠,14,朝昼夕 食後\r\n")
+                       .arg(line + 1)
+                       .arg(registeredName(recordFor(line, 20000))));
+    }
+    return writeFile(dir.filePath(QStringLiteral("rp.csv")), rp);
+}
+
+ChildRun runChild(const QString& program, const QStringList& args, const QStringList& env,
+                  const QString& workDir) {
+    ChildRun run;
+    QProcess launcher;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    for (const QString& kv : env) e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+    launcher.setProcessEnvironment(e);
+    launcher.setWorkingDirectory(workDir);
+    launcher.start(QCoreApplication::applicationFilePath(), QStringList{QStringLiteral("--launch"), program} + args);
+    if (!launcher.waitForFinished(600000)) return run;
+    const QStringList lines =
+        QString::fromLocal8Bit(launcher.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        const QStringList w = line.split(QLatin1Char(' '));
+        if (w.value(0) == QLatin1String("launch-result") && w.size() == 5) {
+            run.startNs = w[1].toLongLong();
+            run.endNs = w[2].toLongLong();
+            run.peakKb = w[3].toLong();
+            run.exitCode = w[4].toInt();
+            run.ok = true;
+        } else {
+            run.output << line;
+        }
+    }
+    return run;
+}
+
+int launchMain(int argc, char** argv) {
+    if (argc < 3) return 2;
+    std::fflush(stdout);
+    const long long start = monotonicNs();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execv(argv[2], argv + 2);
+        _exit(127);
+    }
+    if (pid < 0) return 2;
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) return 2;
+    const long long end = monotonicNs();
+    std::printf("launch-result %lld %lld %ld %d\n", start, end, usage.ru_maxrss,
+                WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    return 0;
+}
+
+Stats statsOf(std::vector<double> values) {
+    Stats s;
+    if (values.empty()) return s;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    s.median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    s.minimum = values.front();
+    return s;
+}
+
+}  // namespace dorimek::bench

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "masterfile/MasterFileLimits.h"
+
+#include <QStringList>
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+// A name is shown whole up to the length start-up reports as absurd; past it
+// only its beginning and "…" are shown, so a broken file (no line ends, a
+// name of megabytes) can't make the list lay out megabytes of text. The
+// entry's bytes stay whole for every lookup.
+inline constexpr size_t kShownNameBytes = masterfile::kAbsurdNameBytes;
+
+// The bytes of name that are shown: at most kShownNameBytes, never ending
+// inside a double-byte character.
+std::string_view shownPart(std::string_view name);
+
+// The texts of ListBox1 for the master list, in order, through one decoder.
+QStringList masterListTexts(const std::vector<std::string>& names);
+
+}  // namespace dorimek::mainwin
