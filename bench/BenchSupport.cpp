@@ -137,9 +137,13 @@ bool useMaster(const QString& folder, int records) {
 
 bool stageHostFiles(const QString& folder, int style) {
     const QDir dir(folder);
+    // A printer chosen by name that can't be reached is announced in a message
+    // box at start, which would hold a start-up run without a spooler forever.
+    const QString printer = qEnvironmentVariableIsEmpty("CUPS_SERVER") ? QString()
+                                                                       : QStringLiteral("capture");
     const std::string ini = sjis(QStringLiteral(
-        "prindex=0\r\nprinter=capture\r\nqevpath=./\r\nclinic=みどり内科クリニック\r\n"
-        "tel=03-1234-5678\r\nprev=0\r\nstyle=%1\r\nuse=@朝,@朝昼夕 食後,\r\n").arg(style));
+        "prindex=0\r\nprinter=%2\r\nqevpath=./\r\nclinic=みどり内科クリニック\r\n"
+        "tel=03-1234-5678\r\nprev=0\r\nstyle=%1\r\nuse=@朝,@朝昼夕 食後,\r\n").arg(style).arg(printer));
     if (!writeFile(dir.filePath(QStringLiteral("sorbenk.ini")), ini)) return false;
     // The prescription of the 20,000-record master: the same records the
     // in-process sheet measures.
