@@ -121,6 +121,14 @@ TEST_F(ReportCups, PrintSendsTheSheetToTheChosenQueueAsJisB5) {
     EXPECT_TRUE(text.contains(QStringLiteral("薬剤情報提供書")));
     EXPECT_TRUE(text.contains(QStringLiteral("処方12")));
     EXPECT_TRUE(text.contains(QStringLiteral("さくら医院")));
+
+    // A queue whose own default is two-sided must still print each page on
+    // its own sheet: the job has to say so itself.
+    QFile options(QString(job).replace(QStringLiteral(".pdf"), QStringLiteral(".options")));
+    ASSERT_TRUE(options.open(QIODevice::ReadOnly)) << options.fileName().toStdString();
+    const QStringList lines = QString::fromUtf8(options.readAll()).split(QLatin1Char('\n'));
+    for (const char* wanted : {"sides=one-sided", "media=jis_b5_182x257mm", "copies=1"})
+        EXPECT_TRUE(lines.contains(QLatin1String(wanted))) << wanted;
 }
 
 TEST_F(ReportCups, MinusOneIsTheDefaultQueueAndThePageRangeIsHonoured) {
