@@ -6,8 +6,10 @@
 #include "main/Main.h"
 #include "main/SheetForms.h"
 #include "masterfile/Hensyuu.h"
+#include "masterfile/LineRecord.h"
 #include "platform/PlatformVersion.h"
 #include "platform/PrinterService.h"
+#include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Picyak.h"
 #include "sheets/Picyou.h"
@@ -74,6 +76,22 @@ QStringList listLines(QListWidget* list) {
     QStringList out;
     for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
     return out;
+}
+
+// {ED} and {FA} stand for the two codes of 纊 (0xED40, 0xFA5C), which read
+// back as the same character: the table writes and reads them apart.
+std::string replaced(std::string s, const std::string& from, const std::string& to) {
+    for (size_t at = 0; (at = s.find(from, at)) != std::string::npos; at += to.size())
+        s.replace(at, from.size(), to);
+    return s;
+}
+std::string twinBytes(const QString& text) {
+    const std::string b = dorimek::platform::fromUnicode(text);
+    return replaced(replaced(b, "{ED}", "\xED\x40"), "{FA}", "\xFA\x5C");
+}
+QString twinText(const std::string& bytes) {
+    return dorimek::platform::toUnicode(
+        replaced(replaced(bytes, "\xED\x40", "{ED}"), "\xFA\x5C", "{FA}"));
 }
 
 }  // namespace
@@ -455,6 +473,133 @@ class MainCommandsTest : public QObject {
         QCOMPARE(form->listBox1()->count(), 4);
         // The editor opened first still holds what it loaded.
         QCOMPARE(first->StringGrid1->item(3, 0)->text(), QStringLiteral("ﾌｧﾓﾁｼﾞﾝ錠20mg"));
+    }
+
+    // After a grid save every line must still print its own drug, never what
+    // now stands at its old number, and keep its usage beside it. Master
+    // lines are "登録名,表示名". Picks: a record number, "?name" for a drug not
+    // in the master list, "|" for a later import emptying those names. Edits
+    // in order: "e<line>=name" renames by 個別編集/編集終了 before the grid
+    // opens; then in the grid "r<row>=name", "d<row>" (行削除) and
+    // "i<row>=name" (行挿入, then the new row's name). A line reads
+    // "shown name>printed|usage": printed is the 表示名 of the record the
+    // sheets reach, or "*name" for a line printed by its name only.
+    void gridSaveKeepsEachLinePrintingItsDrug_data() {
+        QTest::addColumn<QStringList>("master");
+        QTest::addColumn<QStringList>("picks");
+        QTest::addColumn<QStringList>("usages");
+        QTest::addColumn<QStringList>("edits");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("message");
+        const QStringList abcd{"A,a", "B,b", "C,c", "D,d"};
+        const QString gone =
+            QStringLiteral("薬剤ファイルが書き換えられ、処方の次の薬剤が見つからなくなりました。");
+        QStringList eight, eightUsages, eightLines;
+        for (int k = 1; k <= 8; ++k) {
+            eight << QStringLiteral("?U%1").arg(k);
+            eightUsages << QStringLiteral("u%1").arg(k);
+            eightLines << QStringLiteral("U%1>*U%1|u%1").arg(k);
+        }
+        QTest::newRow("renamed in the grid")
+            << abcd << QStringList{"1", "2"} << QStringList{"朝", "夕"} << QStringList{"r1=B2"}
+            << QStringList{"B2>b|朝", "C>c|夕"} << QString();
+        QTest::newRow("renamed by 編集終了, then a grid save")
+            << abcd << QStringList{"1"} << QStringList{"朝"} << QStringList{"e1=B2"}
+            << QStringList{"B2>b|朝"} << QString();
+        QTest::newRow("two names swapped")
+            << abcd << QStringList{"0", "1"} << QStringList{"朝", "夕"}
+            << QStringList{"r0=B", "r1=A"} << QStringList{"B>a|朝", "A>b|夕"} << QString();
+        QTest::newRow("row deleted: name only")
+            << abcd << QStringList{"2", "0"} << QStringList{"朝", "夕"} << QStringList{"d0"}
+            << QStringList{"C>c|朝", "A>*A|夕"} << gone + "\n薬剤名だけ記載します:\n  A";
+        QTest::newRow("row of the same name inserted above")
+            << abcd << QStringList{"1"} << QStringList{"朝"} << QStringList{"i0=B"}
+            << QStringList{"B>b|朝"} << QString();
+        QTest::newRow("twin names, one deleted, a row inserted")
+            << QStringList{"{ED}錠,ed", "{FA}錠,fa", "C,c"} << QStringList{"1", "0", "2"}
+            << QStringList{"朝", "昼", "夕"} << QStringList{"d0", "i0=新"}
+            << QStringList{"{FA}錠>fa|朝", "{ED}錠>*{ED}錠|昼", "C>c|夕"}
+            << gone + "\n薬剤名だけ記載します:\n  纊錠";
+        QTest::newRow("name entry emptied by an import is still referred to")
+            << abcd << QStringList{"?X", "|", "1"} << QStringList{"朝", "夕"} << QStringList{"d1"}
+            << QStringList{"X>*|朝", "B>*B|夕"} << gone + "\n薬剤名だけ記載します:\n  B";
+        QTest::newRow("eight name entries taken: the usages move up")
+            << abcd << eight + QStringList{"0", "1", "2", "3"}
+            << eightUsages + QStringList{"朝", "昼", "夕"} << QStringList{"d1"}
+            << eightLines + QStringList{"A>a|朝", "C>c|夕", "D>d|"}
+            << gone + "\n処方から外しました:\n  B";
+        QTest::newRow("eight name entries taken: two lines removed")
+            << abcd << eight + QStringList{"0", "1", "2", "3"}
+            << eightUsages + QStringList{"朝", "昼", "夕"} << QStringList{"d0", "d0"}
+            << eightLines + QStringList{"C>c|夕", "D>d|"}
+            << gone + "\n処方から外しました:\n  A\n  B";
+    }
+    void gridSaveKeepsEachLinePrintingItsDrug() {
+        QFETCH(QStringList, master);
+        QFETCH(QStringList, picks);
+        QFETCH(QStringList, usages);
+        QFETCH(QStringList, edits);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, message);
+        std::string file;
+        for (const QString& m : master) file += twinBytes(m) + ",,,,,,\r\n";
+        writeBytes(path(QStringLiteral("yakujo.txt")), file);
+        auto form = open();
+        for (const QString& p : picks) {
+            if (p == u'|')
+                form->clearUnknownDrugNames();
+            else if (p.startsWith(u'?'))
+                form->appendUnknownLine(twinBytes(p.mid(1)));
+            else
+                form->appendKnownLine(form->masterList().at(p.toUInt()), p.toInt());
+        }
+        for (int n = 1; n <= usages.size(); ++n) form->comboBox(n)->setEditText(usages[n - 1]);
+
+        dorimek::masterfile::TForm2* grid = nullptr;
+        const auto openGrid = [&] {
+            if (!grid) form->Button50Click();
+            grid = dorimek::masterfile::TForm2::current();
+        };
+        for (const QString& e : edits) {
+            const int at = e.mid(1).section(u'=', 0, 0).toInt();
+            const QString name = e.section(u'=', 1);
+            if (e[0] == u'e') {
+                form->listBox2()->setCurrentRow(at - 1);
+                form->Button51Click();
+                form->edit(1)->setText(name);
+                form->Button52Click();
+                continue;
+            }
+            openGrid();
+            grid->StringGrid1->setCurrentCell(at, 0);
+            if (e[0] == u'd') grid->Button2Click();
+            if (e[0] == u'i') grid->Button1Click();
+            if (e[0] != u'd') grid->StringGrid1->setItem(at, 0, new QTableWidgetItem(name));
+        }
+        openGrid();
+        QVERIFY(grid);
+        sink->messages.clear();
+        grid->Button3Click();
+        QCOMPARE(sink->messages.join(u'|'), message);
+
+        const dorimek::mainwin::PrescriptionState& rx = form->prescription();
+        QStringList got;
+        for (int n = 1; n <= rx.lineCount(); ++n) {
+            const int m = rx.masterIndex(n);
+            QString printed = u'*' + twinText(m < -1 ? rx.unknownDrugName(-m - 2) : rx.lineText(n));
+            if (m >= 0) {
+                const auto record = dorimek::masterfile::ReadLineRecord(m, rx.lineText(n));
+                QVERIFY(record);
+                if (*record)
+                    printed = twinText(dorimek::masterfile::splitFields((*record)->line).at(1));
+            }
+            QCOMPARE(form->listBox2()->item(n - 1)->text(),
+                     dorimek::platform::toUnicode(rx.lineText(n)));
+            got << twinText(rx.lineText(n)) + u'>' + printed + u'|' +
+                       (n <= 11 ? form->comboBox(n)->currentText() : QString());
+        }
+        QCOMPARE(got, lines);
+        QCOMPARE(form->listBox2()->count(), rx.lineCount());
     }
 
     // ------------------------------------------------------------ プレビュー / 印刷
