@@ -413,12 +413,15 @@ TEST_P(SheetForms, TextsThatDoNotFitTheirCellsReachThePaperWhole) {
             << text.toStdString();
     }
 
-    // No line of a cell is drawn across a rule or into the row below.
+    // No line of a cell is drawn across a rule or outside its own row.
     for (const report::ReportPage& page : doc->pages) {
         for (const report::ReportOp& t : page.ops) {
             const bool field = std::any_of(expected.begin(), expected.end(),
                                            [&](const auto& f) { return f.first == t.owner; });
             if (t.type != report::ReportOp::Text || !field) continue;
+            EXPECT_TRUE(std::any_of(page.bands.begin(), page.bands.end(), [&](const auto& b) {
+                return b.type == report::rbDetail && b.rect.contains(t.rect);
+            })) << t.owner.toStdString() << " " << t.text.toStdString() << " outside its row";
             for (const report::ReportOp& r : page.ops) {
                 if (r.type != report::ReportOp::Line) continue;
                 const QRectF rule = QRectF(r.from, r.to).normalized().adjusted(-0.1, -0.1, 0.1, 0.1);
