@@ -347,6 +347,92 @@ TEST_P(SheetForms, SamplesForTheEye) {
     ASSERT_TRUE(print(*sheet, pdf));
 }
 
+// Cells that don't stretch in the design (name, shape code, package, usage)
+// grow their row rather than cut a tablet marking or a dosage off.
+TEST_P(SheetForms, TextsThatDoNotFitTheirCellsReachThePaperWhole) {
+    struct Field {
+        const char* element;
+        const char* text;
+    };
+    const Field fields[] = {
+        {"RpMemo3", "ロキソプロフェンナトリウム水和物徐放錠60mg「長い名前の製薬会社」"},
+        {"RpLabel7", "淡黄色フィルムコーティング錠両面割線入り刻印MK10"},
+        {"RpLabel8", "250mgPTP100カプセル10カプセル×10シート入りバラ500カプセル"},
+        {"RpMemo1", "痛みや炎症をおさえ熱を下げる薬です。関節リウマチ、変形性関節症、腰痛症、"
+                    "肩関節周囲炎、頸肩腕症候群、歯痛、手術後や外傷後並びに抜歯後の鎮痛と消炎に使います。"
+                    "急性上気道炎の解熱と鎮痛にも使います。"},
+        {"RpMemo2", "胃の不快感、発疹、むくみ、息苦しさが現れたら医師に相談してください。空腹時を避けて"
+                    "服用してください。他の解熱鎮痛薬と一緒に飲まないでください。眠気が出ることがあります。"
+                    "自動車の運転に注意してください。"},
+    };
+    const char* const usage = "1日3回毎食後30分以内に1回2錠ずつ水で服用RM100";
+    std::string line = "長い薬,";
+    for (const char* part : {fields[0].text, "錠剤単位の長い説明テキスト", fields[1].text,
+                             fields[2].text, fields[3].text, fields[4].text}) {
+        line += std::string(part) + ",";
+    }
+    folder_.writeMaster({line.c_str(), kMaster[1]});
+    add(0, usage);
+    add(1, "眠前");
+    add(0, usage);
+    add(1, "眠前");
+    auto sheet = makeSheet(GetParam(), source_);
+    const QString pdf = folder_.path("overflow.pdf");
+    auto doc = print(*sheet, pdf);
+    ASSERT_TRUE(doc);
+    ASSERT_EQ(testing::detailRows(*doc), 4);
+    EXPECT_LE(doc->pageCount(), 2);
+
+    std::vector<std::pair<QString, QString>> expected;  // element, text
+    for (const Field& f : fields) expected.push_back({u(f.element), u(f.text)});
+    if (GetParam() == Style::PhotosAndUsage) expected.push_back({u("RpMemo4"), u(usage)});
+    for (int row : {1, 3}) {
+        for (const auto& [element, text] : expected) {
+            EXPECT_EQ(rowTexts(*doc, row, element).join(QString()), text)
+                << "row " << row << " " << element.toStdString();
+        }
+    }
+
+    // The PDF holds each field whole twice, one before and one after the
+    // short row that follows the first grown row, and that row's texts
+    // twice: the rows below the grown ones still come, each in its turn.
+    QProcess p;
+    p.start(u("pdftotext"), {u("-raw"), u("-enc"), u("UTF-8"), pdf, u("-")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QRegularExpression blanks(u("\\s+"), QRegularExpression::UseUnicodePropertiesOption);
+    const QString text = QString::fromUtf8(p.readAllStandardOutput()).remove(blanks);
+    const QString next = u("ムコスタ錠100");
+    const qsizetype next1 = text.indexOf(next), next2 = text.indexOf(next, next1 + 1);
+    ASSERT_GE(next1, 0) << text.toStdString();
+    EXPECT_GT(next2, next1) << text.toStdString();
+    for (const auto& [element, field] : expected) {
+        const QString piece = QString(field).remove(blanks);
+        const qsizetype first = text.indexOf(piece), second = text.indexOf(piece, first + 1);
+        EXPECT_TRUE(first >= 0 && first < next1 && second > next1 && second < next2)
+            << element.toStdString() << " " << piece.toStdString() << " in\n"
+            << text.toStdString();
+    }
+
+    // No line of a cell is drawn across a rule or outside its own row.
+    for (const report::ReportPage& page : doc->pages) {
+        for (const report::ReportOp& t : page.ops) {
+            const bool field = std::any_of(expected.begin(), expected.end(),
+                                           [&](const auto& f) { return f.first == t.owner; });
+            if (t.type != report::ReportOp::Text || !field) continue;
+            EXPECT_TRUE(std::any_of(page.bands.begin(), page.bands.end(), [&](const auto& b) {
+                return b.type == report::rbDetail && b.rect.contains(t.rect);
+            })) << t.owner.toStdString() << " " << t.text.toStdString() << " outside its row";
+            for (const report::ReportOp& r : page.ops) {
+                if (r.type != report::ReportOp::Line) continue;
+                const QRectF rule = QRectF(r.from, r.to).normalized().adjusted(-0.1, -0.1, 0.1, 0.1);
+                EXPECT_FALSE(rule.intersects(t.rect.adjusted(0.5, 0.5, -0.5, -0.5)))
+                    << t.owner.toStdString() << " " << t.text.toStdString() << " crosses "
+                    << r.owner.toStdString();
+            }
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllStyles, SheetForms,
                          ::testing::Values(Style::Text, Style::Photos, Style::PhotosAndUsage),
                          [](const auto& info) {

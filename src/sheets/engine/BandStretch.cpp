@@ -48,6 +48,9 @@ OverflowLayout makeRoomForOverflow(const std::vector<OverflowElement>& elements)
     for (const OverflowElement& e : elements) out.rects.push_back(e.rect);
 
     auto shownBottom = [&](size_t s) { return elements[s].rect.top() + elements[s].shownHeight; };
+    // A rule placed right under a cell may overlap the box of its last line
+    // a little; it is still under the line and must move with the text.
+    auto under = [&](size_t s) { return shownBottom(s) - elements[s].lineHeight / 2; };
     auto overflows = [&](size_t s) {
         return elements[s].growth > 0 && elements[s].shownHeight > 0;
     };
@@ -62,7 +65,7 @@ OverflowLayout makeRoomForOverflow(const std::vector<OverflowElement>& elements)
     for (size_t i : order) {
         for (size_t s = 0; s < count; ++s) {
             if (s == i || !overflows(s)) continue;
-            if (elements[i].rect.top() >= shownBottom(s) - kEpsilon) {
+            if (elements[i].rect.top() >= under(s) - kEpsilon) {
                 down[i] = std::max(down[i], down[s] + elements[s].growth);
             }
         }

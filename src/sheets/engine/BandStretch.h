@@ -49,6 +49,7 @@ struct OverflowElement {
     bool verticalLine = false;
     double shownHeight = 0;  // text: height of the lines its design shows
     double growth = 0;       // text: height of the lines it needs beyond those
+    double lineHeight = 0;   // text: height of one of its lines
 };
 
 struct OverflowLayout {
@@ -56,8 +57,9 @@ struct OverflowLayout {
     double growth = 0;          // how much taller the band is
 };
 
-// An element moves down with every overflowing text whose shown lines end at
-// or above its top, and with whatever moved that text, so cells stacked in
+// An element moves down with every overflowing text whose last shown line
+// has at least half its height above the element's top (a rule drawn just
+// under a line may touch its box), and with whatever moved that text, so cells stacked in
 // one column (name, dosage form, package) all keep clear of each other. A
 // vertical rule that doesn't move reaches down with every overflowing text
 // whose shown lines end at or above its own bottom.

@@ -199,6 +199,7 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
                 const int shown = shownLines(p);
                 cell.shownHeight = shown * p.lineHeight;
                 cell.growth = (static_cast<int>(p.lines.size()) - shown) * p.lineHeight;
+                cell.lineHeight = p.lineHeight;
             }
         } else {
             run.planOf.push_back(-1);
