@@ -354,10 +354,14 @@ std::optional<Damage> bitmapDamage(const QString& path) {
         imageSize = le(head, 34, 4);
     }
     if (height < 0) height = -height;
+    if (width <= 0 || height == 0 || bits == 0 || bits > 64) return Damage::Damaged;
     qint64 needed = dataOffset;
     if (compression == 0 || compression == 3) {  // uncompressed rows
         const qint64 stride = (width * bits + 31) / 32 * 4;
-        needed += stride * height;
+        // A forged header can claim more rows than any file could hold.
+        qint64 rows = 0;
+        if (__builtin_mul_overflow(stride, height, &rows)) return Damage::CutOff;
+        needed += rows;
     } else {
         needed += imageSize;  // compressed: only the header's own count
     }
