@@ -5,6 +5,7 @@
 #include "RpCsvImport.h"
 #include "sheets/UsageSplit.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -50,6 +51,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(!usage.empty(), "an empty usage was set");
             usageLines.push_back(line);
         });
+    const auto content = mainwin::RpCsvFile::read(path);
+    if (!content.ok() && content.errorKind() == ErrorKind::WrongEncoding) {
+        // A file that isn't Shift-JIS is named, and nothing of it is imported.
+        check(report.lines.empty() && state.lineCount() == startCount,
+              "a wrongly encoded file was imported");
+        return 0;
+    }
     check(report.fileOpened, "a readable rp.csv was not opened");
 
     const int count = state.lineCount();
@@ -89,13 +97,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     // Every data line is accounted for exactly once.
-    const auto content = mainwin::RpCsvFile::read(path);
     check(content.ok(), "rp.csv readable once but not twice");
-    check(content->records.size() == report.lines.size() + report.refused.size(),
+    // Records without a drug name only carry their usage on; they list nothing.
+    const auto named = std::count_if(content->records.begin(), content->records.end(),
+                                     [](const mainwin::RpRecord& r) { return !r.drugName.empty(); });
+    check(static_cast<size_t>(named) == report.lines.size() + report.refused.size(),
           "a drug was neither listed nor refused");
     for (const mainwin::RpRecord& r : content->records) {
         check(r.fileLine > mainwin::RpCsvFile::kHeaderLines, "a header line taken for a drug");
-        check(!r.drugName.empty(), "an empty drug name parsed");
+        if (r.drugName.empty()) {
+            check(std::find(content->malformedLines.begin(), content->malformedLines.end(),
+                            r.fileLine) != content->malformedLines.end(),
+                  "a record without a drug name went unreported");
+        }
         check(r.drugName.find(',') == std::string::npos, "a drug name holds a comma");
         if (!r.hasOwnUsage) check(r.usage.empty(), "usage kept without its flag");
     }
