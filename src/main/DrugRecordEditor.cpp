@@ -40,6 +40,11 @@ Result<std::vector<std::string>> readAllLines(const QString& path) {
     return lines;
 }
 
+QString unstorableMessage(const QString& label, const QString& character) {
+    return QStringLiteral("「%1」の「%2」はyakujo.txtに保存できない文字です。保存しませんでした")
+        .arg(label, character);
+}
+
 }  // namespace
 
 const std::array<QString, kFieldCount>& DrugRecordEditor::fieldLabels() {
@@ -132,10 +137,7 @@ Result<DrugRecord> DrugRecordEditor::finish(const std::array<QString, kFieldCoun
             continue;
         }
         if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
-            return R::failure(
-                QStringLiteral(
-                    "「%1」の「%2」はyakujo.txtに保存できない文字です。保存しませんでした")
-                    .arg(labels[static_cast<size_t>(i)], bad));
+            return R::failure(unstorableMessage(labels[static_cast<size_t>(i)], bad));
         }
         record.field(i) = platform::fromUnicode(text);
     }
@@ -227,10 +229,7 @@ Result<DrugRecord> DrugRecordEditor::recordFromTexts(
         // Checked before encoding: a character the code page lacks would
         // otherwise come out as '?' and be stored without a word.
         if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
-            return R::failure(
-                QStringLiteral(
-                    "「%1」の「%2」はyakujo.txtに保存できない文字です。保存しませんでした")
-                    .arg(labels[static_cast<size_t>(i)], bad));
+            return R::failure(unstorableMessage(labels[static_cast<size_t>(i)], bad));
         }
         record.field(i) = platform::fromUnicode(text);
     }
