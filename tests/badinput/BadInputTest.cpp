@@ -20,7 +20,7 @@
 //   no printer installed .................. noPrinterInstalled, report_print_noprinter
 //   CUPS not running at start ............. spoolerDownAtStartKeepsTheStoredPrinter
 //   stored printer gone / moved ........... main_print_test: storedPrinterIsFoundByName
-//   queue stopped ......................... main_print_test: stoppedQueueIsToldOnce
+//   queue stopped / holding its jobs ...... main_print_test: waitingJobIsToldOnceAndKept
 //   print job refused by the spooler ...... main_print_test: refusedJobIsToldOnce,
 //                                           report_print_cups: RefusedOrMissingPrinters...
 // import and selection

@@ -290,12 +290,28 @@ class MainPrintTest : public QObject {
         QCOMPARE(CaptureQueue(QStringLiteral("capture-") + byIndex).jobs(), QSet<QString>());
     }
 
-    // A stopped queue takes the job and keeps it: the user hears it once, and
-    // the sheet comes out when the queue runs again.
-    void stoppedQueueIsToldOnceAndKeepsTheJob() {
-        const QString name = QStringLiteral("stopped-extra");
+    // A stopped queue, or one that holds every job, takes the job and keeps
+    // it: the user hears it once, and the sheet comes out when the queue is
+    // let go.
+    void waitingJobIsToldOnceAndKept_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("hold");  // lpadmin/cups* command and arguments
+        QTest::addColumn<QString>("told");
+        QTest::newRow("stopped queue")
+            << "stopped-extra" << QStringList{"cupsdisable", "stopped-extra"}
+            << QStringLiteral("提供書はプリンタ stopped-extra の印刷待ちに入りましたが、"
+                              "このプリンタは停止しているため");
+        QTest::newRow("queue that holds its jobs")
+            << "held-extra"
+            << QStringList{"lpadmin", "-p", "held-extra", "-o", "job-hold-until-default=indefinite"}
+            << QStringLiteral("提供書はプリンタ held-extra の印刷待ちで保留にされたため");
+    }
+    void waitingJobIsToldOnceAndKept() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, hold);
+        QFETCH(QString, told);
         QVERIFY(addQueue(name));
-        QVERIFY(spooler(QStringLiteral("cupsdisable"), {name}));
+        QVERIFY(spooler(hold.first(), hold.mid(1)));
         auto& service = dorimek::platform::PrinterService::instance();
         service.refresh();
         const int index = static_cast<int>(service.printers().indexOf(name));
@@ -306,14 +322,21 @@ class MainPrintTest : public QObject {
         sink->messages.clear();
         form->Button40Click();
         QCOMPARE(sink->messages.size(), 1);
-        QVERIFY2(sink->messages.first().startsWith(
-                     QStringLiteral("提供書はプリンタ stopped-extra の印刷待ちに入りましたが、"
-                                    "このプリンタは停止している")),
-                 qPrintable(sink->messages.first()));
+        QVERIFY2(sink->messages.first().startsWith(told), qPrintable(sink->messages.first()));
 
-        const CaptureQueue own(QStringLiteral("capture-") + name);
+        // Let it go: the queue runs again, the held job is released.
         QVERIFY(spooler(QStringLiteral("cupsenable"), {name}));
-        QVERIFY2(!own.waitForJob({}, clinic).isEmpty(), "the held sheet was lost");
+        QProcess jobs;
+        jobs.start(QStringLiteral("lpstat"),
+                   {QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER"), QStringLiteral("-o"), name});
+        QVERIFY(jobs.waitForFinished(30000));
+        const QString job = QString::fromUtf8(jobs.readAllStandardOutput()).section(QLatin1Char(' '), 0, 0);
+        if (hold.first() == QLatin1String("lpadmin")) {
+            QVERIFY(spooler(QStringLiteral("lp"), {QStringLiteral("-i"), job, QStringLiteral("-H"),
+                                                   QStringLiteral("resume")}));
+        }
+        const CaptureQueue own(QStringLiteral("capture-") + name);
+        QVERIFY2(!own.waitForJob({}, clinic).isEmpty(), "the waiting sheet was lost");
     }
 
     void refusedJobIsToldOnce() {
