@@ -359,6 +359,7 @@ class BadInputTest : public QObject {
     void filesInAnotherEncodingAreNamedNotUsed_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("why");
         QTest::addColumn<QString>("outcome");  // the message's last line
         const std::string master =
             std::string(kMaster[0]) + "\r\n" + kMaster[1] + "\r\n" + kMaster[2] + "\r\n";
@@ -378,17 +379,24 @@ class BadInputTest : public QObject {
             const QByteArray utf8 = QByteArray::fromStdString(f.text);
             QByteArray loneCr = QByteArray::fromStdString(sjis(f.text.c_str()));
             loneCr.replace("\r\n", "\r");
-            const std::pair<const char*, QByteArray> forms[] = {
-                {"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8}, {"UTF-8", utf8}, {"lone CR", loneCr}};
-            for (const auto& [form, bytes] : forms) {
+            const struct {
+                const char* form;
+                QByteArray bytes;
+                const char* why;
+            } forms[] = {{"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8, "UTF-8 で保存されている"},
+                         {"UTF-8", utf8, "UTF-8 で保存されている"},
+                         {"lone CR", loneCr, "改行が CR だけ"}};
+            for (const auto& [form, bytes, why] : forms) {
                 QTest::addRow("%s, %s", f.file, form)
-                    << QString::fromUtf8(f.file) << bytes << QString::fromUtf8(f.outcome);
+                    << QString::fromUtf8(f.file) << bytes << QString::fromUtf8(why)
+                    << QString::fromUtf8(f.outcome);
             }
         }
     }
     void filesInAnotherEncodingAreNamedNotUsed() {
         QFETCH(QString, file);
         QFETCH(QByteArray, bytes);
+        QFETCH(QString, why);
         QFETCH(QString, outcome);
         writeBytes(dir->filePath(file), bytes.toStdString());
         auto form = open();
@@ -396,10 +404,11 @@ class BadInputTest : public QObject {
         if (rpCsv) form->Button54Click();
         QCOMPARE(sink->messages.size(), 1);
         const QString& m = sink->messages.first();
-        QVERIFY2(m.startsWith(QFileInfo(file).fileName() + QLatin1Char(' ')) &&
-                     m.contains(QStringLiteral("Shift-JIS（改行は CR LF）で保存し直してください")) &&
-                     m.endsWith(QLatin1Char('\n') + outcome),
-                 qPrintable(m));
+        QVERIFY2(
+            m.startsWith(QFileInfo(file).fileName() + QLatin1Char(' ')) && m.contains(why) &&
+                m.contains(QStringLiteral("Shift-JIS（改行は CR LF）で保存し直してください")) &&
+                m.endsWith(QLatin1Char('\n') + outcome),
+            qPrintable(m));
         // As for a missing file: no clinic name, no list, nothing imported.
         QCOMPARE(form->clinicName(), std::string(rpCsv ? "c" : ""));
         QCOMPARE(form->listBox1()->count(), file == QLatin1String("yakujo.txt") ? 0 : 3);

@@ -72,7 +72,8 @@ class MainPrintTest : public QObject {
 
     static bool spooler(const QString& command, const QStringList& args) {
         QProcess p;
-        p.start(command, QStringList{QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER")} + args);
+        p.start(command,
+                QStringList{QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER")} + args);
         return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
                p.exitCode() == 0;
     }
@@ -299,8 +300,9 @@ class MainPrintTest : public QObject {
         QTest::addColumn<QString>("told");
         QTest::newRow("stopped queue")
             << "stopped-extra" << QStringList{"cupsdisable", "stopped-extra"}
-            << QStringLiteral("提供書はプリンタ stopped-extra の印刷待ちに入りましたが、"
-                              "このプリンタは停止しているため");
+            << QStringLiteral(
+                   "提供書はプリンタ stopped-extra の印刷待ちに入りましたが、"
+                   "このプリンタは停止しているため");
         QTest::newRow("queue that holds its jobs")
             << "held-extra"
             << QStringList{"lpadmin", "-p", "held-extra", "-o", "job-hold-until-default=indefinite"}
@@ -328,9 +330,11 @@ class MainPrintTest : public QObject {
         QVERIFY(spooler(QStringLiteral("cupsenable"), {name}));
         QProcess jobs;
         jobs.start(QStringLiteral("lpstat"),
-                   {QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER"), QStringLiteral("-o"), name});
+                   {QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER"), QStringLiteral("-o"),
+                    name});
         QVERIFY(jobs.waitForFinished(30000));
-        const QString job = QString::fromUtf8(jobs.readAllStandardOutput()).section(QLatin1Char(' '), 0, 0);
+        const QString job =
+            QString::fromUtf8(jobs.readAllStandardOutput()).section(QLatin1Char(' '), 0, 0);
         if (hold.first() == QLatin1String("lpadmin")) {
             QVERIFY(spooler(QStringLiteral("lp"), {QStringLiteral("-i"), job, QStringLiteral("-H"),
                                                    QStringLiteral("resume")}));
