@@ -12,10 +12,15 @@
 //   sorbenk.ini missing / unreadable ...... settingsThatCantBeReadUseTheDefaults,
 //                                           main_window_test: missingSettingsFile
 //   sorbenk.ini damaged lines ............. damagedSettingsLinesAreIgnoredQuietly
+//   UTF-8 / lone-CR sorbenk.ini, rp.csv,
+//   yakujo.txt ............................ filesInAnotherEncodingAreNamedNotUsed
 //   sorbenk.ini unwritable on 設定保存 .... main_window_test: unwritableSettingsFileIsReported
 //   line break in a settings field ........ settingsSaveRefusals
 //   printer index outside the list ........ printerIndexOutsideTheList (badinput_printers_test)
 //   no printer installed .................. noPrinterInstalled, report_print_noprinter
+//   CUPS not running at start ............. spoolerDownAtStartKeepsTheStoredPrinter
+//   stored printer gone / moved ........... main_print_test: storedPrinterIsFoundByName
+//   queue stopped / holding its jobs ...... main_print_test: waitingJobIsToldOnceAndKept
 //   print job refused by the spooler ...... main_print_test: refusedJobIsToldOnce,
 //                                           report_print_cups: RefusedOrMissingPrinters...
 // import and selection
@@ -347,6 +352,70 @@ class BadInputTest : public QObject {
         QCOMPARE(form->prescription().lineCount(), 1);
     }
 
+    // ------------------------------------------------------------ wrong encodings
+
+    // Each reader with a file saved by an editor that isn't set to Shift-JIS:
+    // the file is named, and none of its garbled text is used.
+    void filesInAnotherEncodingAreNamedNotUsed_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("outcome");  // the message's last line
+        const std::string master =
+            std::string(kMaster[0]) + "\r\n" + kMaster[1] + "\r\n" + kMaster[2] + "\r\n";
+        const struct {
+            const char* file;
+            std::string text;  // UTF-8
+            const char* outcome;
+        } files[] = {
+            {"sorbenk.ini",
+             "prindex=-1\r\nprinter=\r\nqevpath=qev/\r\nclinic=さくら内科ｸﾘﾆｯｸ\r\ntel=03\r\n",
+             "設定ファイルがないので通常使うプリンタで印刷します"},
+            {"qev/rp.csv", "1\r\n2\r\n3\r\n4\r\n5\r\n01,x,内服,1,1,ﾃﾙﾐｻﾙﾀﾝ錠40mg,1,錠,28,朝\r\n",
+             "処方は取り込みませんでした。"},
+            {"yakujo.txt", master, "薬剤リストは空のままです。"},
+        };
+        for (const auto& f : files) {
+            const QByteArray utf8 = QByteArray::fromStdString(f.text);
+            QByteArray loneCr = QByteArray::fromStdString(sjis(f.text.c_str()));
+            loneCr.replace("\r\n", "\r");
+            const struct {
+                const char* form;
+                QByteArray bytes;
+                const char* why;
+            } forms[] = {{"UTF-8 with BOM", "\xEF\xBB\xBF" + utf8, "UTF-8 で保存されている"},
+                         {"UTF-8", utf8, "UTF-8 で保存されている"},
+                         {"lone CR", loneCr, "改行が CR だけ"}};
+            for (const auto& [form, bytes, why] : forms) {
+                QTest::addRow("%s, %s", f.file, form)
+                    << QString::fromUtf8(f.file) << bytes << QString::fromUtf8(why)
+                    << QString::fromUtf8(f.outcome);
+            }
+        }
+    }
+    void filesInAnotherEncodingAreNamedNotUsed() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, why);
+        QFETCH(QString, outcome);
+        writeBytes(dir->filePath(file), bytes.toStdString());
+        auto form = open();
+        const bool rpCsv = file.endsWith(QLatin1String("rp.csv"));
+        if (rpCsv) form->Button54Click();
+        QCOMPARE(sink->messages.size(), 1);
+        const QString& m = sink->messages.first();
+        QVERIFY2(
+            m.startsWith(QFileInfo(file).fileName() + QLatin1Char(' ')) && m.contains(why) &&
+                m.contains(QStringLiteral("Shift-JIS（改行は CR LF）で保存し直してください")) &&
+                m.endsWith(QLatin1Char('\n') + outcome),
+            qPrintable(m));
+        // As for a missing file: no clinic name, no list, nothing imported.
+        QCOMPARE(form->clinicName(), std::string(rpCsv ? "c" : ""));
+        QCOMPARE(form->listBox1()->count(), file == QLatin1String("yakujo.txt") ? 0 : 3);
+        QCOMPARE(form->prescription().lineCount(), 0);
+        QCOMPARE(form->listBox2()->count(), 0);
+    }
+
     // ------------------------------------------------------------ 個別編集 / 編集終了
 
     void perDrugEditingOfAnUnlistedLine() {
@@ -545,6 +614,23 @@ class BadInputTest : public QObject {
         form->Button40Click();
         QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
         QCOMPARE(form->prescription().lineCount(), 1);
+    }
+
+    void spoolerDownAtStartKeepsTheStoredPrinter() {
+        if (installedPrinters() > 0) QSKIP("printers are installed here");
+        // The stored printer can't be checked now; it may well be there once
+        // CUPS runs again, so 設定保存 must not forget it.
+        const std::string stored = "prindex=1\r\nprinter=rejecting\r\n";
+        writeBytes(path("sorbenk.ini"), stored + "qevpath=qev/\r\nclinic=c\r\ntel=t\r\n");
+        auto form = open();
+        QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
+        sink->messages.clear();
+        form->edit(9)->setText(QStringLiteral("03-1234"));
+        form->Button55Click();
+        QCOMPARE(sink->messages, QStringList());
+        const std::string saved = readBytes(path("sorbenk.ini"));
+        QCOMPARE(saved.substr(0, stored.size()), stored);
+        QVERIFY(saved.find("tel=03-1234\r\n") != std::string::npos);
     }
 
     void printerIndexOutsideTheList_data() {

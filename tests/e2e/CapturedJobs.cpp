@@ -80,7 +80,8 @@ PdfText extractPdfText(const QString& pdfPath) {
     return result;
 }
 
-CaptureQueue::CaptureQueue() : dir_(QString::fromLocal8Bit(qgetenv("DORIMEK_CUPS_DIR"))) {}
+CaptureQueue::CaptureQueue(const QString& folder)
+    : dir_(QString::fromLocal8Bit(qgetenv("DORIMEK_CUPS_DIR"))), folder_(folder) {}
 
 QString CaptureQueue::unavailableReason() const {
     if (dir_.isEmpty()) return QStringLiteral("DORIMEK_CUPS_DIR is not set: run through ctest");
@@ -95,7 +96,7 @@ QString CaptureQueue::unavailableReason() const {
 
 QSet<QString> CaptureQueue::jobs() const {
     QSet<QString> out;
-    const QDir d(dir_ + QStringLiteral("/capture"));
+    const QDir d(path());
     for (const QString& name : d.entryList({QStringLiteral("job-*.pdf")}, QDir::Files)) {
         out.insert(d.filePath(name));
     }

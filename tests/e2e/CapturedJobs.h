@@ -45,8 +45,11 @@ PdfText extractPdfText(const QString& pdfPath);
 // and why it isn't running when it isn't.
 class CaptureQueue {
   public:
-    // From DORIMEK_CUPS_DIR, set by the ctest fixture.
-    CaptureQueue();
+    // From DORIMEK_CUPS_DIR, set by the ctest fixture; folder is where the
+    // queue's device URI points, inside it ("capture" for the fixture's own).
+    explicit CaptureQueue(const QString& folder = QStringLiteral("capture"));
+    // The folder, for a device URI "capture:<path>".
+    QString path() const { return dir_ + QLatin1Char('/') + folder_; }
 
     // Empty when the spooler runs; else the reason to skip.
     QString unavailableReason() const;
@@ -64,6 +67,7 @@ class CaptureQueue {
 
   private:
     QString dir_;
+    QString folder_;
 };
 
 }  // namespace dorimek::testing

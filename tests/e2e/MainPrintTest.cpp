@@ -15,7 +15,9 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
@@ -64,10 +66,37 @@ class MainPrintTest : public QObject {
     // A clinic name of its own for every window, to find its jobs by.
     QString clinic;
 
-    void writeSettings(int printerIndex, bool prev, int style) {
+    // Queues of this test's own, removed again in cleanup() so that the other
+    // tests see the fixture as it was.
+    QStringList extraQueues;
+
+    static bool spooler(const QString& command, const QStringList& args) {
+        QProcess p;
+        p.start(command,
+                QStringList{QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER")} + args);
+        return p.waitForFinished(30000) && p.exitStatus() == QProcess::NormalExit &&
+               p.exitCode() == 0;
+    }
+    // A queue that keeps its jobs in a folder of its own, emptied first: a
+    // spooler started again numbers its jobs from 1 again.
+    bool addQueue(const QString& name) {
+        const CaptureQueue own(QStringLiteral("capture-") + name);
+        extraQueues << name;
+        return QDir(own.path()).removeRecursively() && QDir().mkpath(own.path()) &&
+               spooler(QStringLiteral("lpadmin"),
+                       {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                        QStringLiteral("capture:") + own.path(), QStringLiteral("-m"),
+                        QStringLiteral("raw")});
+    }
+    static bool removeQueue(const QString& name) {
+        return spooler(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name});
+    }
+
+    void writeSettings(int printerIndex, bool prev, int style, const QString& printer = {}) {
         clinic = QStringLiteral("印刷検証%1-%2").arg(QCoreApplication::applicationPid()).arg(++run);
         std::string ini = "prindex=" + std::to_string(printerIndex) +
-                          "\r\nprinter=\r\nqevpath=" + dir->path().toStdString() +
+                          "\r\nprinter=" + printer.toStdString() +
+                          "\r\nqevpath=" + dir->path().toStdString() +
                           "/\r\nclinic=" + dorimek::platform::fromUnicode(clinic) +
                           "\r\ntel=0123\r\nprev=" + (prev ? "1" : "0") + "\r\n";
         if (style) ini += "style=" + std::to_string(style) + "\r\n";
@@ -104,6 +133,12 @@ class MainPrintTest : public QObject {
         dorimek::platform::overrideMajorVersion(5);
     }
     void cleanup() {
+        for (const QString& name : std::as_const(extraQueues)) {
+            spooler(QStringLiteral("cupsenable"), {name});
+            removeQueue(name);
+        }
+        extraQueues.clear();
+        dorimek::platform::PrinterService::instance().refresh();
         sink.reset();
         dir.reset();
         dorimek::platform::overrideMajorVersion(std::nullopt);
@@ -208,6 +243,104 @@ class MainPrintTest : public QObject {
         QVERIFY(text.contains(QStringLiteral("テルミサルタン錠40mg")));
         QVERIFY(text.contains(QStringLiteral("ﾅｿﾞﾉｸｽﾘ")));  // listed by name only
         QVERIFY(words.contains(QStringLiteral("外観")));
+    }
+
+    // The stored index and the stored queue name disagree once queues come
+    // and go: the name wins, and a queue that is gone is said to be gone.
+    void storedPrinterIsFoundByName_data() {
+        QTest::addColumn<QStringList>("added");
+        QTest::addColumn<QString>("removed");  // after the settings were saved
+        QTest::addColumn<int>("storedIndex");
+        QTest::addColumn<QString>("storedName");
+        QTest::addColumn<int>("index");        // chosen at start
+        QTest::addColumn<QString>("byIndex");  // the queue the index alone means now
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("a queue sorted before the chosen one")
+            << QStringList{"a-extra"} << QString() << 0 << "capture" << 1 << "a-extra"
+            << QStringList();
+        QTest::newRow("the chosen queue deleted")
+            << QStringList{"a-extra", "b-extra"} << "a-extra" << 0 << "a-extra" << -1 << "b-extra"
+            << QStringList{QStringLiteral("設定ファイルのプリンタ a-extra は登録されていません"
+                                          "（削除されたか、名前が変わりました）。\n"
+                                          "通常使うプリンタで印刷します。")};
+    }
+    void storedPrinterIsFoundByName() {
+        QFETCH(QStringList, added);
+        QFETCH(QString, removed);
+        QFETCH(int, storedIndex);
+        QFETCH(QString, storedName);
+        QFETCH(int, index);
+        QFETCH(QString, byIndex);
+        QFETCH(QStringList, messages);
+        for (const QString& name : added) QVERIFY2(addQueue(name), qPrintable(name));
+        if (!removed.isEmpty()) QVERIFY(removeQueue(removed));
+        auto& service = dorimek::platform::PrinterService::instance();
+        service.refresh();  // as the program does once at start
+        QCOMPARE(service.nameForIndex(storedIndex), byIndex);
+
+        writeSettings(storedIndex, false, 1, storedName);
+        auto form = open();
+        QCOMPARE(sink->messages, messages);
+        QCOMPARE(form->printerIndex(), index);
+        form->appendKnownLine(form->masterList().at(0), 0);
+        sink->messages.clear();
+        const QSet<QString> before = queue.jobs();
+        form->Button40Click();
+        QCOMPARE(sink->messages, QStringList());
+        QVERIFY2(!queue.waitForJob(before, clinic).isEmpty(), "the sheet did not reach capture");
+        QCOMPARE(CaptureQueue(QStringLiteral("capture-") + byIndex).jobs(), QSet<QString>());
+    }
+
+    // A stopped queue, or one that holds every job, takes the job and keeps
+    // it: the user hears it once, and the sheet comes out when the queue is
+    // let go.
+    void waitingJobIsToldOnceAndKept_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("hold");  // lpadmin/cups* command and arguments
+        QTest::addColumn<QString>("told");
+        QTest::newRow("stopped queue")
+            << "stopped-extra" << QStringList{"cupsdisable", "stopped-extra"}
+            << QStringLiteral(
+                   "提供書はプリンタ stopped-extra の印刷待ちに入りましたが、"
+                   "このプリンタは停止しているため");
+        QTest::newRow("queue that holds its jobs")
+            << "held-extra"
+            << QStringList{"lpadmin", "-p", "held-extra", "-o", "job-hold-until-default=indefinite"}
+            << QStringLiteral("提供書はプリンタ held-extra の印刷待ちで保留にされたため");
+    }
+    void waitingJobIsToldOnceAndKept() {
+        QFETCH(QString, name);
+        QFETCH(QStringList, hold);
+        QFETCH(QString, told);
+        QVERIFY(addQueue(name));
+        QVERIFY(spooler(hold.first(), hold.mid(1)));
+        auto& service = dorimek::platform::PrinterService::instance();
+        service.refresh();
+        const int index = static_cast<int>(service.printers().indexOf(name));
+        writeSettings(index, false, 1, name);
+        auto form = open();
+        QCOMPARE(form->printerIndex(), index);
+        form->appendKnownLine(form->masterList().at(0), 0);
+        sink->messages.clear();
+        form->Button40Click();
+        QCOMPARE(sink->messages.size(), 1);
+        QVERIFY2(sink->messages.first().startsWith(told), qPrintable(sink->messages.first()));
+
+        // Let it go: the queue runs again, the held job is released.
+        QVERIFY(spooler(QStringLiteral("cupsenable"), {name}));
+        QProcess jobs;
+        jobs.start(QStringLiteral("lpstat"),
+                   {QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER"), QStringLiteral("-o"),
+                    name});
+        QVERIFY(jobs.waitForFinished(30000));
+        const QString job =
+            QString::fromUtf8(jobs.readAllStandardOutput()).section(QLatin1Char(' '), 0, 0);
+        if (hold.first() == QLatin1String("lpadmin")) {
+            QVERIFY(spooler(QStringLiteral("lp"), {QStringLiteral("-i"), job, QStringLiteral("-H"),
+                                                   QStringLiteral("resume")}));
+        }
+        const CaptureQueue own(QStringLiteral("capture-") + name);
+        QVERIFY2(!own.waitForJob({}, clinic).isEmpty(), "the waiting sheet was lost");
     }
 
     void refusedJobIsToldOnce() {

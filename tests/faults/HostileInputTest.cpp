@@ -114,7 +114,20 @@ struct PhotoCase {
     const char* fileName;
     std::string (*bytes)();
     PhotoCell::State expected;
+    const char* reason = nullptr;  // what the user is told, in part
 };
+
+// A small baseline JPEG whose frame header claims width x height.
+std::string forgedJpeg(uint16_t width, uint16_t height) {
+    std::string bytes = jpeg(16, 16);
+    const size_t sof = bytes.find("\xFF\xC0");
+    if (sof == std::string::npos) return {};
+    bytes[sof + 5] = static_cast<char>(height >> 8);
+    bytes[sof + 6] = static_cast<char>(height & 0xFF);
+    bytes[sof + 7] = static_cast<char>(width >> 8);
+    bytes[sof + 8] = static_cast<char>(width & 0xFF);
+    return bytes;
+}
 
 // The cell of style 2 at 600 dots per inch, the finest the sheets print at.
 const QSize kPrintCell(537, 475);
@@ -138,6 +151,12 @@ const PhotoCase kPhotos[] = {
     // large camera one must still be shown.
     {"ProgressivePhoto", "progressive.jpg", [] { return jpeg(4000, 3000, true); },
      PhotoCell::State::Shown},
+    // Printed as a grey box once: a header far beyond any camera.
+    {"ForgedHugeJpeg", "huge.jpg", [] { return forgedJpeg(30000, 30000); },
+     PhotoCell::State::Undecodable, "大きすぎ"},
+    // Printed half black once: the pixel data ends half-way.
+    {"TruncatedBitmap", "cut.bmp", [] { return bitmap(64, 64, 64 * 64 * 3).substr(0, 54 + 6144); },
+     PhotoCell::State::Undecodable, "途中で切れています"},
 };
 
 void PrintTo(const PhotoCase& c, std::ostream* os) { *os << c.name; }
@@ -160,6 +179,10 @@ TEST_P(HostilePhoto, IsShownOrRefusedWithinBounds) {
             EXPECT_LE(qint64{cell.box.width()} * cell.box.height(), 120'000'000);
         } else {
             EXPECT_FALSE(cell.error.isEmpty()) << "refused without a word";
+            if (c.reason) {
+                EXPECT_TRUE(cell.error.contains(QString::fromUtf8(c.reason)))
+                    << cell.error.toStdString();
+            }
             EXPECT_TRUE(cell.box.isNull());
         }
     }
