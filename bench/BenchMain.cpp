@@ -1,6 +1,6 @@
 // The benchmarks, one table:
 //
-//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 123] [--quick]
 //
 // 1. Sheet, in process: every style against master files of 500 and 20,000
 //    records, each in a child process of its own. Timed from building the
@@ -47,6 +47,7 @@ struct Options {
     QString folder;
     int runs = 7;
     bool quick = false;
+    QString sections = QStringLiteral("123");  // which of the sections below run
 };
 
 void section(const char* title) { std::printf("\n%s\n", title); }
@@ -194,10 +195,11 @@ int main(int argc, char** argv) {
         if (args[i] == QLatin1String("--program") && i + 1 < args.size()) o.program = args[++i];
         else if (args[i] == QLatin1String("--work") && i + 1 < args.size()) o.folder = args[++i];
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size()) o.runs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--sections") && i + 1 < args.size()) o.sections = args[++i];
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]\n");
+        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 123] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;
@@ -228,8 +230,9 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    int failures = sheetSection(o, sheetMasters);
-    failures += hostSection(o, sheetMasters.back());
-    failures += startupSection(o, startMasters);
+    int failures = 0;
+    if (o.sections.contains(QLatin1Char('1'))) failures += sheetSection(o, sheetMasters);
+    if (o.sections.contains(QLatin1Char('2'))) failures += hostSection(o, sheetMasters.back());
+    if (o.sections.contains(QLatin1Char('3'))) failures += startupSection(o, startMasters);
     return failures == 0 ? 0 : 1;
 }
