@@ -76,7 +76,10 @@ int measureSheet(const QString& folder, int style, int records) {
     if (!useMaster(folder, records)) return 2;
     BenchSource source;
     for (int line = 0; line < kLines; ++line) {
-        source.state.appendKnown(std::to_string(line), recordFor(line, records));
+        // The lines carry their records' names: a row whose record no longer
+        // carries its line's name prints the name only, without a photo.
+        source.state.appendKnown(platform::fromUnicode(registeredName(recordFor(line, records))),
+                                 recordFor(line, records));
     }
     const mainwin::SheetSettings settings{
         -1, platform::fromUnicode(QStringLiteral("みどり内科クリニック")), "03-1234-5678"};

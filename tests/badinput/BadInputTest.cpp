@@ -137,9 +137,9 @@ class BadInputTest : public QObject {
         form->Button51Click();
         return form;
     }
-    static QStringList entries(QListWidget* list) {
+    static QStringList entries(dorimek::mainwin::MasterListBox* list) {
         QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i) out << list->text(i);
         return out;
     }
 
