@@ -72,6 +72,16 @@ bool endsWithLoneLeadByte(std::string_view field) {
     return false;
 }
 
+// The first field of line, as registeredNameOf() gives it, without a copy.
+std::string_view nameField(std::string_view line) {
+    std::string_view name;
+    walkFields(line, [&](std::string_view f) {
+        name = f;
+        return false;
+    });
+    return name;
+}
+
 }  // namespace
 
 std::string& DrugRecord::field(int i) {
@@ -108,14 +118,7 @@ std::vector<std::string> splitFields(std::string_view line) {
     return fields;
 }
 
-std::string registeredNameOf(std::string_view line) {
-    std::string name;
-    walkFields(line, [&](std::string_view f) {
-        name.assign(f);
-        return false;
-    });
-    return name;
-}
+std::string registeredNameOf(std::string_view line) { return std::string(nameField(line)); }
 
 DrugRecord recordFromFields(const std::vector<std::string>& fields) {
     DrugRecord record;
@@ -161,9 +164,9 @@ Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitW
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::vector<std::string> names;
-    std::string line;
+    std::string_view line;
     while (reader.next(line)) {
-        names.push_back(registeredNameOf(line));
+        names.emplace_back(nameField(line));
         if (limits) limits->see(static_cast<int>(names.size()) - 1, line, names.back().size());
     }
     if (reader.failed()) return R::failure(readFailure(path));
@@ -195,9 +198,9 @@ Result<std::string> ReadDrugLine(int recordNumber, const QString& path) {
     }
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
-    std::string line;
+    std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        if (n == recordNumber) return line;
+        if (n == recordNumber) return std::string(line);
     }
     if (reader.failed()) return R::failure(readFailure(path));
     return R::failure(QStringLiteral("ファイル %1 に %2 行目の薬剤がありません")
@@ -215,9 +218,9 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
     using R = Result<std::optional<int>>;
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
-    std::string line;
+    std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        if (registeredNameOf(line) == name) return std::optional<int>(n);
+        if (nameField(line) == name) return std::optional<int>(n);
     }
     if (reader.failed()) return R::failure(readFailure(path));
     return std::optional<int>();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace dorimek::platform {
 
@@ -27,6 +28,9 @@ public:
     // Reads the next line into text; false at the end of the file. hadLineEnd
     // tells whether the line was ended by a line end or by the end of file.
     bool next(std::string& text, bool* hadLineEnd = nullptr);
+    // The same, without a copy: text points into the reader's own buffer and
+    // stays valid until the next read. For readers that pass over most lines.
+    bool next(std::string_view& text, bool* hadLineEnd = nullptr);
     // True when a read failed (as opposed to reaching the end).
     bool failed() const;
     // Whether the lines read so far show a file that isn't Shift-JIS text

@@ -100,7 +100,9 @@ void EncodingCheck::feedLine(std::string_view line) {
             anyMultiByteUtf8_ = true;
         }
     }
-    if (!anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
+    // Invalid Shift-JIS only counts in a file that is UTF-8 throughout; once
+    // a line isn't UTF-8 the rest of the file needn't be checked byte by byte.
+    if (allUtf8_ && !anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
 }
 
 EncodingProblem EncodingCheck::verdict() const {
