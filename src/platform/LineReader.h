@@ -38,9 +38,16 @@ public:
     EncodingProblem encodingProblem() const { return check_.verdict(); }
 
 private:
+    // Reads more of the file behind what [begin_, end_) holds; false at its end.
+    bool fill();
+
     std::FILE* file_ = nullptr;
     char* buffer_ = nullptr;
     size_t capacity_ = 0;
+    size_t begin_ = 0;  // the next line starts here
+    size_t end_ = 0;    // bytes read so far end here
+    bool atEnd_ = false;
+    bool allocationFailed_ = false;
     QString openError_;
     EncodingCheck check_;
 };
