@@ -1,6 +1,6 @@
 // The benchmarks, one table:
 //
-//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 123] [--quick]
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]
 //
 // 1. Sheet, in process: every style against master files of 500 and 20,000
 //    records, each in a child process of its own. Timed from building the
@@ -16,6 +16,9 @@
 // 3. Start-up: launch to the first idle moment of the event loop after the
 //    main window is drawn (the program's DORIMEK_STARTUP_PROBE hook), with
 //    0, 20,000 and 200,000 records; ratio to the empty master.
+// 4. Per-row reads: a sheet's 24 rows finding their records, each reading the
+//    master file from the top as the sheet does, against one pass over the
+//    file for the whole sheet (what a sheet could do instead; not used).
 // Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
 // that slows down in the middle slows every kind alike; median and minimum
 // are shown. Peak memory is each child's own (VmHWM, or wait4() of a
@@ -47,7 +50,7 @@ struct Options {
     QString folder;
     int runs = 7;
     bool quick = false;
-    QString sections = QStringLiteral("123");  // which of the sections below run
+    QString sections = QStringLiteral("1234");  // which of the sections below run
 };
 
 void section(const char* title) { std::printf("\n%s\n", title); }
@@ -199,7 +202,7 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 123] [--quick]\n");
+        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;
@@ -234,5 +237,12 @@ int main(int argc, char** argv) {
     if (o.sections.contains(QLatin1Char('1'))) failures += sheetSection(o, sheetMasters);
     if (o.sections.contains(QLatin1Char('2'))) failures += hostSection(o, sheetMasters.back());
     if (o.sections.contains(QLatin1Char('3'))) failures += startupSection(o, startMasters);
+    if (o.sections.contains(QLatin1Char('4'))) {
+        section("4. per-row reads: a sheet's 24 rows finding their records (in process)");
+        std::printf("%8s %12s %12s %12s %12s\n", "records", "per-row med", "per-row min", "one pass med",
+                    "one pass min");
+        std::vector<int> masters(startMasters.begin() + 1, startMasters.end());
+        failures += measureRowReads(o.folder, masters, o.runs);
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -72,8 +72,9 @@ bool endsWithLoneLeadByte(std::string_view field) {
     return false;
 }
 
-// The first field of line, as registeredNameOf() gives it, without a copy.
-std::string_view nameField(std::string_view line) {
+}  // namespace
+
+std::string_view registeredNameIn(std::string_view line) {
     std::string_view name;
     walkFields(line, [&](std::string_view f) {
         name = f;
@@ -81,8 +82,6 @@ std::string_view nameField(std::string_view line) {
     });
     return name;
 }
-
-}  // namespace
 
 std::string& DrugRecord::field(int i) {
     return const_cast<std::string&>(static_cast<const DrugRecord&>(*this).field(i));
@@ -118,7 +117,7 @@ std::vector<std::string> splitFields(std::string_view line) {
     return fields;
 }
 
-std::string registeredNameOf(std::string_view line) { return std::string(nameField(line)); }
+std::string registeredNameOf(std::string_view line) { return std::string(registeredNameIn(line)); }
 
 DrugRecord recordFromFields(const std::vector<std::string>& fields) {
     DrugRecord record;
@@ -166,7 +165,7 @@ Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitW
     std::vector<std::string> names;
     std::string_view line;
     while (reader.next(line)) {
-        names.emplace_back(nameField(line));
+        names.emplace_back(registeredNameIn(line));
         if (limits) limits->see(static_cast<int>(names.size()) - 1, line, names.back().size());
     }
     if (reader.failed()) return R::failure(readFailure(path));
@@ -220,7 +219,7 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        if (nameField(line) == name) return std::optional<int>(n);
+        if (registeredNameIn(line) == name) return std::optional<int>(n);
     }
     if (reader.failed()) return R::failure(readFailure(path));
     return std::optional<int>();
