@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -318,6 +319,42 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox1TopIndex(), top);
         QCOMPARE(form->listBox1()->selectedRow(), -1);
         QCOMPARE(form->prescription().lineCount(), 0);
+    }
+
+    void largeMasterListKeepsEntriesOrderJumpsAndClicks() {
+        // 20,000 records: a letter, runs of ｱ, ｶﾞ and ｻ, then kanji with the
+        // longest name among them.
+        QStringList names{QStringLiteral("Aspirin")};
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｱﾑﾛｼﾞﾋﾟﾝ錠%1mg").arg(i);  // 1
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｶﾞｽﾀｰD錠%1").arg(i);     // 5001
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｻﾗｼﾞｪﾝ%1").arg(i);       // 10001
+        for (int i = 0; i < 4999; ++i) names << QStringLiteral("漢方薬%1号").arg(i);     // 15001
+        names[17000] = QStringLiteral("漢方薬") + QString(60, QChar(u'長'));
+        std::string file;
+        for (const QString& n : names) file += dorimek::platform::fromUnicode(n) + sjis(",表示,錠,,,,,\r\n");
+        writeBytes(path("yakujo.txt"), file);
+        auto form = openShown();
+        dorimek::mainwin::MasterListBox* list = form->listBox1();
+        QCOMPARE(list->count(), 20000);
+        for (int i = 0; i < names.size(); ++i) {
+            if (list->text(i) != names[i]) QFAIL(qPrintable(QStringLiteral("entry %1: %2").arg(i).arg(list->text(i))));
+        }
+        const std::pair<const char*, int> jumps[] = {
+            {"Button11", 10001}, {"Button1", 1}, {"Button48", 15001}, {"Button6", 5001}};
+        for (const auto& [button, top] : jumps) {
+            QTest::mouseClick(form->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+            QCOMPARE(form->listBox1TopIndex(), top);
+        }
+        QCOMPARE(list->selectedRow(), -1);
+        // The list scrolls sideways to the end of the longest name.
+        QVERIFY(list->horizontalScrollBar()->maximum() + list->viewport()->width() >=
+                list->fontMetrics().horizontalAdvance(names[17000]));
+        clickRow(list, 17000);
+        clickRow(list, 5001);
+        QCOMPARE(form->prescription().lineCount(), 2);
+        QCOMPARE(form->prescription().masterIndex(1), 17000);
+        QCOMPARE(form->prescription().lineText(1), dorimek::platform::fromUnicode(names[17000]));
+        QCOMPARE(form->prescription().masterIndex(2), 5001);
     }
 
     void clicksBuildThePrescription() {
