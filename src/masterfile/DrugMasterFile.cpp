@@ -22,6 +22,9 @@ const std::array<QString, kFieldCount> kFieldLabels = {
     QStringLiteral("注意"),     QStringLiteral("画像ファイル"),
 };
 
+constexpr qint64 kShortRecordBytes = 16;
+constexpr qint64 kReservedNamesAtMost = qint64(1) << 22;
+
 QString displayName(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString openFailure(const QString& path, const QString& why) {
@@ -163,6 +166,12 @@ Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitW
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::vector<std::string> names;
+    // Room for as many names as the file could hold lines of a record's
+    // shortest sensible size, so that a large list never grows by copying
+    // into fresh memory; capacity that isn't used is never touched and costs
+    // address space only.
+    names.reserve(static_cast<size_t>(
+        std::min<qint64>(QFileInfo(path).size() / kShortRecordBytes, kReservedNamesAtMost)));
     std::string_view line;
     while (reader.next(line)) {
         names.emplace_back(registeredNameIn(line));
