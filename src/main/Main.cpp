@@ -331,9 +331,11 @@ void TForm3::FormCreate() {
 }
 
 void TForm3::setMasterList(std::vector<std::string> names) {
+    const QSignalBlocker blocker(listBox1_);
+    // The list reads the names it shows: it lets go of them before they change.
+    listBox1_->setEntries(nullptr);
     masterList_ = std::move(names);
     ++masterListGeneration_;
-    const QSignalBlocker blocker(listBox1_);
     listBox1_->setEntries(&masterList_);
 }
 
