@@ -1,6 +1,6 @@
 // The benchmarks, one table:
 //
-//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]
 //
 // 1. Sheet, in process: every style against master files of 500 and 20,000
 //    records, each in a child process of its own. Timed from building the
@@ -16,6 +16,9 @@
 // 3. Start-up: launch to the first idle moment of the event loop after the
 //    main window is drawn (the program's DORIMEK_STARTUP_PROBE hook), with
 //    0, 20,000 and 200,000 records; ratio to the empty master.
+// 4. Per-row reads: a sheet's 24 rows finding their records, each reading the
+//    master file from the top as the sheet does, against one pass over the
+//    file for the whole sheet (what a sheet could do instead; not used).
 // Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
 // that slows down in the middle slows every kind alike; median and minimum
 // are shown. Peak memory is each child's own (VmHWM, or wait4() of a
@@ -47,6 +50,7 @@ struct Options {
     QString folder;
     int runs = 7;
     bool quick = false;
+    QString sections = QStringLiteral("1234");  // which of the sections below run
 };
 
 void section(const char* title) { std::printf("\n%s\n", title); }
@@ -194,10 +198,11 @@ int main(int argc, char** argv) {
         if (args[i] == QLatin1String("--program") && i + 1 < args.size()) o.program = args[++i];
         else if (args[i] == QLatin1String("--work") && i + 1 < args.size()) o.folder = args[++i];
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size()) o.runs = args[++i].toInt();
+        else if (args[i] == QLatin1String("--sections") && i + 1 < args.size()) o.sections = args[++i];
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--quick]\n");
+        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;
@@ -228,8 +233,16 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    int failures = sheetSection(o, sheetMasters);
-    failures += hostSection(o, sheetMasters.back());
-    failures += startupSection(o, startMasters);
+    int failures = 0;
+    if (o.sections.contains(QLatin1Char('1'))) failures += sheetSection(o, sheetMasters);
+    if (o.sections.contains(QLatin1Char('2'))) failures += hostSection(o, sheetMasters.back());
+    if (o.sections.contains(QLatin1Char('3'))) failures += startupSection(o, startMasters);
+    if (o.sections.contains(QLatin1Char('4'))) {
+        section("4. per-row reads: a sheet's 24 rows finding their records (in process)");
+        std::printf("%8s %12s %12s %12s %12s\n", "records", "per-row med", "per-row min", "one pass med",
+                    "one pass min");
+        std::vector<int> masters(startMasters.begin() + 1, startMasters.end());
+        failures += measureRowReads(o.folder, masters, o.runs);
+    }
     return failures == 0 ? 0 : 1;
 }

@@ -63,6 +63,8 @@ bool writeFile(const QString& path, const std::string& bytes) {
 
 std::string sjis(const QString& text) { return platform::fromUnicode(text); }
 
+}  // namespace
+
 // Registered names as a clinic has them: half-width kana readings grouped
 // by initial, so the kana index has runs to jump to.
 QString registeredName(int r) {
@@ -73,8 +75,6 @@ QString registeredName(int r) {
     return stems.at((r / 2500) % stems.size()) +
            QString::number(r) + QStringLiteral("mg");
 }
-
-}  // namespace
 
 long long monotonicNs() {
     timespec now{};

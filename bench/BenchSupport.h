@@ -18,6 +18,8 @@ long peakKilobytes();
 // one near its end, so that reading a record from the top costs what it would.
 int recordFor(int line, int records);
 QString photoName(int line);
+// The registered name of record r of every staged master file.
+QString registeredName(int r);
 
 // The staged work folder: 24 distinct camera photos, master files
 // yakujo<N>.txt, rp.csv naming the prescription, the program beside them.

@@ -3,6 +3,8 @@
 #include "BenchSupport.h"
 
 #include "main/PrescriptionSource.h"
+#include "masterfile/LineRecord.h"
+#include "platform/LineReader.h"
 #include "platform/Sjis.h"
 #include "sheets/Picyak.h"
 #include "sheets/Picyou.h"
@@ -76,7 +78,10 @@ int measureSheet(const QString& folder, int style, int records) {
     if (!useMaster(folder, records)) return 2;
     BenchSource source;
     for (int line = 0; line < kLines; ++line) {
-        source.state.appendKnown(std::to_string(line), recordFor(line, records));
+        // The lines carry their records' names: a row whose record no longer
+        // carries its line's name prints the name only, without a photo.
+        source.state.appendKnown(platform::fromUnicode(registeredName(recordFor(line, records))),
+                                 recordFor(line, records));
     }
     const mainwin::SheetSettings settings{
         -1, platform::fromUnicode(QStringLiteral("みどり内科クリニック")), "03-1234-5678"};
@@ -101,6 +106,56 @@ int measureSheet(const QString& folder, int style, int records) {
     std::printf("%.4f %.4f %ld %lld\n", seconds, floor, peakKilobytes(),
                 static_cast<long long>(QFileInfo(pdf).size()));
     return 0;
+}
+
+int measureRowReads(const QString& folder, const std::vector<int>& masters, int runs) {
+    QDir::setCurrent(folder);
+    int failures = 0;
+    for (int records : masters) {
+        if (!useMaster(folder, records)) return 1;
+        std::vector<std::string> names;
+        std::vector<int> numbers;
+        for (int line = 0; line < kLines; ++line) {
+            numbers.push_back(recordFor(line, records));
+            names.push_back(platform::fromUnicode(registeredName(numbers.back())));
+        }
+        std::vector<double> perRow, once;
+        for (int run = 0; run < runs + 1; ++run) {  // the first warms the file cache
+            QElapsedTimer timer;
+            timer.start();
+            int found = 0;
+            for (int line = 0; line < kLines; ++line) {
+                const auto r = masterfile::ReadLineRecord(numbers[size_t(line)], names[size_t(line)]);
+                found += r && r->has_value();
+            }
+            const double a = timer.nsecsElapsed() / 1e9;
+            // One pass for the sheet: every row's rule is offered every line.
+            timer.restart();
+            std::vector<masterfile::LineRecordRule> rules;
+            for (int line = 0; line < kLines; ++line) rules.emplace_back(numbers[size_t(line)], names[size_t(line)]);
+            std::vector<std::string> lines(kLines);
+            std::vector<bool> done(kLines, false);
+            int open = kLines, foundOnce = 0;
+            platform::LineReader reader(QStringLiteral("yakujo.txt"));
+            std::string_view text;
+            for (int n = 0; open > 0 && reader.next(text); ++n) {
+                const std::string_view name = masterfile::registeredNameIn(text);
+                for (int line = 0; line < kLines; ++line) {
+                    if (done[size_t(line)]) continue;
+                    const bool last = rules[size_t(line)].offer(n, name);
+                    if (rules[size_t(line)].chosen() == n) lines[size_t(line)].assign(text);
+                    if (last) done[size_t(line)] = true, --open;
+                }
+            }
+            for (int line = 0; line < kLines; ++line) foundOnce += rules[size_t(line)].chosen().has_value();
+            const double b = timer.nsecsElapsed() / 1e9;
+            if (found != kLines || foundOnce != kLines) ++failures;
+            if (run > 0) perRow.push_back(a), once.push_back(b);
+        }
+        const Stats p = statsOf(perRow), o = statsOf(once);
+        std::printf("%8d %12.4f %12.4f %12.4f %12.4f\n", records, p.median, p.minimum, o.median, o.minimum);
+    }
+    return failures;
 }
 
 }  // namespace dorimek::bench

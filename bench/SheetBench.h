@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <vector>
+
 namespace dorimek::bench {
 
 // The floor: libjpeg-turbo decoding the 24 photos at 1/8, nothing else, in
@@ -11,5 +13,10 @@ double floorSeconds();
 // One sheet in this process, from building the sheet form to the finished
 // PDF file (no print submission). Prints "seconds floor peakKB pdfBytes".
 int measureSheet(const QString& folder, int style, int records);
+
+// The 24 rows of a sheet finding their records in a master file of records
+// lines: as the sheet does it (each row reads the file from the top) against
+// reading the file once for the whole sheet. Prints the table's rows.
+int measureRowReads(const QString& folder, const std::vector<int>& masters, int runs);
 
 }  // namespace dorimek::bench

@@ -91,6 +91,8 @@ TForm3::TForm3(QStringList arguments, QString programFolder, QWidget* parent)
 }
 
 TForm3::~TForm3() {
+    // The list shows masterList_, which goes before the list does.
+    if (listBox1_) listBox1_->setEntries(nullptr);
     if (currentInstance == this) currentInstance = nullptr;
 }
 
@@ -120,19 +122,20 @@ void TForm3::buildControls() {
             }
             case K::ListBox: {
                 const bool master = name == QLatin1String("ListBox1");
-                auto* list = master ? new MasterListBox(this) : new QListWidget(this);
+                QListView* list = master ? static_cast<QListView*>(new MasterListBox(this))
+                                         : new QListWidget(this);
                 list->setSelectionMode(QAbstractItemView::SingleSelection);
                 list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
                 if (master) {
                     listBox1_ = static_cast<MasterListBox*>(list);
                     useLargeBlackFont(list);
                 } else if (name == QLatin1String("ListBox2")) {
-                    listBox2_ = list;
+                    listBox2_ = static_cast<QListWidget*>(list);
                     useLargeBlackFont(list);
                     list->setUniformItemSizes(true);
                     list->setSpacing(0);
                 } else {
-                    listBox3_ = list;
+                    listBox3_ = static_cast<QListWidget*>(list);
                 }
                 w = list;
                 break;
@@ -230,12 +233,12 @@ void TForm3::connectHandlers() {
 
     // Every change of the master list's selection, by mouse or by keyboard,
     // adds the entry; a click on the entry already selected adds it again.
-    connect(listBox1_, &QListWidget::itemSelectionChanged, this, &TForm3::ListBox1Click);
+    connect(listBox1_, &MasterListBox::entrySelectionChanged, this, &TForm3::ListBox1Click);
     listBox1_->viewport()->installEventFilter(this);
     listBox1_->installEventFilter(this);
     listBox2_->viewport()->installEventFilter(this);
-    connect(listBox1_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        if (listBox1_->row(item) == listBox1RowAtPress_ && item->isSelected()) ListBox1Click();
+    connect(listBox1_, &QAbstractItemView::clicked, this, [this](const QModelIndex& entry) {
+        if (entry.row() == listBox1RowAtPress_ && listBox1_->selectedRow() == entry.row()) ListBox1Click();
     });
     connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
 }
@@ -252,7 +255,7 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
     }
     if (watched == listBox1_ && type == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
-        listBox1_->selectedItems().isEmpty() && listBox1_->count() > 0) {
+        listBox1_->selectedRow() < 0 && listBox1_->count() > 0) {
         // The list gets a current entry with the focus, though nothing is
         // chosen yet; the first step down chooses the first entry, not the
         // one after it.
@@ -260,8 +263,8 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (watched == listBox1_->viewport() && event->type() == QEvent::MouseButtonPress) {
-        QListWidgetItem* current = listBox1_->currentItem();
-        listBox1RowAtPress_ = current && current->isSelected() ? listBox1_->row(current) : -1;
+        const int current = listBox1_->currentRow();
+        listBox1RowAtPress_ = current >= 0 && listBox1_->selectedRow() == current ? current : -1;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -328,10 +331,12 @@ void TForm3::FormCreate() {
 }
 
 void TForm3::setMasterList(std::vector<std::string> names) {
+    const QSignalBlocker blocker(listBox1_);
+    // The list reads the names it shows: it lets go of them before they change.
+    listBox1_->setEntries(nullptr);
     masterList_ = std::move(names);
     ++masterListGeneration_;
-    const QSignalBlocker blocker(listBox1_);
-    listBox1_->setEntries(masterListTexts(masterList_));
+    listBox1_->setEntries(&masterList_);
 }
 
 void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {
@@ -388,15 +393,12 @@ void TForm3::Button48Click() {
 
 void TForm3::scrollListBox1To(int index) {
     // The top entry moves; the selection stays where it was.
-    if (QListWidgetItem* item = listBox1_->item(index)) {
-        listBox1_->scrollToItem(item, QAbstractItemView::PositionAtTop);
-    }
+    const QModelIndex entry = listBox1_->entry(index);
+    if (entry.isValid()) listBox1_->scrollTo(entry, QAbstractItemView::PositionAtTop);
 }
 
 void TForm3::ListBox1Click() {
-    const QList<QListWidgetItem*> selected = listBox1_->selectedItems();
-    if (selected.isEmpty()) return;
-    const int i = listBox1_->row(selected.first());
+    const int i = listBox1_->selectedRow();
     if (i < 0 || i >= static_cast<int>(masterList_.size())) return;
     if (appendKnownLine(masterList_[static_cast<size_t>(i)], i) == AppendResult::ListFull) {
         platform::showMessage(messages::kPrescriptionFull);
@@ -743,8 +745,7 @@ void TForm3::Button52Click() {
     if (saved->registeredName != oldName && index >= 0 &&
         index < static_cast<int>(masterList_.size()) && masterList_[static_cast<size_t>(index)] == oldName) {
         masterList_[static_cast<size_t>(index)] = saved->registeredName;
-        if (QListWidgetItem* item = listBox1_->item(index))
-            item->setText(platform::toUnicode(saved->registeredName));
+        listBox1_->entryChanged(index);
         prescription_.renameRecord(index, oldName, saved->registeredName);
         syncPrescriptionList();
     }

@@ -104,7 +104,7 @@ class TForm3 : public QWidget, public PrescriptionSource {
     void setEditedRecordIndex(int index) { editedRecordIndex_ = index; }
 
     // Controls, by the designer's numbers.
-    QListWidget* listBox1() const { return listBox1_; }
+    MasterListBox* listBox1() const { return listBox1_; }
     QListWidget* listBox2() const { return listBox2_; }
     QListWidget* listBox3() const { return listBox3_; }
     QComboBox* comboBox(int n) const;        // 1..11

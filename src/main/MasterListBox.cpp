@@ -1,12 +1,16 @@
 #include "MasterListBox.h"
 
+#include "MasterListText.h"
+
+#include "platform/Sjis.h"
+
 #include <QAbstractItemDelegate>
 #include <QFontMetrics>
+#include <QItemSelectionModel>
 #include <QStyleOptionViewItem>
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace dorimek::mainwin {
 namespace {
@@ -16,40 +20,68 @@ constexpr size_t kMeasured = 64;
 
 }  // namespace
 
-MasterListBox::MasterListBox(QWidget* parent) : QListWidget(parent) { setUniformItemSizes(true); }
+MasterListBox::MasterListBox(QWidget* parent) : QListView(parent) {
+    setUniformItemSizes(true);
+    setModel(&model_);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &MasterListBox::entrySelectionChanged);
+}
 
-void MasterListBox::setEntries(const QStringList& texts) {
-    clear();
-    if (texts.isEmpty()) return;
-    addItems(texts);
+void MasterListBox::setEntries(const std::vector<std::string>* names) {
+    model_.setNames(names);
+    if (count() == 0) return;
     // The list takes its one size from the last entry: give that entry the
     // widest entry's width and its own height.
     const int last = count() - 1;
     QStyleOptionViewItem option;
     initViewItemOption(&option);
     QAbstractItemDelegate* delegate = itemDelegate();
-    const QSize own = delegate->sizeHint(option, model()->index(last, 0));
-    const QSize widest = delegate->sizeHint(option, model()->index(widestEntry(texts), 0));
-    item(last)->setSizeHint(QSize(std::max(own.width(), widest.width()), own.height()));
+    const QSize own = delegate->sizeHint(option, entry(last));
+    const QSize widest = delegate->sizeHint(option, entry(widestRow(*names)));
+    model_.setLastEntrySize(QSize(std::max(own.width(), widest.width()), own.height()));
 }
 
-int MasterListBox::widestEntry(const QStringList& texts) const {
+void MasterListBox::entryChanged(int row) { model_.nameChanged(row); }
+
+void MasterListBox::setCurrentRow(int row) {
+    selectionModel()->setCurrentIndex(entry(row), QItemSelectionModel::ClearAndSelect);
+}
+
+int MasterListBox::selectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return selected.isEmpty() ? -1 : selected.first().row();
+}
+
+int MasterListBox::widestRow(const std::vector<std::string>& names) const {
     // Shaping every entry is what made a large list slow to open. The sum of
     // the characters' own advances is an upper bound of an entry's width (its
     // characters only come closer in context), so rank by it and shape from
     // the top until no entry left can be wider than the widest one shaped.
+    // A character's advance is looked up by its Shift-JIS code, so only the
+    // distinct characters of the file are ever converted here.
     const QFontMetrics metrics(font());
+    platform::SjisBatchDecoder decode;
     std::vector<int> advance(0x10000, -1);
+    const int ellipsis = metrics.horizontalAdvance(QChar(0x2026));
     std::vector<std::pair<int, int>> ranked;  // (bound, row)
-    ranked.reserve(static_cast<size_t>(texts.size()));
-    for (int row = 0; row < texts.size(); ++row) {
-        int bound = 0;
-        for (const QChar c : texts.at(row)) {
-            int& a = advance[c.unicode()];
-            if (a < 0) a = c.isSurrogate() ? metrics.maxWidth() : metrics.horizontalAdvance(c);
+    ranked.reserve(names.size());
+    for (size_t row = 0; row < names.size(); ++row) {
+        const std::string_view shown = shownPart(names[row]);
+        int bound = shown.size() == names[row].size() ? 0 : ellipsis;
+        for (size_t i = 0; i < shown.size();) {
+            const auto lead = static_cast<unsigned char>(shown[i]);
+            const size_t len = platform::isDbcsLeadByte(lead) && i + 1 < shown.size() ? 2 : 1;
+            const unsigned code = len == 2 ? (lead << 8) | static_cast<unsigned char>(shown[i + 1]) : lead;
+            int& a = advance[code];
+            if (a < 0) {
+                a = 0;
+                for (const QChar c : decode(shown.substr(i, len)))
+                    a += c.isSurrogate() ? metrics.maxWidth() : metrics.horizontalAdvance(c);
+            }
             bound += a;
+            i += len;
         }
-        ranked.emplace_back(bound, row);
+        ranked.emplace_back(bound, static_cast<int>(row));
     }
     const size_t top = std::min(kMeasured, ranked.size());
     std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(top), ranked.end(),
@@ -57,7 +89,7 @@ int MasterListBox::widestEntry(const QStringList& texts) const {
     int widestRow = ranked.front().second;
     int widestWidth = -1;
     for (size_t i = 0; i < top && ranked[i].first > widestWidth; ++i) {
-        const int width = metrics.horizontalAdvance(texts.at(ranked[i].second));
+        const int width = metrics.horizontalAdvance(text(ranked[i].second));
         if (width > widestWidth) {
             widestWidth = width;
             widestRow = ranked[i].second;

@@ -15,16 +15,9 @@ std::string_view shownPart(std::string_view name) {
     return name.substr(0, end);
 }
 
-QStringList masterListTexts(const std::vector<std::string>& names) {
-    platform::SjisBatchDecoder decode;
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(names.size()));
-    for (const std::string& name : names) {
-        const std::string_view shown = shownPart(name);
-        texts.append(shown.size() == name.size() ? decode(name)
-                                                 : decode(shown) + QChar(0x2026));
-    }
-    return texts;
+QString shownText(std::string_view name, platform::SjisBatchDecoder& decode) {
+    const std::string_view shown = shownPart(name);
+    return shown.size() == name.size() ? decode(name) : decode(shown) + QChar(0x2026);
 }
 
 }  // namespace dorimek::mainwin

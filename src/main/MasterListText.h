@@ -1,13 +1,12 @@
 #pragma once
 
 #include "masterfile/MasterFileLimits.h"
+#include "platform/Sjis.h"
 
-#include <QStringList>
+#include <QString>
 
 #include <cstddef>
-#include <string>
 #include <string_view>
-#include <vector>
 
 namespace dorimek::mainwin {
 
@@ -21,7 +20,7 @@ inline constexpr size_t kShownNameBytes = masterfile::kAbsurdNameBytes;
 // inside a double-byte character.
 std::string_view shownPart(std::string_view name);
 
-// The texts of ListBox1 for the master list, in order, through one decoder.
-QStringList masterListTexts(const std::vector<std::string>& names);
+// The text of ListBox1's entry for name; decode is the list's one decoder.
+QString shownText(std::string_view name, platform::SjisBatchDecoder& decode);
 
 }  // namespace dorimek::mainwin

@@ -22,6 +22,9 @@ const std::array<QString, kFieldCount> kFieldLabels = {
     QStringLiteral("注意"),     QStringLiteral("画像ファイル"),
 };
 
+constexpr qint64 kShortRecordBytes = 16;
+constexpr qint64 kReservedNamesAtMost = qint64(1) << 22;
+
 QString displayName(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString openFailure(const QString& path, const QString& why) {
@@ -74,6 +77,15 @@ bool endsWithLoneLeadByte(std::string_view field) {
 
 }  // namespace
 
+std::string_view registeredNameIn(std::string_view line) {
+    std::string_view name;
+    walkFields(line, [&](std::string_view f) {
+        name = f;
+        return false;
+    });
+    return name;
+}
+
 std::string& DrugRecord::field(int i) {
     return const_cast<std::string&>(static_cast<const DrugRecord&>(*this).field(i));
 }
@@ -108,14 +120,7 @@ std::vector<std::string> splitFields(std::string_view line) {
     return fields;
 }
 
-std::string registeredNameOf(std::string_view line) {
-    std::string name;
-    walkFields(line, [&](std::string_view f) {
-        name.assign(f);
-        return false;
-    });
-    return name;
-}
+std::string registeredNameOf(std::string_view line) { return std::string(registeredNameIn(line)); }
 
 DrugRecord recordFromFields(const std::vector<std::string>& fields) {
     DrugRecord record;
@@ -161,9 +166,15 @@ Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitW
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::vector<std::string> names;
-    std::string line;
+    // Room for as many names as the file could hold lines of a record's
+    // shortest sensible size, so that a large list never grows by copying
+    // into fresh memory; capacity that isn't used is never touched and costs
+    // address space only.
+    names.reserve(static_cast<size_t>(
+        std::min<qint64>(QFileInfo(path).size() / kShortRecordBytes, kReservedNamesAtMost)));
+    std::string_view line;
     while (reader.next(line)) {
-        names.push_back(registeredNameOf(line));
+        names.emplace_back(registeredNameIn(line));
         if (limits) limits->see(static_cast<int>(names.size()) - 1, line, names.back().size());
     }
     if (reader.failed()) return R::failure(readFailure(path));
@@ -195,9 +206,9 @@ Result<std::string> ReadDrugLine(int recordNumber, const QString& path) {
     }
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
-    std::string line;
+    std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        if (n == recordNumber) return line;
+        if (n == recordNumber) return std::string(line);
     }
     if (reader.failed()) return R::failure(readFailure(path));
     return R::failure(QStringLiteral("ファイル %1 に %2 行目の薬剤がありません")
@@ -215,9 +226,9 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
     using R = Result<std::optional<int>>;
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
-    std::string line;
+    std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        if (registeredNameOf(line) == name) return std::optional<int>(n);
+        if (registeredNameIn(line) == name) return std::optional<int>(n);
     }
     if (reader.failed()) return R::failure(readFailure(path));
     return std::optional<int>();

@@ -45,6 +45,8 @@ std::vector<std::string> splitFields(std::string_view line);
 
 // The bytes before the first comma (the whole line when there is none).
 std::string registeredNameOf(std::string_view line);
+// The same, as a view into line.
+std::string_view registeredNameIn(std::string_view line);
 
 // The record of a split line: missing fields are empty, fields past the
 // eighth are dropped.

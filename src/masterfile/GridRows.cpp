@@ -28,10 +28,11 @@ GridRows GridRows::fromRecords(const std::vector<DrugRecord>& records) {
     const size_t count = std::max(records.size(), static_cast<size_t>(kMinimumRows));
     std::vector<Row> rows(count);
     std::vector<int> origins(count, -1);
+    platform::SjisBatchDecoder decode;
     for (size_t r = 0; r < records.size(); ++r) {
         origins[r] = static_cast<int>(r);
         for (int c = 0; c < kColumns; ++c) {
-            rows[r][static_cast<size_t>(c)] = platform::toUnicode(records[r].field(c));
+            rows[r][static_cast<size_t>(c)] = decode(records[r].field(c));
         }
     }
     return GridRows(std::move(rows), std::move(origins));
@@ -69,6 +70,7 @@ std::optional<GridRows::Problem> GridRows::cellProblem(int row, int column, cons
 
 GridRows::Plan GridRows::planSave(const std::vector<DrugRecord>& loaded) const {
     Plan plan;
+    platform::SjisBatchDecoder decode;
     const int end = dataEnd();
     for (int r = 0; r < rowCount(); ++r) {
         const Row& cells = row(r);
@@ -102,7 +104,7 @@ GridRows::Plan GridRows::planSave(const std::vector<DrugRecord>& loaded) const {
         FieldMask asRead;
         for (int c = 0; c < kColumns; ++c) {
             const QString& text = cells[static_cast<size_t>(c)];
-            if (source && text == platform::toUnicode(source->field(c))) {
+            if (source && text == decode(source->field(c))) {
                 record.field(c) = source->field(c);
                 asRead.set(static_cast<size_t>(c));
                 continue;

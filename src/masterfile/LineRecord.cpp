@@ -42,10 +42,10 @@ Result<std::optional<LineRecord>> ReadLineRecord(int recordNumber,
     }
     LineRecordRule rule(recordNumber, registeredName);
     std::optional<LineRecord> found;
-    std::string line;
+    std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
-        const bool done = rule.offer(n, registeredNameOf(line));
-        if (rule.chosen() == n) found = LineRecord{n, line};
+        const bool done = rule.offer(n, registeredNameIn(line));
+        if (rule.chosen() == n) found = LineRecord{n, std::string(line)};
         if (done) return found;
     }
     if (reader.failed()) {

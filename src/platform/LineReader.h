@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace dorimek::platform {
 
@@ -27,6 +28,9 @@ public:
     // Reads the next line into text; false at the end of the file. hadLineEnd
     // tells whether the line was ended by a line end or by the end of file.
     bool next(std::string& text, bool* hadLineEnd = nullptr);
+    // The same, without a copy: text points into the reader's own buffer and
+    // stays valid until the next read. For readers that pass over most lines.
+    bool next(std::string_view& text, bool* hadLineEnd = nullptr);
     // True when a read failed (as opposed to reaching the end).
     bool failed() const;
     // Whether the lines read so far show a file that isn't Shift-JIS text
@@ -34,9 +38,16 @@ public:
     EncodingProblem encodingProblem() const { return check_.verdict(); }
 
 private:
+    // Reads more of the file behind what [begin_, end_) holds; false at its end.
+    bool fill();
+
     std::FILE* file_ = nullptr;
     char* buffer_ = nullptr;
     size_t capacity_ = 0;
+    size_t begin_ = 0;  // the next line starts here
+    size_t end_ = 0;    // bytes read so far end here
+    bool atEnd_ = false;
+    bool allocationFailed_ = false;
     QString openError_;
     EncodingCheck check_;
 };

@@ -6,23 +6,40 @@ namespace {
 // Lead bytes of the rows code page 932 assigns characters to. 0x85, 0x86
 // and 0xEB to 0xF9 are unassigned or user-defined: a clinic's text never has
 // them, UTF-8 continuation and lead bytes often make them.
-bool isAssignedLead(unsigned char b) {
+constexpr bool isAssignedLead(unsigned char b) {
     return (b >= 0x81 && b <= 0x84) || (b >= 0x87 && b <= 0x9F) || (b >= 0xE0 && b <= 0xEA) ||
            b == 0xED || b == 0xEE || (b >= 0xFA && b <= 0xFC);
 }
 
-bool isTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+constexpr bool isTrail(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// Every byte of a master file goes through here at start-up, so the byte
+// classes come from a table rather than from comparisons per byte.
+enum : unsigned char { kSingle, kLead, kInvalid };
+struct SjisClasses {
+    unsigned char of[256];
+    bool trail[256];
+    constexpr SjisClasses() : of(), trail() {
+        for (int b = 0; b < 256; ++b) {
+            const auto u = static_cast<unsigned char>(b);
+            of[b] = (u < 0x80 || (u >= 0xA1 && u <= 0xDF)) ? kSingle
+                    : isAssignedLead(u)                    ? kLead
+                                                           : kInvalid;
+            trail[b] = isTrail(u);
+        }
+    }
+};
+constexpr SjisClasses kSjis;
 
 }  // namespace
 
 bool isValidSjisText(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
-        if (!isAssignedLead(b) || i + 1 >= bytes.size() ||
-            !isTrail(static_cast<unsigned char>(bytes[i + 1]))) {
-            return false;
-        }
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const size_t n = bytes.size();
+    for (size_t i = 0; i < n; ++i) {
+        const unsigned char c = kSjis.of[p[i]];
+        if (c == kSingle) continue;
+        if (c == kInvalid || i + 1 >= n || !kSjis.trail[p[i + 1]]) return false;
         ++i;
     }
     return true;
@@ -83,7 +100,9 @@ void EncodingCheck::feedLine(std::string_view line) {
             anyMultiByteUtf8_ = true;
         }
     }
-    if (!anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
+    // Invalid Shift-JIS only counts in a file that is UTF-8 throughout; once
+    // a line isn't UTF-8 the rest of the file needn't be checked byte by byte.
+    if (allUtf8_ && !anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
 }
 
 EncodingProblem EncodingCheck::verdict() const {

@@ -8,6 +8,7 @@
 //   yakujo.txt missing / unreadable ....... masterFileThatCantBeReadStopsStartUp,
 //                                           main_commands_test: autoStartWithoutMasterFileStaysOpen
 //   yakujo.txt damaged / over-long lines .. damagedMasterLinesStayOneEntryEach,
+//                                           absurdMasterRecordIsShownCutAndToldOnce,
 //                                           masterfile_test: LoaderTable
 //   sorbenk.ini missing / unreadable ...... settingsThatCantBeReadUseTheDefaults,
 //                                           main_window_test: missingSettingsFile
@@ -142,9 +143,9 @@ class BadInputTest : public QObject {
         form->Button51Click();
         return form;
     }
-    static QStringList entries(QListWidget* list) {
+    static QStringList entries(dorimek::mainwin::MasterListBox* list) {
         QStringList out;
-        for (int i = 0; i < list->count(); ++i) out << list->item(i)->text();
+        for (int i = 0; i < list->count(); ++i) out << list->text(i);
         return out;
     }
 
@@ -180,6 +181,41 @@ class BadInputTest : public QObject {
         QVERIFY(!form->masterFileLoaded());
         QCOMPARE(form->listBox1()->count(), 0);
         QCOMPARE(form->clinicName(), std::string());
+    }
+
+    void absurdMasterRecordIsShownCutAndToldOnce_data() {
+        QTest::addColumn<int>("nameChars");  // double-byte characters in record 2's name
+        QTest::addColumn<int>("extraBytes");  // bytes after the name
+        QTest::addColumn<QString>("told");
+        QTest::newRow("a name of 20,000 bytes") << 10000 << 0 << QStringLiteral("登録名だけで 20000 バイト");
+        QTest::newRow("a line of 40,000 bytes") << 2 << 40000 << QStringLiteral("は 40004 バイト");
+    }
+    void absurdMasterRecordIsShownCutAndToldOnce() {
+        QFETCH(int, nameChars);
+        QFETCH(int, extraBytes);
+        QFETCH(QString, told);
+        std::string name;
+        for (int i = 0; i < nameChars; ++i) name += sjis("薬");
+        const std::string record2 = extraBytes ? name + "," + std::string(size_t(extraBytes - 1), 'x') : name;
+        writeBytes(path("yakujo.txt"), sjis(kMaster[0]) + "\r\n" + record2 + "\r\n" + sjis(kMaster[1]) +
+                                           "\r\n" + sjis(kMaster[2]) + "\r\n");
+        auto form = open();
+        QCOMPARE(sink->messages.size(), 1);
+        const QString& message = sink->messages.first();
+        QVERIFY2(message.contains(QStringLiteral("yakujo.txt の 2 行目")) && message.contains(told) &&
+                     message.contains(QStringLiteral("1 行は 318 バイト")) &&
+                     message.contains(QStringLiteral("登録名は 63 バイト")) &&
+                     !message.contains(QStringLiteral("ほかに")),
+                 qPrintable(message));
+        // Shown: at most 6,300 bytes (3,150 characters) and "…"; the record
+        // keeps its whole name for the prescription.
+        const QString shown = form->listBox1()->text(1);
+        QCOMPARE(shown, nameChars > 3150 ? QString(3150, QChar(u'薬')) + QChar(0x2026)
+                                         : QString(nameChars, QChar(u'薬')));
+        QCOMPARE(form->masterList().at(1), name);
+        QCOMPARE(form->listBox1()->count(), 4);
+        form->listBox1()->setCurrentRow(1);
+        QCOMPARE(form->prescription().lineText(1), name);
     }
 
     void damagedMasterLinesStayOneEntryEach() {

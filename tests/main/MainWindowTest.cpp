@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -94,6 +95,10 @@ class MainWindowTest : public QObject {
         list->scrollToItem(item);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualItemRect(item).center());
+    }
+    static void clickRow(dorimek::mainwin::MasterListBox* list, int row) {
+        list->scrollTo(list->entry(row));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(list->entry(row)).center());
     }
     static QStringList lines(QListWidget* list) {
         QStringList out;
@@ -257,7 +262,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(sink->messages, QStringList{kNoSettings});
         QCOMPARE(form->listBox1()->count(), 60);
         QCOMPARE(form->masterList().at(38), sjis("漢方薬"));
-        QCOMPARE(form->listBox1()->item(38)->text(), QStringLiteral("漢方薬"));
+        QCOMPARE(form->listBox1()->text(38), QStringLiteral("漢方薬"));
         QCOMPARE(form->edit(8)->text(), QStringLiteral("Edit8"));
         QCOMPARE(form->clinicName(), std::string());
         QCOMPARE(form->qevWorkPath(), std::string());
@@ -312,8 +317,44 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox1TopIndex(), 0);
         QTest::mouseClick(form->findChild<QPushButton*>(button), Qt::LeftButton);
         QCOMPARE(form->listBox1TopIndex(), top);
-        QVERIFY(form->listBox1()->selectedItems().isEmpty());
+        QCOMPARE(form->listBox1()->selectedRow(), -1);
         QCOMPARE(form->prescription().lineCount(), 0);
+    }
+
+    void largeMasterListKeepsEntriesOrderJumpsAndClicks() {
+        // 20,000 records: a letter, runs of ｱ, ｶﾞ and ｻ, then kanji with the
+        // longest name among them.
+        QStringList names{QStringLiteral("Aspirin")};
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｱﾑﾛｼﾞﾋﾟﾝ錠%1mg").arg(i);  // 1
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｶﾞｽﾀｰD錠%1").arg(i);     // 5001
+        for (int i = 0; i < 5000; ++i) names << QStringLiteral("ｻﾗｼﾞｪﾝ%1").arg(i);       // 10001
+        for (int i = 0; i < 4999; ++i) names << QStringLiteral("漢方薬%1号").arg(i);     // 15001
+        names[17000] = QStringLiteral("漢方薬") + QString(60, QChar(u'長'));
+        std::string file;
+        for (const QString& n : names) file += dorimek::platform::fromUnicode(n) + sjis(",表示,錠,,,,,\r\n");
+        writeBytes(path("yakujo.txt"), file);
+        auto form = openShown();
+        dorimek::mainwin::MasterListBox* list = form->listBox1();
+        QCOMPARE(list->count(), 20000);
+        for (int i = 0; i < names.size(); ++i) {
+            if (list->text(i) != names[i]) QFAIL(qPrintable(QStringLiteral("entry %1: %2").arg(i).arg(list->text(i))));
+        }
+        const std::pair<const char*, int> jumps[] = {
+            {"Button11", 10001}, {"Button1", 1}, {"Button48", 15001}, {"Button6", 5001}};
+        for (const auto& [button, top] : jumps) {
+            QTest::mouseClick(form->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+            QCOMPARE(form->listBox1TopIndex(), top);
+        }
+        QCOMPARE(list->selectedRow(), -1);
+        // The list scrolls sideways to the end of the longest name.
+        QVERIFY(list->horizontalScrollBar()->maximum() + list->viewport()->width() >=
+                list->fontMetrics().horizontalAdvance(names[17000]));
+        clickRow(list, 17000);
+        clickRow(list, 5001);
+        QCOMPARE(form->prescription().lineCount(), 2);
+        QCOMPARE(form->prescription().masterIndex(1), 17000);
+        QCOMPARE(form->prescription().lineText(1), dorimek::platform::fromUnicode(names[17000]));
+        QCOMPARE(form->prescription().masterIndex(2), 5001);
     }
 
     void clicksBuildThePrescription() {
@@ -372,8 +413,8 @@ class MainWindowTest : public QObject {
 
     void onlyTheLeftButtonWorksTheLists() {
         auto form = openShown();
-        QListWidget* list1 = form->listBox1();
-        const QPoint entry = list1->visualItemRect(list1->item(3)).center();
+        dorimek::mainwin::MasterListBox* list1 = form->listBox1();
+        const QPoint entry = list1->visualRect(list1->entry(3)).center();
         for (Qt::MouseButton b : {Qt::RightButton, Qt::MiddleButton}) {
             QTest::mouseClick(list1->viewport(), b, {}, entry);
             QTest::mouseDClick(list1->viewport(), b, {}, entry);

@@ -70,6 +70,31 @@ TEST(LineReader, ReadsWholeLinesOfAnyLengthAndAnEndlessLastLine) {
     EXPECT_EQ(got[3], std::make_pair(std::string("last"), false));
 }
 
+TEST(LineReader, LinesAcrossTheReadBlocksComeOutWhole) {
+    // The reader works in blocks of 256 KiB: lines straddling a block's end,
+    // a CR and its LF in different blocks, a line over two blocks long, and
+    // a DOS end-of-file byte after the last line end.
+    constexpr size_t kBlock = 256 * 1024;
+    const std::string first(kBlock - 1, 'a');    // its CR ends the first block, LF begins the next
+    const std::string huge(2 * kBlock + 7, 'h');
+    std::vector<std::string> lines = {first, "b", huge};
+    for (int i = 0; i < 40000; ++i) lines.push_back(std::to_string(i * 7919));
+    std::string bytes;
+    for (const std::string& l : lines) bytes += l + "\r\n";
+    QTemporaryDir dir;
+    writeBytes(dir.filePath("t.txt"), bytes + "\x1a");
+    platform::LineReader reader(dir.filePath("t.txt"));
+    std::string_view line;
+    size_t n = 0;
+    while (reader.next(line)) {
+        ASSERT_LT(n, lines.size());
+        ASSERT_EQ(line, lines[n]) << n;
+        ++n;
+    }
+    EXPECT_EQ(n, lines.size());
+    EXPECT_FALSE(reader.failed());
+}
+
 TEST(LineReader, MissingFileIsNotOpen) {
     platform::LineReader reader(QStringLiteral("/nonexistent/dir/file.txt"));
     EXPECT_FALSE(reader.isOpen());

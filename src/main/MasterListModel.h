@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/Sjis.h"
+
+#include <QAbstractListModel>
+#include <QSize>
+
+#include <string>
+#include <vector>
+
+namespace dorimek::mainwin {
+
+// The entries of ListBox1, straight from the master list's bytes. Only the
+// entries the list draws are ever converted, so a list of 200,000 names costs
+// no more to open than one of 20: no text object per entry, no conversion of
+// names nobody looks at.
+class MasterListModel : public QAbstractListModel {
+    Q_OBJECT
+  public:
+    using QAbstractListModel::QAbstractListModel;
+
+    // The names stay the caller's; they must live as long as they are shown
+    // (or until setNames(nullptr)).
+    void setNames(const std::vector<std::string>* names);
+    // The size the last entry reports; a list with one size for all entries
+    // takes that one.
+    void setLastEntrySize(QSize size);
+    // Entry row's name has changed in place.
+    void nameChanged(int row);
+
+    QString text(int row) const;
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+
+  private:
+    const std::vector<std::string>* names_ = nullptr;
+    QSize lastSize_;
+    mutable platform::SjisBatchDecoder decode_;
+};
+
+}  // namespace dorimek::mainwin
