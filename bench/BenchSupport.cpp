@@ -1,5 +1,7 @@
 #include "BenchSupport.h"
 
+#include "platform/PeakMemory.h"
+
 #include "platform/Sjis.h"
 
 #include <QCoreApplication>
@@ -82,14 +84,7 @@ long long monotonicNs() {
     return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
 }
 
-long peakKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
+long peakKilobytes() { return platform::peakResidentKilobytes(); }
 
 int recordFor(int line, int records) { return (records - 1) * (line + 1) / kLines; }
 

@@ -1,9 +1,10 @@
 #include "StartupProbe.h"
 
+#include "platform/PeakMemory.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFile>
 #include <QWidget>
 
 #include <cstdio>
@@ -11,15 +12,6 @@
 
 namespace dorimek::app {
 namespace {
-
-long peakKilobytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
 
 class Probe : public QObject {
   public:
@@ -33,7 +25,7 @@ class Probe : public QObject {
                     clock_gettime(CLOCK_MONOTONIC, &now);
                     std::printf("startup-idle %lld %ld\n",
                                 static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec,
-                                peakKilobytes());
+                                platform::peakResidentKilobytes());
                     std::fflush(stdout);
                     QCoreApplication::quit();
                 });
