@@ -27,7 +27,7 @@ const std::array<KanaButton, kKanaButtonCount>& kanaButtons() {
     return table;
 }
 
-std::optional<int> findKanaEntry(const std::vector<std::string>& names, unsigned char code) {
+std::optional<int> findKanaEntry(const masterfile::MasterNames& names, unsigned char code) {
     for (size_t i = 0; i < names.size(); ++i) {
         if (!names[i].empty() && static_cast<unsigned char>(names[i][0]) == code) {
             return static_cast<int>(i);
@@ -36,12 +36,12 @@ std::optional<int> findKanaEntry(const std::vector<std::string>& names, unsigned
     return std::nullopt;
 }
 
-std::optional<int> alphanumericEntry(const std::vector<std::string>& names) {
+std::optional<int> alphanumericEntry(const masterfile::MasterNames& names) {
     if (names.size() < 2) return std::nullopt;
     return 1;
 }
 
-std::optional<int> findDoubleByteEntry(const std::vector<std::string>& names) {
+std::optional<int> findDoubleByteEntry(const masterfile::MasterNames& names) {
     for (size_t i = 0; i < names.size(); ++i) {
         if (!names[i].empty() &&
             platform::isDbcsLeadByte(static_cast<unsigned char>(names[i][0]))) {

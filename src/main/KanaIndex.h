@@ -1,5 +1,7 @@
 #pragma once
 
+#include "masterfile/MasterNames.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -23,13 +25,13 @@ const std::array<KanaButton, kKanaButtonCount>& kanaButtons();
 
 // The first entry whose first byte is code. Only the first byte counts, so
 // a voiced kana written half-width (ｶﾞ) is found under its plain kana.
-std::optional<int> findKanaEntry(const std::vector<std::string>& names, unsigned char code);
+std::optional<int> findKanaEntry(const masterfile::MasterNames& names, unsigned char code);
 
 // "英数": the second entry, when there is one.
-std::optional<int> alphanumericEntry(const std::vector<std::string>& names);
+std::optional<int> alphanumericEntry(const masterfile::MasterNames& names);
 
 // "漢": the first entry that begins with a double-byte character (kanji,
 // full-width kana, any full-width sign). An empty entry never matches.
-std::optional<int> findDoubleByteEntry(const std::vector<std::string>& names);
+std::optional<int> findDoubleByteEntry(const masterfile::MasterNames& names);
 
 }  // namespace dorimek::mainwin

@@ -330,7 +330,7 @@ void TForm3::FormCreate() {
     if (AutoStart::isAutoArgument(argument(1))) runAutoStart();
 }
 
-void TForm3::setMasterList(std::vector<std::string> names) {
+void TForm3::setMasterList(masterfile::MasterNames names) {
     const QSignalBlocker blocker(listBox1_);
     // The list reads the names it shows: it lets go of them before they change.
     listBox1_->setEntries(nullptr);
@@ -744,7 +744,7 @@ void TForm3::Button52Click() {
     // that no record carries.
     if (saved->registeredName != oldName && index >= 0 &&
         index < static_cast<int>(masterList_.size()) && masterList_[static_cast<size_t>(index)] == oldName) {
-        masterList_[static_cast<size_t>(index)] = saved->registeredName;
+        masterList_.replace(static_cast<size_t>(index), saved->registeredName);
         listBox1_->entryChanged(index);
         prescription_.renameRecord(index, oldName, saved->registeredName);
         syncPrescriptionList();

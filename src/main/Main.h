@@ -71,9 +71,9 @@ class TForm3 : public QWidget, public PrescriptionSource {
 
     // MasterList as Shift-JIS bytes: entry i is record i of yakujo.txt. The
     // bytes, not the shown texts, are what lookups compare.
-    const std::vector<std::string>& masterList() const { return masterList_; }
+    const masterfile::MasterNames& masterList() const { return masterList_; }
     // Rebuilds ListBox1 (after the master file editor has saved).
-    void setMasterList(std::vector<std::string> names);
+    void setMasterList(masterfile::MasterNames names);
     // Binds the prescription's lines to the records that carry their drugs in
     // the master list now, following each record through the rewrite when
     // one is given; tells the user about lines whose drug is gone.
@@ -193,7 +193,7 @@ class TForm3 : public QWidget, public PrescriptionSource {
     std::string clinicName_;
     std::string clinicTel_;
     std::string usageLine_;
-    std::vector<std::string> masterList_;
+    masterfile::MasterNames masterList_;
     // Counts the master lists this window has held: a grid editor's record
     // numbers are this window's only if no other list came between.
     int masterListGeneration_ = 0;

@@ -27,7 +27,7 @@ MasterListBox::MasterListBox(QWidget* parent) : QListView(parent) {
             &MasterListBox::entrySelectionChanged);
 }
 
-void MasterListBox::setEntries(const std::vector<std::string>* names) {
+void MasterListBox::setEntries(const masterfile::MasterNames* names) {
     model_.setNames(names);
     if (count() == 0) return;
     // The list takes its one size from the last entry: give that entry the
@@ -52,7 +52,7 @@ int MasterListBox::selectedRow() const {
     return selected.isEmpty() ? -1 : selected.first().row();
 }
 
-int MasterListBox::widestRow(const std::vector<std::string>& names) const {
+int MasterListBox::widestRow(const masterfile::MasterNames& names) const {
     // Shaping every entry is what made a large list slow to open. The sum of
     // the characters' own advances is an upper bound of an entry's width (its
     // characters only come closer in context), so rank by it and shape from
@@ -63,11 +63,15 @@ int MasterListBox::widestRow(const std::vector<std::string>& names) const {
     platform::SjisBatchDecoder decode;
     std::vector<int> advance(0x10000, -1);
     const int ellipsis = metrics.horizontalAdvance(QChar(0x2026));
+    // The kMeasured largest bounds, smallest first (a min-heap): most entries
+    // fall below the smallest and cost one comparison.
     std::vector<std::pair<int, int>> ranked;  // (bound, row)
-    ranked.reserve(names.size());
+    ranked.reserve(kMeasured + 1);
+    const auto larger = [](const auto& a, const auto& b) { return a.first > b.first; };
     for (size_t row = 0; row < names.size(); ++row) {
-        const std::string_view shown = shownPart(names[row]);
-        int bound = shown.size() == names[row].size() ? 0 : ellipsis;
+        const std::string_view name = names[row];
+        const std::string_view shown = shownPart(name);
+        int bound = shown.size() == name.size() ? 0 : ellipsis;
         for (size_t i = 0; i < shown.size();) {
             const auto lead = static_cast<unsigned char>(shown[i]);
             const size_t len = platform::isDbcsLeadByte(lead) && i + 1 < shown.size() ? 2 : 1;
@@ -81,11 +85,16 @@ int MasterListBox::widestRow(const std::vector<std::string>& names) const {
             bound += a;
             i += len;
         }
+        if (ranked.size() == kMeasured && bound <= ranked.front().first) continue;
         ranked.emplace_back(bound, static_cast<int>(row));
+        std::push_heap(ranked.begin(), ranked.end(), larger);
+        if (ranked.size() > kMeasured) {
+            std::pop_heap(ranked.begin(), ranked.end(), larger);
+            ranked.pop_back();
+        }
     }
-    const size_t top = std::min(kMeasured, ranked.size());
-    std::partial_sort(ranked.begin(), ranked.begin() + static_cast<long>(top), ranked.end(),
-                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::sort(ranked.begin(), ranked.end(), larger);
+    const size_t top = ranked.size();
     int widestRow = ranked.front().second;
     int widestWidth = -1;
     for (size_t i = 0; i < top && ranked[i].first > widestWidth; ++i) {

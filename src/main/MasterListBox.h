@@ -21,7 +21,7 @@ class MasterListBox : public QListView {
 
     // Shows names, replacing every entry at once; names must live as long
     // as they are shown (setEntries(nullptr) lets go of them).
-    void setEntries(const std::vector<std::string>* names);
+    void setEntries(const masterfile::MasterNames* names);
     // Entry row's name has changed in place.
     void entryChanged(int row);
 
@@ -39,7 +39,7 @@ class MasterListBox : public QListView {
     void entrySelectionChanged();
 
   private:
-    int widestRow(const std::vector<std::string>& names) const;
+    int widestRow(const masterfile::MasterNames& names) const;
 
     MasterListModel model_;
 };

@@ -4,7 +4,7 @@
 
 namespace dorimek::mainwin {
 
-void MasterListModel::setNames(const std::vector<std::string>* names) {
+void MasterListModel::setNames(const masterfile::MasterNames* names) {
     beginResetModel();
     names_ = names && !names->empty() ? names : nullptr;
     lastSize_ = QSize();
@@ -25,6 +25,12 @@ void MasterListModel::nameChanged(int row) {
 QString MasterListModel::text(int row) const {
     if (!names_ || row < 0 || row >= rowCount()) return {};
     return shownText((*names_)[static_cast<size_t>(row)], decode_);
+}
+
+QModelIndex MasterListModel::index(int row, int column, const QModelIndex& parent) const {
+    if (column != 0 || parent.isValid() || !names_ || row < 0 || static_cast<size_t>(row) >= names_->size())
+        return {};
+    return createIndex(row, 0);
 }
 
 int MasterListModel::rowCount(const QModelIndex& parent) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "masterfile/MasterNames.h"
 #include "platform/Sjis.h"
 
 #include <QAbstractListModel>
@@ -21,7 +22,7 @@ class MasterListModel : public QAbstractListModel {
 
     // The names stay the caller's; they must live as long as they are shown
     // (or until setNames(nullptr)).
-    void setNames(const std::vector<std::string>* names);
+    void setNames(const masterfile::MasterNames* names);
     // The size the last entry reports; a list with one size for all entries
     // takes that one.
     void setLastEntrySize(QSize size);
@@ -30,11 +31,14 @@ class MasterListModel : public QAbstractListModel {
 
     QString text(int row) const;
 
+    // The list's layout asks for every entry's index, twice; the general
+    // one asks rowCount() and columnCount() each time.
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
   private:
-    const std::vector<std::string>* names_ = nullptr;
+    const masterfile::MasterNames* names_ = nullptr;
     QSize lastSize_;
     mutable platform::SjisBatchDecoder decode_;
 };

@@ -102,12 +102,12 @@ PrescriptionState::Rebound PrescriptionState::rebindAfterSave(const masterfile::
     return rebind(rewrite.names(), &rewrite, usages);
 }
 
-PrescriptionState::Rebound PrescriptionState::rebindTo(const std::vector<std::string>& masterList,
+PrescriptionState::Rebound PrescriptionState::rebindTo(const masterfile::MasterNames& masterList,
                                                        UsageTexts* usages) {
     return rebind(masterList, nullptr, usages);
 }
 
-PrescriptionState::Rebound PrescriptionState::rebind(const std::vector<std::string>& names,
+PrescriptionState::Rebound PrescriptionState::rebind(const masterfile::MasterNames& names,
                                                      const masterfile::MasterRewrite* rewrite,
                                                      UsageTexts* usages) {
     Rebound result;

@@ -65,7 +65,7 @@ public:
     Rebound rebindAfterSave(const masterfile::MasterRewrite& rewrite, UsageTexts* usages = nullptr);
     // The same without origins, when the record numbers the lines hold
     // don't belong to the file the rewrite was loaded from: by name only.
-    Rebound rebindTo(const std::vector<std::string>& masterList, UsageTexts* usages = nullptr);
+    Rebound rebindTo(const masterfile::MasterNames& masterList, UsageTexts* usages = nullptr);
 
     // After record recordNumber was renamed in place (per-drug editing): the
     // lines standing for it take the new name, so they keep finding it.
@@ -77,7 +77,7 @@ private:
     // The first entry that is empty and that no line refers to (an import
     // empties the entries while older lines may still point at them).
     int unusedUnknownSlot() const;
-    Rebound rebind(const std::vector<std::string>& names, const masterfile::MasterRewrite* rewrite,
+    Rebound rebind(const masterfile::MasterNames& names, const masterfile::MasterRewrite* rewrite,
                    UsageTexts* usages);
     // Removes line n because it has no place left, moving the usages of the
     // lines below it up with them.

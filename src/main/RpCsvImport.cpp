@@ -54,7 +54,7 @@ QString RpCsvImport::unknownDrugMessage(const std::string& name) {
     return platform::toUnicode(name) + QStringLiteral("がリストにありません 薬剤名だけ記載します");
 }
 
-ImportReport RpCsvImport::run(const QString& path, const std::vector<std::string>& masterList,
+ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames& masterList,
                               PrescriptionState& state, const UsageSink& usageSink) {
     Result<RpCsvContent> content = RpCsvFile::read(path);
     if (!content) {
@@ -66,7 +66,7 @@ ImportReport RpCsvImport::run(const QString& path, const std::vector<std::string
 }
 
 ImportReport RpCsvImport::apply(const RpCsvContent& content,
-                                const std::vector<std::string>& masterList,
+                                const masterfile::MasterNames& masterList,
                                 PrescriptionState& state, const UsageSink& usageSink) {
     ImportReport report;
     report.fileOpened = true;

@@ -56,12 +56,12 @@ class RpCsvImport {
   public:
     // Reads path and applies it. When the file can't be opened the state is
     // left exactly as it was and the report carries "rp.csvがありません".
-    static ImportReport run(const QString& path, const std::vector<std::string>& masterList,
+    static ImportReport run(const QString& path, const masterfile::MasterNames& masterList,
                             PrescriptionState& state, const UsageSink& usageSink = {});
 
     // Applies records already read. Empties the unknown-drug names first.
     static ImportReport apply(const RpCsvContent& content,
-                              const std::vector<std::string>& masterList, PrescriptionState& state,
+                              const masterfile::MasterNames& masterList, PrescriptionState& state,
                               const UsageSink& usageSink = {});
 
     // The message for a drug not in the master list.

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cstring>
 #include <array>
 
 namespace dorimek::masterfile {
@@ -24,6 +25,7 @@ const std::array<QString, kFieldCount> kFieldLabels = {
 
 constexpr qint64 kShortRecordBytes = 16;
 constexpr qint64 kReservedNamesAtMost = qint64(1) << 22;
+constexpr qint64 kReservedNameBytesAtMost = qint64(1) << 28;
 
 QString displayName(const QString& path) { return QFileInfo(path).fileName(); }
 
@@ -78,12 +80,24 @@ bool endsWithLoneLeadByte(std::string_view field) {
 }  // namespace
 
 std::string_view registeredNameIn(std::string_view line) {
-    std::string_view name;
-    walkFields(line, [&](std::string_view f) {
-        name = f;
-        return false;
-    });
-    return name;
+    // walkFields' first field, found with memchr: start-up runs this over
+    // every line of the file. A comma byte is a separator unless it is the
+    // second byte of a double-byte character, which only a lead byte right
+    // before it can make it; the run of lead-range bytes before it, counted
+    // back to a known character start, tells by its parity.
+    const char* data = line.data();
+    const size_t n = line.size();
+    size_t start = 0;  // a character starts here
+    for (;;) {
+        const void* comma = start < n ? std::memchr(data + start, ',', n - start) : nullptr;
+        if (!comma) return line;
+        const size_t p = static_cast<size_t>(static_cast<const char*>(comma) - data);
+        size_t leads = 0;
+        while (p - leads > start && platform::isDbcsLeadByte(static_cast<unsigned char>(data[p - leads - 1])))
+            ++leads;
+        if (leads % 2 == 0) return line.substr(0, p);
+        start = p + 1;
+    }
 }
 
 std::string& DrugRecord::field(int i) {
@@ -161,21 +175,23 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead) {
     return {};
 }
 
-Result<std::vector<std::string>> LoadRegisteredNames(const QString& path, LimitWatch* limits) {
-    using R = Result<std::vector<std::string>>;
+Result<MasterNames> LoadRegisteredNames(const QString& path, LimitWatch* limits) {
+    using R = Result<MasterNames>;
     platform::LineReader reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
-    std::vector<std::string> names;
+    MasterNames names;
     // Room for as many names as the file could hold lines of a record's
-    // shortest sensible size, so that a large list never grows by copying
-    // into fresh memory; capacity that isn't used is never touched and costs
-    // address space only.
-    names.reserve(static_cast<size_t>(
-        std::min<qint64>(QFileInfo(path).size() / kShortRecordBytes, kReservedNamesAtMost)));
+    // shortest sensible size, and for names as long as the file: a large
+    // list then never grows by copying into fresh memory. Capacity that
+    // isn't used is never touched and costs address space only.
+    const qint64 fileBytes = QFileInfo(path).size();
+    names.reserve(static_cast<size_t>(std::min(fileBytes / kShortRecordBytes, kReservedNamesAtMost)),
+                  static_cast<size_t>(std::min(fileBytes, kReservedNameBytesAtMost)));
     std::string_view line;
     while (reader.next(line)) {
-        names.emplace_back(registeredNameIn(line));
-        if (limits) limits->see(static_cast<int>(names.size()) - 1, line, names.back().size());
+        const std::string_view name = registeredNameIn(line);
+        names.push_back(name);
+        if (limits) limits->see(static_cast<int>(names.size()) - 1, line, name.size());
     }
     if (reader.failed()) return R::failure(readFailure(path));
     // Names read from a UTF-8 or lone-CR file are mojibake, or one name

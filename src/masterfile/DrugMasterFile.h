@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Result.h"
+#include "masterfile/MasterNames.h"
 
 #include <QString>
 
@@ -73,8 +74,8 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 // list's loader also refuses a file that isn't Shift-JIS with proper line
 // ends (ErrorKind::WrongEncoding, naming the file); limits, when given, sees
 // every line (start-up reports absurd records).
-Result<std::vector<std::string>> LoadRegisteredNames(const QString& path = kMasterFileName,
-                                                     LimitWatch* limits = nullptr);
+Result<MasterNames> LoadRegisteredNames(const QString& path = kMasterFileName,
+                                        LimitWatch* limits = nullptr);
 Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path = kMasterFileName);
 // Fails (with a message) for a file that can't be opened or a record number
 // at or past the end of the file.

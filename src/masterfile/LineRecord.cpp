@@ -21,7 +21,7 @@ bool LineRecordRule::offer(int n, std::string_view registeredName) {
 
 std::optional<int> LineRecordRule::chosen() const { return atNumber_ ? atNumber_ : first_; }
 
-std::optional<int> findLineRecord(const std::vector<std::string>& registeredNames,
+std::optional<int> findLineRecord(const MasterNames& registeredNames,
                                   int recordNumber, std::string_view registeredName) {
     LineRecordRule rule(recordNumber, registeredName);
     for (size_t n = 0; n < registeredNames.size(); ++n) {

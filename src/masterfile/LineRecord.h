@@ -37,7 +37,7 @@ class LineRecordRule {
 };
 
 // The rule over a master list held in memory.
-std::optional<int> findLineRecord(const std::vector<std::string>& registeredNames,
+std::optional<int> findLineRecord(const MasterNames& registeredNames,
                                   int recordNumber, std::string_view registeredName);
 
 struct LineRecord {

@@ -17,9 +17,11 @@ struct MasterRewrite {
     std::vector<int> origins;              // per saved record; -1 for a new row
     std::vector<std::string> loadedNames;  // RegisteredNames of the file as loaded
 
-    std::vector<std::string> names() const {
-        std::vector<std::string> out;
-        out.reserve(records.size());
+    MasterNames names() const {
+        MasterNames out;
+        size_t bytes = 0;
+        for (const DrugRecord& r : records) bytes += r.registeredName.size();
+        out.reserve(records.size(), bytes);
         for (const DrugRecord& r : records) out.push_back(r.registeredName);
         return out;
     }

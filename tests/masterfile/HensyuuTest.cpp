@@ -69,7 +69,7 @@ class HensyuuTest : public QObject {
     std::unique_ptr<TForm2> openExisting() {
         auto form = std::make_unique<TForm2>(
             [this](const dorimek::masterfile::MasterRewrite& saved) {
-                rebuilds_.push_back(saved.names());
+                rebuilds_.push_back(saved.names().toVector());
                 lastRewrite_ = saved;
             },
             nullptr,
