@@ -64,8 +64,6 @@ class MasterNames {
     }
     // Checked: throws std::out_of_range past the end, like a vector's.
     std::string_view at(size_t i) const;
-    std::string_view front() const { return (*this)[0]; }
-    std::string_view back() const { return (*this)[size() - 1]; }
     const_iterator begin() const { return {this, 0}; }
     const_iterator end() const { return {this, size()}; }
 
