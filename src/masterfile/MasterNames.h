@@ -52,8 +52,8 @@ class MasterNames {
 
     MasterNames() = default;
     MasterNames(std::initializer_list<std::string_view> names);
-    // Deliberately implicit: every list of names built elsewhere (a grid
-    // save, a test's table) is a vector of strings.
+    // Deliberately implicit: lists of names built by hand (a table of
+    // names, the grid's loaded names) are vectors of strings.
     MasterNames(const std::vector<std::string>& names);  // NOLINT(google-explicit-constructor)
 
     size_t size() const { return ends_.size(); }
