@@ -9,9 +9,6 @@ MasterNames::MasterNames(std::initializer_list<std::string_view> names) {
 }
 
 MasterNames::MasterNames(const std::vector<std::string>& names) {
-    size_t bytes = 0;
-    for (const std::string& n : names) bytes += n.size();
-    reserve(names.size(), bytes);
     for (const std::string& n : names) push_back(n);
 }
 

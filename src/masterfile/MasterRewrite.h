@@ -19,9 +19,6 @@ struct MasterRewrite {
 
     MasterNames names() const {
         MasterNames out;
-        size_t bytes = 0;
-        for (const DrugRecord& r : records) bytes += r.registeredName.size();
-        out.reserve(records.size(), bytes);
         for (const DrugRecord& r : records) out.push_back(r.registeredName);
         return out;
     }
