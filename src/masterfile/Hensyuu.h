@@ -53,6 +53,12 @@ class TForm2 : public QWidget {
     void Button4Click();
 
   private:
+    // Escape: "中止", but edits the grid holds are not thrown away without
+    // asking, since the key is easily hit by mistake.
+    void abandonAfterAsking();
+    // The text of a cell being edited goes into the grid, as a click
+    // elsewhere would put it.
+    void commitOpenEditor();
     void buildControls();
     int currentRow() const;
     GridRows gridRows() const;
@@ -67,6 +73,9 @@ class TForm2 : public QWidget {
     // inserts and deletes.
     std::vector<DrugRecord> loaded_;
     std::vector<int> origins_;
+    // The grid as it was shown after loading: an edit is unsaved while the
+    // grid differs from it.
+    GridRows shownRows_;
 
     static QPointer<TForm2> current_;
 };
