@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QtMath>
@@ -94,6 +95,9 @@ void TForm6::buildControls() {
     }
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
+    // "終了" by the key that closes a message box.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TForm6::Button2Click);
 }
 
 QWidget* TForm6::createControl(const ControlSpec& spec) {

@@ -95,6 +95,8 @@ ReportPreviewWindow::ReportPreviewWindow(TReport& report,
 
     new QShortcut(QKeySequence(Qt::Key_PageDown), this, [this] { showPage(page_ + 1); });
     new QShortcut(QKeySequence(Qt::Key_PageUp), this, [this] { showPage(page_ - 1); });
+    // Closes the preview as Escape closes a message box.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     resize(760, 900);
     render();
