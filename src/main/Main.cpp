@@ -16,11 +16,13 @@
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RadioGroupKeys.h"
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -167,6 +169,9 @@ void TForm3::buildControls() {
             case K::Memo: {
                 auto* m = new QPlainTextEdit(this);
                 useLargeBlackFont(m);
+                // A record's field holds no tab: Tab moves on to the next
+                // field, as in every other field of the window.
+                m->setTabChangesFocus(true);
                 (name == QLatin1String("Memo1") ? memo1_ : memo2_) = m;
                 w = m;
                 break;
@@ -183,6 +188,10 @@ void TForm3::buildControls() {
         if (name == QLatin1String("ListBox1")) buildKanaButtons();
         if (name == QLatin1String("Label17")) buildUsageBoxes();
     }
+    // The three print styles are one choice: one tab stop, arrows choose.
+    auto* printStyles = new QButtonGroup(this);
+    for (const auto& [n, r] : radioButtons_) printStyles->addButton(r, n);
+    platform::keepTabStopOnChecked(*printStyles);
     button(52)->setEnabled(false);  // usable only once a record is loaded
     listBox1_->setFocus();
 }
