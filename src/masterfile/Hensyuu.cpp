@@ -91,8 +91,11 @@ void TForm2::buildControls() {
     // Ctrl+Tab leaves the grid for the buttons from any cell, 500 rows or not.
     auto* toButtons = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), StringGrid1);
     toButtons->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(toButtons, &QShortcut::activated, this,
-            [this] { Button1->setFocus(Qt::TabFocusReason); });
+    connect(toButtons, &QShortcut::activated, this, [this] {
+        // As after Tab: the style then draws the focus frame on the button.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        Button1->setFocus(Qt::TabFocusReason);
+    });
     connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
             &TForm2::Button3Click);
     // A cell being edited takes Escape first and drops its edit; the next
