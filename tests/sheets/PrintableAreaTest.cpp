@@ -221,7 +221,7 @@ TEST_F(RealQueues, EveryPageOfEveryStyleLiesInsideThePrintableArea) {
         EXPECT_NEAR(paper.left, q.expected.left, 0.5) << q.name;
         EXPECT_NEAR(paper.top, q.expected.top, 0.5) << q.name;
         for (int style = 1; style <= 3; ++style) {
-            const mainwin::SheetSettings settings{indexOf(q.name), sjis("みどり内科クリニック"),
+            const prescription::SheetSettings settings{indexOf(q.name), sjis("みどり内科クリニック"),
                                                   "03-1234-5678"};
             std::unique_ptr<TForm1> sheet =
                 style == 1   ? std::make_unique<TForm1>(source_, settings)
