@@ -190,7 +190,8 @@ void TForm6::setFitNotice(const QString& text) {
     if (!fitNotice_) {
         fitNotice_ = new QLabel(this);
         fitNotice_->setObjectName(QStringLiteral("fitNotice"));
-        fitNotice_->setGeometry(8, 2, kClientSize.width() - 16, 20);
+        // Below the closing rule, where the window has room to spare.
+        fitNotice_->setGeometry(8, 683, kClientSize.width() - 16, 20);
     }
     fitNotice_->setText(text);
     fitNotice_->setVisible(!text.isEmpty());

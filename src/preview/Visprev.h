@@ -47,7 +47,7 @@ class TForm6 : public QWidget {
     // when the window first appears; empty when everything could be shown.
     const QString& problemMessage() const { return problemMessage_; }
 
-    // Tells, above the buttons, how the printed sheet will differ from what
+    // Tells, under the rows, how the printed sheet will differ from what
     // the window shows (reduced to the printer's printable area); empty
     // hides it.
     void setFitNotice(const QString& text);
