@@ -20,6 +20,7 @@
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
+#include "sheets/engine/ReportPrinter.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -505,6 +506,11 @@ sheets::TForm1* TForm3::sheetForStyle(int style) {
 }
 
 void TForm3::printSheet() {
+    // A sheet without a line would be a blank page handed to nobody.
+    if (prescription_.lineCount() == 0) {
+        platform::showMessage(messages::kNothingToPrint);
+        return;
+    }
     if (!checkUsagesPrintable()) return;
     (void)sheetForStyle(printStyle())->Yakujorep.Print();
 }
@@ -514,8 +520,19 @@ preview::TForm6* TForm3::openScreenPreview() {
     // not the one checked when the preview opened.
     auto* preview = new preview::TForm6(
         *this, [this] { printSheet(); }, this);
+    preview->setFitNotice(printedFitNotice());
     preview->show();
     return preview;
+}
+
+QString TForm3::printedFitNotice() {
+    // Only a printer with margins can need a reduction; the sheet is laid
+    // out only then, to measure its ink.
+    const report::PrintableMargins m = report::ReportPrinter::printableMargins(printerIndex());
+    if (m.left == 0 && m.top == 0 && m.right == 0 && m.bottom == 0) return {};
+    if (prescription_.lineCount() == 0) return {};
+    const report::RunResult run = sheetForStyle(printStyle())->Yakujorep.run({false, {}});
+    return run.document ? run.document->fit.notice() : QString();
 }
 
 void TForm3::Button38Click() {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QTimer>
 
 namespace dorimek::platform {
 namespace {
@@ -25,6 +26,14 @@ void MessageBoxSink::showMessage(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, boxTitle(caption),
                     QString(), QMessageBox::Ok, QApplication::activeWindow());
     setPlainText(box, text);
+    box.exec();
+}
+
+void MessageBoxSink::notify(const QString& text, const QString& caption, int seconds) {
+    QMessageBox box(QMessageBox::NoIcon, boxTitle(caption), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    setPlainText(box, text);
+    QTimer::singleShot(seconds * 1000, &box, &QMessageBox::accept);
     box.exec();
 }
 

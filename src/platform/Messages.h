@@ -15,6 +15,12 @@ public:
     virtual void showMessage(const QString& text, const QString& caption) = 0;
     // A box with Yes and No; true for Yes.
     virtual bool confirm(const QString& text, const QString& caption) = 0;
+    // A word that nobody may be there to read: a box that closes by itself
+    // after seconds (or on OK). By default a plain message.
+    virtual void notify(const QString& text, const QString& caption, int seconds) {
+        (void)seconds;
+        showMessage(text, caption);
+    }
 };
 
 // Installs the sink used from now on (nullptr: messages go to standard error
@@ -26,5 +32,7 @@ void showMessage(const QString& text, const QString& caption = QString());
 // For texts that arrive as Shift-JIS bytes (a drug name read from a file).
 void showMessageSjis(std::string_view sjisText, const QString& caption = QString());
 bool confirm(const QString& text, const QString& caption = QString());
+// Shown without waiting for anyone longer than seconds.
+void notify(const QString& text, int seconds, const QString& caption = QString());
 
 }  // namespace dorimek::platform

@@ -190,6 +190,19 @@ void TForm6::Button1Click() {
     if (printSheet_) printSheet_();
 }
 
+void TForm6::setFitNotice(const QString& text) {
+    if (!fitNotice_) {
+        fitNotice_ = new QLabel(this);
+        fitNotice_->setObjectName(QStringLiteral("fitNotice"));
+        // Below the closing rule, where the window has room to spare.
+        fitNotice_->setGeometry(8, 683, kClientSize.width() - 16, 20);
+    }
+    fitNotice_->setText(text);
+    fitNotice_->setVisible(!text.isEmpty());
+}
+
+QString TForm6::fitNotice() const { return fitNotice_ ? fitNotice_->text() : QString(); }
+
 void TForm6::Button2Click() { close(); }
 
 }  // namespace dorimek::preview

@@ -84,6 +84,14 @@ ReportPreviewWindow::ReportPreviewWindow(TReport& report,
             &QWidget::close);
     layout->addWidget(toolbar_);
 
+    // The page below is drawn as it will print, reduced where the printer
+    // can't reach the edge; the user hears why it looks smaller.
+    if (const QString notice = document_->fit.notice(); !notice.isEmpty()) {
+        auto* fitNotice = new QLabel(notice, this);
+        fitNotice->setObjectName(QStringLiteral("fitNotice"));
+        layout->addWidget(fitNotice);
+    }
+
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("pageScroll"));
     scroll_->setAlignment(Qt::AlignCenter);
