@@ -168,7 +168,9 @@ void SettingsCommands::save() {
         v.printerName = platform::fromUnicode(service.nameForIndex(printerIndex_));
     }
     v.previewOnAutoStart = form_.checkBox1()->isChecked();
-    v.printStyle = form_.radioButton(1)->isChecked() ? 1 : form_.radioButton(2)->isChecked() ? 2 : 3;
+    // With no style checked the sheets print style 1, so that is what the
+    // next start must check too, not the photo-and-usage style.
+    v.printStyle = form_.printStyle();
     v.usageLine = usageLine_;
 
     if (const Status written = SettingsFile::write(v); !written) {
