@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <string_view>
 
@@ -15,6 +16,12 @@ public:
     virtual void showMessage(const QString& text, const QString& caption) = 0;
     // A box with Yes and No; true for Yes.
     virtual bool confirm(const QString& text, const QString& caption) = 0;
+    // A box with one button per caption and a cancel button; the index of the
+    // button pressed, or -1 for cancel. A sink that can't ask chooses nothing.
+    virtual int choose(const QString& text, const QString& caption, const QStringList& buttons) {
+        (void)text, (void)caption, (void)buttons;
+        return -1;
+    }
 };
 
 // Installs the sink used from now on (nullptr: messages go to standard error
@@ -26,5 +33,7 @@ void showMessage(const QString& text, const QString& caption = QString());
 // For texts that arrive as Shift-JIS bytes (a drug name read from a file).
 void showMessageSjis(std::string_view sjisText, const QString& caption = QString());
 bool confirm(const QString& text, const QString& caption = QString());
+// One of buttons (its index), or -1 when the user cancels.
+int choose(const QString& text, const QStringList& buttons, const QString& caption = QString());
 
 }  // namespace dorimek::platform
