@@ -1,6 +1,6 @@
 #include "PreviewRows.h"
 
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 #include "platform/Sjis.h"
 #include "sheets/PhotoBox.h"
 #include "sheets/UsageSplit.h"
@@ -9,10 +9,10 @@
 
 namespace dorimek::preview {
 
-PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize photoPixels,
+PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
                              const QString& masterPath) {
     PreviewRows result;
-    const mainwin::PrescriptionState& state = source.prescription();
+    const prescription::PrescriptionState& state = source.prescription();
     result.rows.resize(static_cast<size_t>(std::max(0, state.lineCount())));
     for (int line = 1; line <= state.lineCount(); ++line) {
         PreviewRow& row = result.rows[static_cast<size_t>(line - 1)];
@@ -23,7 +23,7 @@ PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize ph
 
         const int index = state.masterIndex(line);
         const int slot = -index - 2;
-        const bool named = slot >= 0 && slot < mainwin::PrescriptionState::kUnknownSlots;
+        const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
         sheets::LineContents contents = sheets::readLineContents(
             line, index, state.lineText(line), named ? state.unknownDrugName(slot) : std::string(),
             result.problems, masterPath);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 class PrescriptionSource;
 }
 
@@ -51,7 +51,7 @@ struct PreviewRows {
 // name only, as on the sheets), each row's photo decoded for photoPixels device pixels and padded
 // to the image's proportion, and each line's usage split into words. A row's
 // trouble never keeps the rows after it from being filled.
-PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize photoPixels,
+PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
                              const QString& masterPath = masterfile::kMasterFileName);
 
 }  // namespace dorimek::preview

@@ -59,7 +59,7 @@ const SheetLayout kStyle3Layout{
 
 }  // namespace
 
-TForm5::TForm5(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm5::TForm5(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm4(source, settings, kStyle3Layout, kPhotoProportionStyle3, parent),
       usageMemo_(memoNamed("RpMemo4")) {}
@@ -77,7 +77,7 @@ void TForm5::fillUnknownExtras() {
 void TForm5::showUsage() {
     usageMemo_->Lines.clear();
     const int line = currentLine();
-    if (line > mainwin::PrescriptionState::kUsageBoxes) return;  // no usage box for this line
+    if (line > prescription::PrescriptionState::kUsageBoxes) return;  // no usage box for this line
     for (std::string& piece : splitUsage(source().usageText(line))) {
         usageMemo_->Lines.add(std::move(piece));
     }

@@ -89,15 +89,15 @@ std::string sheetDate() {
     return platform::fromUnicode(sheetDateText(QDate::currentDate(), QLocale::system()));
 }
 
-std::string clinicFooter(const mainwin::SheetSettings& settings) {
+std::string clinicFooter(const prescription::SheetSettings& settings) {
     return settings.clinicName + "   TEL:" + settings.clinicTel;
 }
 
-TForm1::TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm1::TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm1(source, settings, kStyle1Layout, parent) {}
 
-TForm1::TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm1::TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                const SheetLayout& layout, QObject* parent)
     : QObject(parent), source_(source) {
     buildLayout(layout);
@@ -170,7 +170,7 @@ void TForm1::YakujorepBeforePrint(TReport&, bool&) {
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
-    const mainwin::PrescriptionState& rx = source_.prescription();
+    const prescription::PrescriptionState& rx = source_.prescription();
     if (RowIndex < 0 || RowIndex >= rx.lineCount()) {
         moreData = false;
         // Told once the rows are all made, not once per row; the preview
@@ -184,7 +184,7 @@ void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
     const int line = currentLine();
     const int m = rx.masterIndex(line);
     const int slot = -m - 2;
-    const bool named = slot >= 0 && slot < mainwin::PrescriptionState::kUnknownSlots;
+    const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
     const LineContents contents =
         readLineContents(line, m, rx.lineText(line),
                          named ? rx.unknownDrugName(slot) : std::string(), problems_);
