@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <numeric>
 
 namespace dorimek::sheets {
 namespace {
@@ -252,6 +253,37 @@ TEST_P(SheetForms, AMasterFileGoneSincePrescribingPrintsTheNamesAndTellsOnce) {
     EXPECT_EQ(lines[0], u("次の行の薬剤を薬剤ファイルから読めません。薬剤名だけ記載しました。"));
     EXPECT_TRUE(lines[1].startsWith(u("・1・2行目: ファイル yakujo.txt を開けません: ")))
         << lines[1].toStdString();
+}
+
+// A full sheet of long real-looking rows: wherever a page ends, every row
+// stands whole on one page, in every style.
+TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
+    const std::string slice =
+        dorimek::testing::readBytes(dorimek::testing::sourceDir() + "/tests/data/billing-slice-yakujo.txt");
+    ASSERT_FALSE(slice.empty());
+    dorimek::testing::writeBytes(folder_.path("yakujo.txt"), slice);
+    // The records in eleven orders, so that long rows meet page ends in many places.
+    for (int shift = 0; shift < 11; ++shift) {
+        SCOPED_TRACE("order " + std::to_string(shift));
+        source_.state = prescription::PrescriptionState();
+        for (int line = 0; line < prescription::PrescriptionState::kMaxLines; ++line) {
+            add((line * 3 + shift) % 11, "朝夕 食後");
+        }
+        auto sheet = makeSheet(GetParam(), source_);
+        auto doc = print(*sheet, folder_.path("slice.pdf"));
+        ASSERT_TRUE(doc);
+        std::vector<int> rows;
+        for (int p = 0; p < doc->pageCount(); ++p) {
+            for (const report::PlacedBand& b : doc->bandsOn(p)) {
+                if (b.type != report::rbDetail) continue;
+                EXPECT_FALSE(b.continuation) << "row " << b.row << " cut at the end of page " << p;
+                rows.push_back(b.row);
+            }
+        }
+        std::vector<int> whole(prescription::PrescriptionState::kMaxLines);
+        std::iota(whole.begin(), whole.end(), 1);
+        EXPECT_EQ(rows, whole);
+    }
 }
 
 TEST_P(SheetForms, AnEmptyPrescriptionPrintsOneEmptyPage) {
