@@ -272,6 +272,11 @@ TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
         auto sheet = makeSheet(GetParam(), source_);
         auto doc = print(*sheet, folder_.path("slice.pdf"));
         ASSERT_TRUE(doc);
+        if (const QString out = qEnvironmentVariable("DORIMEK_SHEET_SAMPLES"); !out.isEmpty()) {
+            QFile::copy(folder_.path("slice.pdf"),
+                        QStringLiteral("%1/slice-style%2-order%3.pdf")
+                            .arg(out).arg(static_cast<int>(GetParam())).arg(shift));
+        }
         std::vector<int> rows;
         for (int p = 0; p < doc->pageCount(); ++p) {
             for (const report::PlacedBand& b : doc->bandsOn(p)) {
