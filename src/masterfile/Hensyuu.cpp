@@ -111,16 +111,17 @@ bool TForm2::mayWrite(const GridRows& rows) {
     if (now && loadedStamp_ && *now == *loadedStamp_) return true;
     const QString fileName = QFileInfo(path_).fileName();
     const int edits = rows.editCount(loaded_);
-    const QString lost =
-        edits > 0 ? QStringLiteral("読み込み直すと、この画面でまだ保存していない %1 件の変更"
-                                   "（書き換え・追加・削除した薬剤）は失われます。")
-                        .arg(edits)
-                  : QStringLiteral("この画面ではまだ何も変更していません。");
+    const QString lost = edits > 0 ? QStringLiteral(
+                                         "読み込み直すと、この画面でまだ保存していない %1 件の変更"
+                                         "（書き換え・追加・削除した薬剤）は失われます。")
+                                         .arg(edits)
+                                   : QStringLiteral("この画面ではまだ何も変更していません。");
     const QString text =
-        QStringLiteral("%1 は、この画面で読み込んだ後に変更されました"
-                       "（「個別編集」の「編集終了」や、ほかのプログラムによる変更です）。\n"
-                       "このまま保存すると、その変更はこの画面の内容で上書きされ、失われます。\n"
-                       "%2")
+        QStringLiteral(
+            "%1 は、この画面で読み込んだ後に変更されました"
+            "（「個別編集」の「編集終了」や、ほかのプログラムによる変更です）。\n"
+            "このまま保存すると、その変更はこの画面の内容で上書きされ、失われます。\n"
+            "%2")
             .arg(fileName, lost);
     const int choice = platform::choose(
         text, {QStringLiteral("読み込み直す"), QStringLiteral("上書きして保存")}, windowTitle());

@@ -17,7 +17,8 @@ Result<FileStamp> stampFile(const QString& path) {
     }
     QCryptographicHash hash(QCryptographicHash::Sha256);
     if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
-        return R::failure(QStringLiteral("ファイル %1 を読み込めません").arg(QFileInfo(path).fileName()));
+        return R::failure(
+            QStringLiteral("ファイル %1 を読み込めません").arg(QFileInfo(path).fileName()));
     }
     stamp.exists = true;
     stamp.size = file.size();

@@ -113,7 +113,9 @@ QString rowControlName(int row, RowPart part) {
     return {};
 }
 
-int pageCount(int lineCount) { return lineCount <= 0 ? 1 : (lineCount + kRowCount - 1) / kRowCount; }
+int pageCount(int lineCount) {
+    return lineCount <= 0 ? 1 : (lineCount + kRowCount - 1) / kRowCount;
+}
 
 QString pageLabel(int page, int pages) { return QStringLiteral("%1/%2").arg(page + 1).arg(pages); }
 

@@ -36,7 +36,8 @@ PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSi
         row.photo = sheets::loadPhotoCell(contents.row.photoFileName,
                                           sheets::kPhotoProportionStyle3, photoPixels);
         if (row.photo.state == sheets::PhotoCell::State::Undecodable) {
-            result.problems.add(sheets::LineProblems::Kind::UndecodablePhoto, line, row.photo.error);
+            result.problems.add(sheets::LineProblems::Kind::UndecodablePhoto, line,
+                                row.photo.error);
         }
     }
     return result;

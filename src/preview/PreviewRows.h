@@ -43,7 +43,9 @@ struct PreviewRows {
 
     // The one message that tells the user about every problem above, or an
     // empty text when there is none.
-    QString problemMessage() const { return problems.message(sheets::LineProblems::Medium::Screen); }
+    QString problemMessage() const {
+        return problems.message(sheets::LineProblems::Medium::Screen);
+    }
 };
 
 // Reads the rows for every line of the prescription: the master file once

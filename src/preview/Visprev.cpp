@@ -5,9 +5,9 @@
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
-#include <QFontMetricsF>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -70,9 +70,8 @@ void showWhole(QPlainTextEdit* box, const QString& text) {
         // A pixel to spare each way for the cursor and rounding.
         const QSize room(inside.width() - static_cast<int>(2 * margin) - 2,
                          inside.height() - static_cast<int>(2 * margin) - 1);
-        fit = fitField(text, room, kBase, kSmallest, [&](const QString& t, int w, int px) {
-            return textHeight(base, t, w, px);
-        });
+        fit = fitField(text, room, kBase, kSmallest,
+                       [&](const QString& t, int w, int px) { return textHeight(base, t, w, px); });
         if (!fit.scrolls) break;
     }
     QFont font(base);
@@ -204,7 +203,9 @@ void TForm6::FormCreate(const prescription::PrescriptionSource& source) {
     showPage(0);
 }
 
-int TForm6::pageCount() const { return preview::pageCount(static_cast<int>(contents_.rows.size())); }
+int TForm6::pageCount() const {
+    return preview::pageCount(static_cast<int>(contents_.rows.size()));
+}
 
 void TForm6::showPage(int page) {
     page_ = std::clamp(page, 0, pageCount() - 1);

@@ -20,8 +20,8 @@ QString linesLabel(const std::vector<int>& lines) {
 
 void LineProblems::add(Kind kind, int line, const QString& text) {
     std::vector<Problem>& list = problems_[static_cast<int>(kind)];
-    auto same = std::find_if(list.begin(), list.end(),
-                             [&](const Problem& p) { return p.text == text; });
+    auto same =
+        std::find_if(list.begin(), list.end(), [&](const Problem& p) { return p.text == text; });
     if (same != list.end()) {
         same->lines.push_back(line);
     } else {
@@ -51,7 +51,8 @@ QString LineProblems::message(Medium medium) const {
     } sections[] = {
         {Kind::UndecodablePhoto,
          QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。")},
-        {Kind::UnreadableRecord, QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。") + nameOnly},
+        {Kind::UnreadableRecord,
+         QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。") + nameOnly},
         {Kind::RecordNotFound,
          QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。") + nameOnly},
     };

@@ -185,9 +185,8 @@ void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
     const int m = rx.masterIndex(line);
     const int slot = -m - 2;
     const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
-    const LineContents contents =
-        readLineContents(line, m, rx.lineText(line),
-                         named ? rx.unknownDrugName(slot) : std::string(), problems_);
+    const LineContents contents = readLineContents(
+        line, m, rx.lineText(line), named ? rx.unknownDrugName(slot) : std::string(), problems_);
     if (contents.fromRecord) {
         showRecord(contents.row);
         fillRecordExtras(contents.row);

@@ -406,7 +406,8 @@ class HensyuuTest : public QObject {
         QTest::newRow("編集終了, reload") << "edit" << true << 0 << true << "outside";
         QTest::newRow("編集終了, write anyway") << "edit" << true << 1 << true << "grid";
         QTest::newRow("編集終了, cancel") << "edit" << true << -1 << true << "outside";
-        QTest::newRow("other program, same size, reload") << "program" << true << 0 << true << "outside";
+        QTest::newRow("other program, same size, reload")
+            << "program" << true << 0 << true << "outside";
         QTest::newRow("other program, grid unedited") << "program" << false << 1 << true << "grid";
         QTest::newRow("same bytes written again") << "same" << true << -1 << false << "grid";
         QTest::newRow("no change") << "none" << true << -1 << false << "grid";
@@ -437,19 +438,21 @@ class HensyuuTest : public QObject {
             QFile::remove(path_);
             writeBytes(path_, original);
         }
-        QCOMPARE(readBytes(path_), change == QLatin1String("edit") || change == QLatin1String("program")
-                                       ? outside
-                                       : original);
+        QCOMPARE(readBytes(path_),
+                 change == QLatin1String("edit") || change == QLatin1String("program") ? outside
+                                                                                       : original);
         sink_->choiceAnswer = answer;
         form->Button3Click();
 
         QCOMPARE(sink_->choices.size(), asked ? 1 : 0);
         if (asked) {
-            QCOMPARE(sink_->choiceButtons,
-                     (QStringList{QStringLiteral("読み込み直す"), QStringLiteral("上書きして保存")}));
-            QVERIFY(sink_->choices[0].contains(QStringLiteral("yakujo.txt は、この画面で読み込んだ後に変更されました")));
-            QVERIFY2(sink_->choices[0].contains(editGrid ? QStringLiteral("まだ保存していない 2 件の変更")
-                                                         : QStringLiteral("まだ何も変更していません")),
+            QCOMPARE(sink_->choiceButtons, (QStringList{QStringLiteral("読み込み直す"),
+                                                        QStringLiteral("上書きして保存")}));
+            QVERIFY(sink_->choices[0].contains(
+                QStringLiteral("yakujo.txt は、この画面で読み込んだ後に変更されました")));
+            QVERIFY2(sink_->choices[0].contains(
+                         editGrid ? QStringLiteral("まだ保存していない 2 件の変更")
+                                  : QStringLiteral("まだ何も変更していません")),
                      qPrintable(sink_->choices[0]));
         }
         QCOMPARE(readBytes(path_), fileAfter == QLatin1String("grid") ? grid : outside);

@@ -352,15 +352,15 @@ TEST(PreviewLayout, FieldsGetTheLargestTypeThatHoldsThemWhole) {
         int chars;
         FieldFit fit;
     } cases[] = {
-        {0, {12, false}},    // nothing to fit
-        {7, {12, false}},    // one line
-        {14, {12, false}},   // two lines of seven
-        {20, {10, false}},   // three lines only fit at 10 pixels
-        {30, {9, false}},
-        {100, {7, true}},    // not even at 7 pixels: the box scrolls
+        {0, {12, false}},                     // nothing to fit
+        {7, {12, false}},                     // one line
+        {14, {12, false}},                    // two lines of seven
+        {20, {10, false}},                    // three lines only fit at 10 pixels
+        {30, {9, false}},  {100, {7, true}},  // not even at 7 pixels: the box scrolls
     };
     for (const auto& c : cases) {
-        const FieldFit fit = fitField(QString(c.chars, QChar(0x30A2)), QSize(90, 40), 12, 7, height);
+        const FieldFit fit =
+            fitField(QString(c.chars, QChar(0x30A2)), QSize(90, 40), 12, 7, height);
         EXPECT_EQ(fit.pixelSize, c.fit.pixelSize) << c.chars << " characters";
         EXPECT_EQ(fit.scrolls, c.fit.scrolls) << c.chars << " characters";
     }

@@ -6,10 +6,10 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QScrollBar>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -56,9 +56,7 @@ class VisprevTest : public QObject {
         auto* m = control<QPlainTextEdit>(form, name);
         return m ? m->toPlainText() : QStringLiteral("<missing>");
     }
-    static QString edit(const QWidget* form, const char* name) {
-        return memo(form, name);
-    }
+    static QString edit(const QWidget* form, const char* name) { return memo(form, name); }
     static bool hasPhoto(const QWidget* form, const char* name) {
         auto* l = control<QLabel>(form, name);
         return l && !l->pixmap().isNull();
@@ -265,14 +263,14 @@ void VisprevTest::pagesThroughEveryLine() {
     const QWidget* f = form.get();
     const auto state = [&] {
         return QStringLiteral("%1 %2%3").arg(form->Label8->text(),
-                                              form->Button3->isEnabled() ? "<" : "-",
-                                              form->Button4->isEnabled() ? ">" : "-");
+                                             form->Button3->isEnabled() ? "<" : "-",
+                                             form->Button4->isEnabled() ? ">" : "-");
     };
     QCOMPARE(state(), QStringLiteral("1/3 ->"));
     QCOMPARE(memo(f, "Memo1"), QStringLiteral("ロキソニン錠"));
     form->Button4->click();
     QCOMPARE(state(), QStringLiteral("2/3 <>"));
-    QCOMPARE(memo(f, "Memo1"), QStringLiteral("ガスター錠20mg"));  // line 8
+    QCOMPARE(memo(f, "Memo1"), QStringLiteral("ガスター錠20mg"));   // line 8
     QCOMPARE(memo(f, "Memo25"), QStringLiteral("ガスター錠20mg"));  // line 14
     form->Button4->click();
     QCOMPARE(state(), QStringLiteral("3/3 <-"));
@@ -296,7 +294,7 @@ void VisprevTest::pagesThroughEveryLine() {
 // window's doesn't hold it, never cut.
 void VisprevTest::longFieldsShowWhole() {
     folder_->writeMaster({
-        "ｾﾌﾄﾘｱｷｿﾝﾅﾄﾘｳﾑ点滴用1g,セフトリアキソンナトリウム点滴用1g「サワダ」,瓶,"
+        "ｾﾌﾄﾘｱｷｿﾝﾅﾄﾘｳﾑ点滴用1g,セフトリアキソンナトリウム点滴用1g「ミナト」,瓶,"
         "白色〜淡黄白色の結晶性の粉末 凍結乾燥品,1g1瓶（溶解液付）生理食塩液100mL,"
         "肺炎、膀胱炎、腎盂腎炎、腹膜炎、胆嚢炎、胆管炎などの細菌による感染症を治療します。"
         "細菌の細胞壁の合成を妨げて殺菌的に作用します。広い範囲の細菌に効果があります。,"
@@ -322,7 +320,8 @@ void VisprevTest::longFieldsShowWhole() {
     }
     // A short text keeps the window's type.
     QCOMPARE(control<QPlainTextEdit>(form.get(), "Memo5")->font().pixelSize(), 12);
-    QCOMPARE(memo(form.get(), "Memo1"), QStringLiteral("セフトリアキソンナトリウム点滴用1g「サワダ」"));
+    QCOMPARE(memo(form.get(), "Memo1"),
+             QStringLiteral("セフトリアキソンナトリウム点滴用1g「ミナト」"));
 }
 
 void VisprevTest::memo16StartsWithAnEmptyLine_data() {

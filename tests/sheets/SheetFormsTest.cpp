@@ -258,8 +258,8 @@ TEST_P(SheetForms, AMasterFileGoneSincePrescribingPrintsTheNamesAndTellsOnce) {
 // A full sheet of long real-looking rows: wherever a page ends, every row
 // stands whole on one page, in every style.
 TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
-    const std::string slice =
-        dorimek::testing::readBytes(dorimek::testing::sourceDir() + "/tests/data/billing-slice-yakujo.txt");
+    const std::string slice = dorimek::testing::readBytes(
+        QStringLiteral(DORIMEK_TEST_DATA_DIR "/billing-slice-yakujo.txt"));
     ASSERT_FALSE(slice.empty());
     dorimek::testing::writeBytes(folder_.path("yakujo.txt"), slice);
     // The records in eleven orders, so that long rows meet page ends in many places.
@@ -273,9 +273,10 @@ TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
         auto doc = print(*sheet, folder_.path("slice.pdf"));
         ASSERT_TRUE(doc);
         if (const QString out = qEnvironmentVariable("DORIMEK_SHEET_SAMPLES"); !out.isEmpty()) {
-            QFile::copy(folder_.path("slice.pdf"),
-                        QStringLiteral("%1/slice-style%2-order%3.pdf")
-                            .arg(out).arg(static_cast<int>(GetParam())).arg(shift));
+            QFile::copy(folder_.path("slice.pdf"), QStringLiteral("%1/slice-style%2-order%3.pdf")
+                                                       .arg(out)
+                                                       .arg(static_cast<int>(GetParam()))
+                                                       .arg(shift));
         }
         std::vector<int> rows;
         for (int p = 0; p < doc->pageCount(); ++p) {

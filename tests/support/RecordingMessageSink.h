@@ -32,7 +32,7 @@ public:
     QStringList choiceButtons;  // offered by the last choice
     int choiceAnswer = -1;      // the button pressed; -1 cancels
 
-private:
+  private:
     platform::MessageSink* previous_ = nullptr;
 };
 

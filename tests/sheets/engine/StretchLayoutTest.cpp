@@ -279,7 +279,9 @@ std::vector<BreakCase> breakCases() {
         {"long name", {9, 1, 1}, {nine, "10 11"}},
         {"caution as long as a fresh page holds", {1, 1, pageLines}, {nine, "10", "11"}},
         {"caution longer than a page", {1, 1, pageLines + 1}, {nine + " 10", "10+", "11"}},
-        {"caution over two pages", {1, 1, footLines + pageLines + 3}, {nine + " 10", "10+", "10+ 11"}},
+        {"caution over two pages",
+         {1, 1, footLines + pageLines + 3},
+         {nine + " 10", "10+", "10+ 11"}},
     };
 }
 
@@ -376,7 +378,8 @@ TEST(StretchedRowAcrossPages, EarlierPartClosesAtThePageFootAndTheRestGetsItsOwn
     EXPECT_NEAR(caution->rect.top(), partTop + kMemoTop, kTol);
     EXPECT_NEAR(caution->rect.left(), kLeft + 1100.7, kTol);
     EXPECT_EQ(caution->lines, rest);
-    EXPECT_EQ(doc->textsOf(2, "RpMemo2").first(), QStringLiteral("注意%1").arg(firstPart + full + 1));
+    EXPECT_EQ(doc->textsOf(2, "RpMemo2").first(),
+              QStringLiteral("注意%1").arg(firstPart + full + 1));
     expectRect(*doc, 2, "RpShape2", 10, designed("RpShape2", partTop, shift));
     for (const char* rule : kVerticalRules) {
         expectRect(*doc, 2, rule, 10, designed(rule, partTop, 0, shift));
