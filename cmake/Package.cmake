@@ -48,6 +48,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # the sheet's fonts, and groupadd for the data folder's group.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-translations-l10n, fonts-ipafont-mincho, fonts-ipafont-gothic, passwd")
+# Japanese typing: an input method with Mozc and its Qt 6 front end (ibus's
+# comes with Qt itself), and im-config, which sets QT_IM_MODULE for the
+# session. A GNOME desktop that already runs ibus-mozc needs no fcitx5.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "fcitx5-mozc | ibus-mozc, fcitx5-frontend-qt6 | ibus, im-config")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/deb/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

@@ -1,6 +1,7 @@
 #include "main/Main.h"
 #include "ReportForms.h"
 #include "StartupProbe.h"
+#include "platform/ButtonKeys.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     // name: on X11 Qt would append it to every window's caption.
     QApplication::setApplicationName(QStringLiteral("dorimek"));
     dorimek::platform::installQtJapanese(app);
+    dorimek::platform::ButtonKeys::install(app);
 
     dorimek::platform::MessageBoxSink messageBoxes;
     dorimek::platform::setMessageSink(&messageBoxes);

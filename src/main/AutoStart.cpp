@@ -1,6 +1,8 @@
 #include "AutoStart.h"
 
 #include "Main.h"
+#include "MainMessages.h"
+#include "platform/Messages.h"
 #include "SheetForms.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
@@ -53,9 +55,15 @@ void AutoStart::waitUntilClosed(QWidget* window) {
 }
 
 void AutoStart::run(TForm3& form) {
-    // Whatever the import finds, even no rp.csv at all, the sheet comes out:
-    // the host asked for it.
     form.Button54Click();
+
+    // Nothing imported: no blank page. Nobody may be at the screen to press
+    // OK, so the word closes by itself and the run ends as after a print.
+    if (form.prescription().lineCount() == 0) {
+        platform::notify(messages::kNothingToPrint, kUnattendedWordSeconds);
+        form.requestTermination();
+        return;
+    }
 
     // The sheets of the ordinary start-up don't exist yet; this run gets a
     // fresh one of the stored style.

@@ -13,6 +13,9 @@ class TForm3;
 // with nobody touching the main window.
 class AutoStart {
   public:
+    // How long a word that doesn't stop the run stays on the screen.
+    static constexpr int kUnattendedWordSeconds = 10;
+
     // Only "auto" exactly; "AUTO", "Auto" or "auto " start the program as usual.
     static bool isAutoArgument(const QString& argument1);
 

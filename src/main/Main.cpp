@@ -16,11 +16,14 @@
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
 #include "platform/ProgramFolder.h"
+#include "platform/RadioGroupKeys.h"
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
+#include "sheets/engine/ReportPrinter.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -167,6 +170,9 @@ void TForm3::buildControls() {
             case K::Memo: {
                 auto* m = new QPlainTextEdit(this);
                 useLargeBlackFont(m);
+                // A record's field holds no tab: Tab moves on to the next
+                // field, as in every other field of the window.
+                m->setTabChangesFocus(true);
                 (name == QLatin1String("Memo1") ? memo1_ : memo2_) = m;
                 w = m;
                 break;
@@ -183,6 +189,10 @@ void TForm3::buildControls() {
         if (name == QLatin1String("ListBox1")) buildKanaButtons();
         if (name == QLatin1String("Label17")) buildUsageBoxes();
     }
+    // The three print styles are one choice: one tab stop, arrows choose.
+    auto* printStyles = new QButtonGroup(this);
+    for (const auto& [n, r] : radioButtons_) printStyles->addButton(r, n);
+    platform::keepTabStopOnChecked(*printStyles);
     button(52)->setEnabled(false);  // usable only once a record is loaded
     listBox1_->setFocus();
 }
@@ -496,6 +506,11 @@ sheets::TForm1* TForm3::sheetForStyle(int style) {
 }
 
 void TForm3::printSheet() {
+    // A sheet without a line would be a blank page handed to nobody.
+    if (prescription_.lineCount() == 0) {
+        platform::showMessage(messages::kNothingToPrint);
+        return;
+    }
     if (!checkUsagesPrintable()) return;
     (void)sheetForStyle(printStyle())->Yakujorep.Print();
 }
@@ -505,8 +520,19 @@ preview::TForm6* TForm3::openScreenPreview() {
     // not the one checked when the preview opened.
     auto* preview = new preview::TForm6(
         *this, [this] { printSheet(); }, this);
+    preview->setFitNotice(printedFitNotice());
     preview->show();
     return preview;
+}
+
+QString TForm3::printedFitNotice() {
+    // Only a printer with margins can need a reduction; the sheet is laid
+    // out only then, to measure its ink.
+    const report::PrintableMargins m = report::ReportPrinter::printableMargins(printerIndex());
+    if (m.left == 0 && m.top == 0 && m.right == 0 && m.bottom == 0) return {};
+    if (prescription_.lineCount() == 0) return {};
+    const report::RunResult run = sheetForStyle(printStyle())->Yakujorep.run({false, {}});
+    return run.document ? run.document->fit.notice() : QString();
 }
 
 void TForm3::Button38Click() {

@@ -132,7 +132,8 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // none yet.
     sheets::TForm1* sheetForStyle(int style);
     // Prints the sheet of the style checked at this moment; a failure has
-    // been told to the user by the report.
+    // been told to the user by the report. Without a prescription line it
+    // says there is nothing to print and sends nothing.
     void printSheet();
     // True when the usage boxes of the prescription's lines hold only text
     // the sheet can print; else tells the user the first character that
@@ -141,6 +142,9 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // Opens a new on-screen preview of the prescription beside this window;
     // it is owned by this window and stays alive, closed or not.
     preview::TForm6* openScreenPreview();
+    // What the previews say of the printed sheet on the chosen printer: its
+    // reduction to the printable area, or empty when it prints as laid out.
+    QString printedFitNotice();
 
     // The automatic start, run at the end of FormCreate when argument 1 is
     // "auto". Ends by requestTermination().

@@ -39,4 +39,8 @@ inline const QString kUnencodableInField = QStringLiteral(
 inline const QString kUnprintableUsage = QStringLiteral(
     "%1 行目の用法の文字「%2」は印刷できません（Shift-JIS にない文字です）。用法を直してください。");
 
+// Printing with no prescription line: no job is sent.
+inline const QString kNothingToPrint =
+    QStringLiteral("処方に薬がないため、印刷するものがありません。提供書は印刷していません。");
+
 }  // namespace dorimek::mainwin::messages

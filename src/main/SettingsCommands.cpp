@@ -1,10 +1,12 @@
 #include "SettingsCommands.h"
 
+#include "AutoStart.h"
 #include "Main.h"
 #include "MainMessages.h"
 #include "PrinterChoice.h"
 #include "platform/Messages.h"
 #include "platform/PrinterService.h"
+#include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "sheets/engine/PrinterChooserDialog.h"
 
@@ -65,7 +67,9 @@ void SettingsCommands::setUpPrinterList() {
         if (auto e = service.defaultDeviceEntry(&why)) {
             entry = *e;
         } else {
-            platform::showMessage(why, QString());
+            // Told once the choice is made, and only if the default printer
+            // is the one the sheets will print on.
+            noDefaultPrinter_ = why;
         }
     }
     form_.listBox3()->clear();
@@ -80,8 +84,9 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
         // Not "no printer": the printers may all be there once CUPS runs. A
         // printer chosen by name (設定保存) or by the host can't be checked
         // now, so the user hears it at once; otherwise it is told on printing.
+        // A host-started run hears it when it prints, and only then.
         const bool chosen = !storedPrinterName_.empty() || !form_.argument(3).isEmpty();
-        if (chosen) platform::showMessage(platform::kSpoolerUnavailable);
+        if (chosen && !hostStarted()) platform::showMessage(platform::kSpoolerUnavailable);
         return;
     }
     PrinterIndexChoice choice = choosePrinterIndex(indexText, form_.argument(3).toStdString(), count);
@@ -97,11 +102,26 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
     printerIndex_ = choice.index;
     form_.listBox3()->setCurrentRow(printerIndex_);
     service.setCurrentIndex(printerIndex_);
+    if (printerIndex_ == -1 && !noDefaultPrinter_.isEmpty()) {
+        platform::showMessage(noDefaultPrinter_, QString());
+    }
 
     if (count == 0) return;
+    // A host-started run prints on what it has, without a box to wait on.
+    if (!hostStarted()) tellIfNotJisB5(service.nameForIndex(printerIndex_));
     const auto current = service.current();
     if (!current || keepsItsPaperAtStart(current->device, defaultPrinterName_)) return;
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+}
+
+bool SettingsCommands::hostStarted() const { return AutoStart::isAutoArgument(form_.argument(1)); }
+
+void SettingsCommands::tellIfNotJisB5(const QString& printer) {
+    if (printer.isEmpty()) return;
+    const platform::QueuePaper paper = platform::QueuePaper::of(printer);
+    if (paper.known && !paper.jisB5) {
+        platform::showMessage(platform::notJisB5Message(printer, paper.paperInstead));
+    }
 }
 
 int SettingsCommands::selectedPrinterEntry() const {
@@ -157,6 +177,7 @@ void SettingsCommands::save() {
     }
     if (service.printerCount() == 0) return;
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+    tellIfNotJisB5(service.nameForIndex(service.currentIndex()));
 }
 
 void SettingsCommands::setUpPrinter() {
@@ -175,8 +196,10 @@ void SettingsCommands::setUpPrinter() {
     // the next "設定保存" or start, and is not stored anywhere.
     report::PrinterChooserDialog dialog(service.printers(), service.defaultPrinterName(),
                                         service.currentIndex(), std::nullopt, &form_);
-    if (dialog.exec() == QDialog::Accepted) service.setCurrentIndex(dialog.printerIndex());
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (accepted) service.setCurrentIndex(dialog.printerIndex());
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+    if (accepted) tellIfNotJisB5(service.nameForIndex(service.currentIndex()));
 }
 
 }  // namespace dorimek::mainwin

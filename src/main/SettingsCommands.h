@@ -42,9 +42,13 @@ class SettingsCommands {
     void setUpPrinterList();
     void choosePrinterAtStart(const std::optional<std::string>& indexText);
     int selectedPrinterEntry() const;
+    bool hostStarted() const;
+    // Says which paper the sheet would come out on when printer has no JIS B5.
+    static void tellIfNotJisB5(const QString& printer);
 
     TForm3& form_;
     QString defaultPrinterName_;
+    QString noDefaultPrinter_;  // why there is no default printer, until told
     bool previewOnAutoStart_ = false;
     int printerIndex_ = -1;
     std::string qevWorkPath_;

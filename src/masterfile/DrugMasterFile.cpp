@@ -152,6 +152,30 @@ std::string joinRecord(const DrugRecord& record) {
     return line;
 }
 
+namespace {
+
+// Reported in this order, so a field with several shows the comma first.
+std::optional<ForbiddenCharacter> firstForbidden(bool comma, bool lineBreak, bool tab) {
+    if (comma) return ForbiddenCharacter{QStringLiteral("カンマ（,）"), QStringLiteral("カンマ")};
+    if (lineBreak) return ForbiddenCharacter{QStringLiteral("改行"), QStringLiteral("改行")};
+    if (tab) return ForbiddenCharacter{QStringLiteral("タブ"), QStringLiteral("タブ")};
+    return std::nullopt;
+}
+
+}  // namespace
+
+// Shift-JIS trail bytes start at 0x40, so these single bytes never stand
+// inside a double-byte character.
+std::optional<ForbiddenCharacter> forbiddenCharacterIn(std::string_view field) {
+    const auto has = [field](char c) { return field.find(c) != std::string_view::npos; };
+    return firstForbidden(has(','), has('\r') || has('\n'), has('\t'));
+}
+
+std::optional<ForbiddenCharacter> forbiddenCharacterIn(const QString& text) {
+    const auto has = [&text](char c) { return text.contains(QLatin1Char(c)); };
+    return firstForbidden(has(','), has('\r') || has('\n'), has('\t'));
+}
+
 QString formatProblem(const DrugRecord& record, FieldMask asRead) {
     if (record.registeredName.empty()) {
         return QStringLiteral("「%1」が空です").arg(kFieldLabels[0]);
@@ -160,11 +184,8 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead) {
         if (asRead.test(static_cast<size_t>(i))) continue;
         const std::string& f = record.field(i);
         const QString& label = kFieldLabels[static_cast<size_t>(i)];
-        if (f.find(',') != std::string::npos) {
-            return QStringLiteral("「%1」にカンマ（,）は使えません").arg(label);
-        }
-        if (f.find_first_of("\r\n") != std::string::npos) {
-            return QStringLiteral("「%1」に改行は使えません").arg(label);
+        if (const auto bad = forbiddenCharacterIn(f)) {
+            return QStringLiteral("「%1」に%2は使えません").arg(label, bad->name);
         }
         if (endsWithLoneLeadByte(f)) {
             return QStringLiteral(

@@ -61,10 +61,21 @@ std::string joinRecord(const DrugRecord& record);
 // than it is; only what the user changed is checked.
 using FieldMask = std::bitset<kFieldCount>;
 
+// A character that no field may hold: the comma ends a field, CR and LF end
+// the line, and a tab is nothing staff mean to store (it comes from a paste
+// or a Tab key that typed instead of moving on, and prints as a gap). Every
+// editor refuses these through this one rule.
+struct ForbiddenCharacter {
+    QString name;       // as messages name it: "カンマ（,）", "改行", "タブ"
+    QString shortName;  // "カンマ", "改行", "タブ"
+};
+std::optional<ForbiddenCharacter> forbiddenCharacterIn(std::string_view field);
+std::optional<ForbiddenCharacter> forbiddenCharacterIn(const QString& text);
+
 // Empty when the record can be written without breaking the file's format;
-// otherwise a Japanese message naming the first offending field (a comma, CR
-// or LF in a field, an empty RegisteredName, or a field that ends in the first
-// byte of a double-byte character, which would swallow the comma after it).
+// otherwise a Japanese message naming the first offending field (a forbidden
+// character, an empty RegisteredName, or a field that ends in the first byte
+// of a double-byte character, which would swallow the comma after it).
 // Fields in asRead are not checked, except that the RegisteredName is never empty.
 QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 

@@ -51,12 +51,10 @@ bool GridRows::hasData(const Row& row) {
 
 std::optional<GridRows::Problem> GridRows::cellProblem(int row, int column, const QString& text) {
     const QString where = QStringLiteral("%1 行目の「%2」").arg(row + 1).arg(columnLabel(column));
-    if (text.contains(QLatin1Char(','))) {
+    if (const auto bad = forbiddenCharacterIn(text)) {
         return Problem{row, column,
-                       where + QStringLiteral("にカンマ（,）があります。カンマは使えません。")};
-    }
-    if (text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'))) {
-        return Problem{row, column, where + QStringLiteral("に改行があります。改行は使えません。")};
+                       where + QStringLiteral("に%1があります。%2は使えません。")
+                                   .arg(bad->name, bad->shortName)};
     }
     const QString bad = platform::firstUnencodable(text);
     if (!bad.isEmpty()) {

@@ -39,6 +39,9 @@ class GridRows {
     GridRows() = default;
     explicit GridRows(std::vector<Row> rows, std::vector<int> origins = {});
 
+    // Same cells and same origins: nothing the user did is left to save.
+    bool operator==(const GridRows& other) const = default;
+
     int origin(int r) const { return origins_[static_cast<size_t>(r)]; }
     const std::vector<int>& origins() const { return origins_; }
 

@@ -1,13 +1,16 @@
 #include "Hensyuu.h"
 
 #include "masterfile/GridRows.h"
+#include "masterfile/GridTable.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 
 #include <QAbstractItemDelegate>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QKeySequence>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableWidget>
 
 #include <algorithm>
@@ -49,7 +52,7 @@ void TForm2::buildControls() {
     move(kLeft, kTop);
     resize(kClientWidth, kClientHeight);
 
-    StringGrid1 = new QTableWidget(GridRows::kMinimumRows, GridRows::kColumns, this);
+    StringGrid1 = new GridTable(GridRows::kMinimumRows, GridRows::kColumns, this);
     StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
     StringGrid1->setGeometry(0, -5, 1009, 526);
     StringGrid1->horizontalHeader()->hide();
@@ -84,6 +87,21 @@ void TForm2::buildControls() {
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm2::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm2::Button4Click);
+
+    // Ctrl+Tab leaves the grid for the buttons from any cell, 500 rows or not.
+    auto* toButtons = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), StringGrid1);
+    toButtons->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(toButtons, &QShortcut::activated, this, [this] {
+        // As after Tab: the style then draws the focus frame on the button.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+        Button1->setFocus(Qt::TabFocusReason);
+    });
+    connect(new QShortcut(QKeySequence::Save, this), &QShortcut::activated, this,
+            &TForm2::Button3Click);
+    // A cell being edited takes Escape first and drops its edit; the next
+    // Escape is for the window.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TForm2::abandonAfterAsking);
 }
 
 void TForm2::FormCreate() {
@@ -104,6 +122,7 @@ void TForm2::load() {
     const GridRows rows = GridRows::fromRecords(loaded_);
     origins_ = rows.origins();
     showRows(rows);
+    shownRows_ = gridRows();
 }
 
 bool TForm2::mayWrite(const GridRows& rows) {
@@ -191,13 +210,17 @@ void TForm2::Button2Click() {
     StringGrid1->setFocus();
 }
 
-void TForm2::Button3Click() {
-    // A cell still being edited holds text the grid doesn't have yet; the
-    // user expects it saved like the rest.
+void TForm2::commitOpenEditor() {
     const QModelIndex index = StringGrid1->currentIndex();
     if (QWidget* editor = StringGrid1->indexWidget(index)) {
         StringGrid1->itemDelegateForIndex(index)->setModelData(editor, StringGrid1->model(), index);
     }
+}
+
+void TForm2::Button3Click() {
+    // A cell still being edited holds text the grid doesn't have yet; the
+    // user expects it saved like the rest.
+    commitOpenEditor();
 
     const GridRows rows = gridRows();
     const GridRows::Plan plan = rows.planSave(loaded_);
@@ -241,5 +264,16 @@ void TForm2::Button3Click() {
 }
 
 void TForm2::Button4Click() { close(); }
+
+void TForm2::abandonAfterAsking() {
+    commitOpenEditor();
+    if (!(gridRows() == shownRows_) &&
+        !platform::confirm(QStringLiteral("編集した内容は保存されていません。\n"
+                                          "保存せずに閉じてよろしいですか？"),
+                           windowTitle())) {
+        return;
+    }
+    Button4Click();
+}
 
 }  // namespace dorimek::masterfile

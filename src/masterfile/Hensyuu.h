@@ -55,6 +55,12 @@ class TForm2 : public QWidget {
     void Button4Click();
 
   private:
+    // Escape: "中止", but edits the grid holds are not thrown away without
+    // asking, since the key is easily hit by mistake.
+    void abandonAfterAsking();
+    // The text of a cell being edited goes into the grid, as a click
+    // elsewhere would put it.
+    void commitOpenEditor();
     void buildControls();
     // Reads the file into the grid and remembers what it held.
     void load();
@@ -78,6 +84,9 @@ class TForm2 : public QWidget {
     // What the file held just before the grid read it. Taken first, so that
     // a write landing between the two shows as a change, never the other way.
     std::optional<platform::FileStamp> loadedStamp_;
+    // The grid as it was shown after loading: an edit is unsaved while the
+    // grid differs from it.
+    GridRows shownRows_;
 
     static QPointer<TForm2> current_;
 };

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include <vector>
+#include <QTimer>
 
 namespace dorimek::platform {
 namespace {
@@ -28,6 +29,14 @@ void MessageBoxSink::showMessage(const QString& text, const QString& caption) {
     QMessageBox box(QMessageBox::NoIcon, boxTitle(caption),
                     QString(), QMessageBox::Ok, QApplication::activeWindow());
     setPlainText(box, text);
+    box.exec();
+}
+
+void MessageBoxSink::notify(const QString& text, const QString& caption, int seconds) {
+    QMessageBox box(QMessageBox::NoIcon, boxTitle(caption), QString(), QMessageBox::Ok,
+                    QApplication::activeWindow());
+    setPlainText(box, text);
+    QTimer::singleShot(seconds * 1000, &box, &QMessageBox::accept);
     box.exec();
 }
 

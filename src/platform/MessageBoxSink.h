@@ -10,6 +10,7 @@ public:
     void showMessage(const QString& text, const QString& caption) override;
     bool confirm(const QString& text, const QString& caption) override;
     int choose(const QString& text, const QString& caption, const QStringList& buttons) override;
+    void notify(const QString& text, const QString& caption, int seconds) override;
 };
 
 }  // namespace dorimek::platform

@@ -29,6 +29,14 @@ void showMessageSjis(std::string_view sjisText, const QString& caption) {
     showMessage(toUnicode(sjisText), caption);
 }
 
+void notify(const QString& text, int seconds, const QString& caption) {
+    if (g_sink) {
+        g_sink->notify(text, caption, seconds);
+        return;
+    }
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
 bool confirm(const QString& text, const QString& caption) {
     if (g_sink) return g_sink->confirm(text, caption);
     std::fprintf(stderr, "%s (answered No)\n", text.toLocal8Bit().constData());

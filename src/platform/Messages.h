@@ -22,6 +22,12 @@ public:
         (void)text, (void)caption, (void)buttons;
         return -1;
     }
+    // A word that nobody may be there to read: a box that closes by itself
+    // after seconds (or on OK). By default a plain message.
+    virtual void notify(const QString& text, const QString& caption, int seconds) {
+        (void)seconds;
+        showMessage(text, caption);
+    }
 };
 
 // Installs the sink used from now on (nullptr: messages go to standard error
@@ -35,5 +41,7 @@ void showMessageSjis(std::string_view sjisText, const QString& caption = QString
 bool confirm(const QString& text, const QString& caption = QString());
 // One of buttons (its index), or -1 when the user cancels.
 int choose(const QString& text, const QStringList& buttons, const QString& caption = QString());
+// Shown without waiting for anyone longer than seconds.
+void notify(const QString& text, int seconds, const QString& caption = QString());
 
 }  // namespace dorimek::platform

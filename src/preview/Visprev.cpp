@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTimer>
 #include <QtMath>
@@ -142,6 +143,9 @@ void TForm6::buildControls() {
     connect(Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
     connect(Button3, &QPushButton::clicked, this, &TForm6::Button3Click);
     connect(Button4, &QPushButton::clicked, this, &TForm6::Button4Click);
+    // "終了" by the key that closes a message box.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &TForm6::Button2Click);
 }
 
 QWidget* TForm6::createControl(const ControlSpec& spec) {
@@ -249,6 +253,19 @@ void TForm6::tellProblems() { platform::showMessage(problemMessage_); }
 void TForm6::Button1Click() {
     if (printSheet_) printSheet_();
 }
+
+void TForm6::setFitNotice(const QString& text) {
+    if (!fitNotice_) {
+        fitNotice_ = new QLabel(this);
+        fitNotice_->setObjectName(QStringLiteral("fitNotice"));
+        // Below the closing rule, where the window has room to spare.
+        fitNotice_->setGeometry(8, 683, kClientSize.width() - 16, 20);
+    }
+    fitNotice_->setText(text);
+    fitNotice_->setVisible(!text.isEmpty());
+}
+
+QString TForm6::fitNotice() const { return fitNotice_ ? fitNotice_->text() : QString(); }
 
 void TForm6::Button2Click() { close(); }
 

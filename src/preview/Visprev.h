@@ -45,6 +45,12 @@ class TForm6 : public QWidget {
     // when the window first appears; empty when everything could be shown.
     const QString& problemMessage() const { return problemMessage_; }
 
+    // Tells, under the rows, how the printed sheet will differ from what
+    // the window shows (reduced to the printer's printable area); empty
+    // hides it.
+    void setFitNotice(const QString& text);
+    QString fitNotice() const;
+
     QPushButton* Button1 = nullptr;  // 印刷
     QPushButton* Button2 = nullptr;  // 終了
     QPushButton* Button3 = nullptr;  // 前へ
@@ -87,6 +93,7 @@ class TForm6 : public QWidget {
     int page_ = 0;
     std::array<RowControls, kRowCount> rows_{};
     QString problemMessage_;
+    QLabel* fitNotice_ = nullptr;
     bool problemsTold_ = false;
 
     static QPointer<TForm6> current_;

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Backend of the test spooler's queues: keeps each job's document as it
 # arrived. Device URI "capture:/folder"; the file is copied to
-# /folder/job-<id>.pdf and appears there only when complete. The job's
+# /folder/job-<id>.pdf and appears there only when complete. Behind a
+# driver the document is the driver's output (PCL, PostScript, raster),
+# kept as /folder/job-<id>.prn instead. The job's
 # copies and options, as the spooler hands them over, go to
 # /folder/job-<id>.options first, one "name=value" a line.
 if [ $# -eq 0 ]; then
@@ -21,5 +23,7 @@ chmod 644 "$tmp"
     echo "copies=$4"
     printf '%s\n' "$5" | tr ' ' '\n'
 } > "$folder/job-$1.options"
-mv "$tmp" "$folder/job-$1.pdf"
+ext=prn
+[ "$(head -c 4 "$tmp")" = "%PDF" ] && ext=pdf
+mv "$tmp" "$folder/job-$1.$ext"
 exit 0

@@ -14,6 +14,8 @@
 #   queue       "rejecting"           exists but refuses every job (not accepting)
 #   log         DIR/log/error_log
 # With the queues sorted by name, "capture" is printer index 0 and "rejecting" 1.
+#   spool       DIR/spool/d<job id>-001  every job's document as submitted, kept
+#                                     (PreserveJobFiles), also behind a driver
 #
 # Where the spooler can't be started (not installed, not root), "start" still
 # succeeds but writes the reason to DIR/unavailable, and tests should skip with
@@ -87,6 +89,8 @@ rm -rf "$dir/conf" "$dir/serverbin" "$dir/spool" "$dir/cache" "$dir/state" "$dir
 mkdir -p "$dir/conf" "$dir/serverbin/backend" "$dir/spool" "$dir/cache" "$dir/state" \
     "$dir/tmp" "$dir/log" "$dir/capture" "$dir/run" || exit 1
 chmod 755 "$dir/run"
+# Drivers' filters run as the spooler's unprivileged user and write here.
+chmod 1777 "$dir/tmp"
 
 # ServerBin: the system's helpers, and our backend among the system's backends.
 for sub in /usr/lib/cups/*; do
@@ -121,8 +125,8 @@ Browsing No
 WebInterface No
 LogLevel warn
 MaxLogSize 0
-PreserveJobFiles No
-PreserveJobHistory No
+PreserveJobFiles Yes
+PreserveJobHistory Yes
 DefaultAuthType None
 <Location />
   Order allow,deny

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -256,6 +257,56 @@ class AutoStartE2eTest : public QObject {
             }
             QCOMPARE(printedPieces, wantedPieces);
         }
+    }
+
+    // A spooler without a default destination: the printer the settings
+    // name is there, so the run must not stop for a word about the default.
+    void autoStartWithoutADefaultPrinterEndsByItself() {
+        const auto lpadmin = [](const QStringList& args) {
+            QProcess p;
+            p.start(QStringLiteral("lpadmin"),
+                    QStringList{QStringLiteral("-h"), qEnvironmentVariable("CUPS_SERVER")} + args);
+            return p.waitForFinished(30000) && p.exitCode() == 0;
+        };
+        // The only way to leave a spooler without a default is to delete it.
+        const QString gone = QStringLiteral("x-default-gone");
+        QVERIFY(lpadmin({QStringLiteral("-p"), gone, QStringLiteral("-E"), QStringLiteral("-v"),
+                         QStringLiteral("capture:") + queue.path(), QStringLiteral("-m"),
+                         QStringLiteral("raw")}));
+        QVERIFY(lpadmin({QStringLiteral("-d"), gone}));
+        QVERIFY(lpadmin({QStringLiteral("-x"), gone}));
+        const auto restore = qScopeGuard([&] { lpadmin({QStringLiteral("-d"), QStringLiteral("capture")}); });
+
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString program = root.filePath(QStringLiteral("prog"));
+        const QString exe = program + QStringLiteral("/dorimek");
+        QVERIFY(copyFile(qEnvironmentVariable("DORIMEK_EXE"), exe));
+        QFile(exe).setPermissions(QFile::permissions(exe) | QFile::ExeOwner);
+        const QString samples = sourceDir() + QStringLiteral("/samples");
+        QVERIFY(copyFile(samples + QStringLiteral("/yakujo.txt"), program + QStringLiteral("/yakujo.txt")));
+        QVERIFY(copyFile(samples + QStringLiteral("/qev/rp.csv"), program + QStringLiteral("/rp.csv")));
+        const QString clinic = QStringLiteral("既定なし%1").arg(QCoreApplication::applicationPid());
+        writeBytes(program + QStringLiteral("/sorbenk.ini"),
+                   "prindex=0\r\nprinter=capture\r\nqevpath=" + dorimek::platform::fromUnicode(program) +
+                       "/\r\nclinic=" + dorimek::platform::fromUnicode(clinic) +
+                       "\r\ntel=1\r\nprev=0\r\nstyle=1\r\n");
+
+        const QSet<QString> before = queue.jobs();
+        QProcess run;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        run.setProcessEnvironment(env);
+        run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        run.start(exe, {QStringLiteral("auto")});
+        QVERIFY2(run.waitForStarted(10000), qPrintable(run.errorString()));
+        if (!run.waitForFinished(60000)) {
+            run.kill();
+            run.waitForFinished(5000);
+            QFAIL("the automatic start waited for someone to close a box");
+        }
+        QCOMPARE(run.exitCode(), 0);
+        QVERIFY2(!queue.waitForJob(before, clinic).isEmpty(), "the sheet was not queued");
     }
 };
 

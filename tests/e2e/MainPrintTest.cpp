@@ -3,9 +3,11 @@
 // the prescription survives, and that a refused job is told once.
 #include "CapturedJobs.h"
 #include "main/Main.h"
+#include "main/MainMessages.h"
 #include "main/SheetForms.h"
 #include "platform/PlatformVersion.h"
 #include "platform/PrinterService.h"
+#include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
@@ -243,6 +245,57 @@ class MainPrintTest : public QObject {
         QVERIFY(text.contains(QStringLiteral("テルミサルタン錠40mg")));
         QVERIFY(text.contains(QStringLiteral("ﾅｿﾞﾉｸｽﾘ")));  // listed by name only
         QVERIFY(words.contains(QStringLiteral("外観")));
+    }
+
+    // No prescription line: nothing is laid out, so no job can be sent, and
+    // the user hears why; the host's run still ends.
+    void nothingToPrintSendsNoJob_data() {
+        QTest::addColumn<QString>("rpCsv");  // empty: none
+        QTest::addColumn<bool>("hostStarted");
+        QTest::newRow("印刷 with an empty list") << QString() << false;
+        QTest::newRow("auto, rp.csv with its header only")
+            << QStringLiteral("1\r\n2\r\n3\r\n4\r\n5\r\n") << true;
+        QTest::newRow("auto, no rp.csv") << QString() << true;
+    }
+    void nothingToPrintSendsNoJob() {
+        QFETCH(QString, rpCsv);
+        QFETCH(bool, hostStarted);
+        writeSettings(0, false, 3, QStringLiteral("capture"));
+        if (!rpCsv.isEmpty()) writeBytes(dir->filePath(QStringLiteral("rp.csv")), sjis(qPrintable(rpCsv)));
+        auto form = hostStarted ? open({QStringLiteral("auto")}) : open();
+        if (!hostStarted) form->Button40Click();
+        QCOMPARE(form->terminationRequested(), hostStarted);
+        QVERIFY(!sink->messages.isEmpty());
+        QCOMPARE(sink->messages.last(), dorimek::mainwin::messages::kNothingToPrint);
+        QCOMPARE(styleThatRan(), 0);
+    }
+
+    // The paper is checked where the printer is chosen, but a host-started
+    // run prints on what it has without a box to wait on.
+    void queueWithoutJisB5IsToldWhereChosen() {
+        const QString name = QStringLiteral("x-no-jis-b5");
+        extraQueues << name;
+        QVERIFY(spooler(QStringLiteral("lpadmin"),
+                        {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                         QStringLiteral("capture:") + CaptureQueue(QStringLiteral("capture-") + name).path(),
+                         QStringLiteral("-P"),
+                         qEnvironmentVariable("DORIMEK_SOURCE_DIR") + QStringLiteral("/tests/cups/no-jis-b5.ppd")}));
+        auto& service = dorimek::platform::PrinterService::instance();
+        service.refresh();
+        const int index = static_cast<int>(service.printers().indexOf(name));
+        QVERIFY(index > 0);
+        const QString told = dorimek::platform::notJisB5Message(name, QStringLiteral("US レター（216 × 279 mm）"));
+
+        writeSettings(index, false, 1, name);
+        open();
+        QCOMPARE(sink->messages, QStringList{told});
+
+        sink->messages.clear();
+        writeBytes(dir->filePath(QStringLiteral("rp.csv")),
+                   sjis("1\r\n2\r\n3\r\n4\r\n5\r\n01,x,内服,1,1,ﾃﾙﾐｻﾙﾀﾝ錠40mg,1,錠,28,朝\r\n"));
+        auto host = open({QStringLiteral("auto")});
+        QVERIFY(host->terminationRequested());
+        QCOMPARE(sink->messages, QStringList());
     }
 
     // The stored index and the stored queue name disagree once queues come

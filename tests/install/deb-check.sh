@@ -6,6 +6,7 @@
 #
 # 1. the control data: the computed library dependencies, and Qt's Japanese
 #    texts, the IPA fonts and groupadd that are loaded or run, not linked;
+#    the input method stack for Japanese typing, recommended;
 # 2. the files: the program folder with the menu entry naming it, the entry
 #    for every user, the font aliases, the samples beside the folder, and no
 #    clinic data among the package's own files (dpkg would replace it);
@@ -41,6 +42,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6gui6 libqt6core6 libcups2 libjpeg62-turbo qt6-translations-l10n \
     fonts-ipafont-mincho fonts-ipafont-gothic passwd; do
     printf '%s\n' "$depends" | tr ',' '\n' | grep -q "^ *$dep\\b" || fail "Depends lacks $dep: $depends"
+done
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for alt in "fcitx5-mozc | ibus-mozc" "fcitx5-frontend-qt6 | ibus" "im-config"; do
+    printf '%s\n' "$recommends" | tr ',' '\n' | grep -qx " *$alt" || fail "Recommends lacks $alt: $recommends"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = "dorimek" ] || fail "Package is not dorimek"
 dpkg-deb -e "$deb" "$work/control"

@@ -4,6 +4,7 @@
 // engine's preview and the on-screen preview are closed from the event loop.
 #include "main/AutoStart.h"
 #include "main/Main.h"
+#include "main/MainMessages.h"
 #include "main/SheetForms.h"
 #include "masterfile/Hensyuu.h"
 #include "masterfile/LineRecord.h"
@@ -751,13 +752,14 @@ class MainCommandsTest : public QObject {
         QVERIFY(closedByTimer);
     }
 
-    void autoStartWithoutRpCsvStillProducesTheSheet() {
+    void autoStartWithoutRpCsvShowsNoBlankSheetAndEnds() {
         writeSettings(true, 0);  // engine preview, no style stored
         closeEnginePreviews();
         auto form = open({QStringLiteral("auto")});
-        QCOMPARE(sink->messages, QStringList{QStringLiteral("rp.csvがありません")});
+        QCOMPARE(sink->messages, (QStringList{QStringLiteral("rp.csvがありません"),
+                                              dorimek::mainwin::messages::kNothingToPrint}));
         QCOMPARE(form->prescription().lineCount(), 0);
-        QCOMPARE(styleThatRan(), 1);
+        QCOMPARE(styleThatRan(), 0);
         QVERIFY(form->terminationRequested());
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/FontMap.h"
 #include "platform/PrinterService.h"
+#include "platform/QueuePaper.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -42,7 +43,10 @@ PrinterChooserDialog::PrinterChooserDialog(const QStringList& printers, const QS
     location_ = new QLabel(this);
     location_->setObjectName(QStringLiteral("locationLabel"));
     form->addRow(QStringLiteral("場所"), location_);
-    form->addRow(QStringLiteral("用紙"), new QLabel(QStringLiteral("JIS B5 (182 × 257 mm) 縦"), this));
+    paper_ = new QLabel(this);
+    paper_->setObjectName(QStringLiteral("paperLabel"));
+    paper_->setWordWrap(true);
+    form->addRow(QStringLiteral("用紙"), paper_);
 
     if (copies) {
         copies_ = new QSpinBox(this);
@@ -83,6 +87,17 @@ void PrinterChooserDialog::showProperties() {
     state_->setText(orDash(state));
     model_->setText(orDash(p.model));
     location_->setText(orDash(p.location));
+    const platform::QueuePaper paper = platform::QueuePaper::of(name);
+    paper_->setText(paperText(paper));
+}
+
+QString PrinterChooserDialog::paperText(const platform::QueuePaper& paper) {
+    static const QString b5 = QStringLiteral("JIS B5 (182 × 257 mm) 縦");
+    if (paper.known && !paper.jisB5) {
+        return QStringLiteral("このプリンタは B5（JIS）に対応していません。%1 の用紙に印刷されます")
+            .arg(paper.paperInstead);
+    }
+    return b5;
 }
 
 }  // namespace dorimek::report

@@ -9,6 +9,10 @@ class QComboBox;
 class QLabel;
 class QSpinBox;
 
+namespace dorimek::platform {
+struct QueuePaper;
+}
+
 namespace dorimek::report {
 
 // The printer setup: which installed printer, what the spooler says of it,
@@ -30,6 +34,8 @@ class PrinterChooserDialog : public QDialog {
 
     // The entry shown for the default printer.
     static QString defaultEntry(const QString& defaultName);
+    // What the paper line says for what the spooler tells of a queue.
+    static QString paperText(const platform::QueuePaper& paper);
 
   private:
     void showProperties();
@@ -41,6 +47,7 @@ class PrinterChooserDialog : public QDialog {
     QLabel* state_;
     QLabel* model_;
     QLabel* location_;
+    QLabel* paper_;
 };
 
 }  // namespace dorimek::report

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PageFit.h"
 #include "ReportTypes.h"
 
 #include <QImage>
@@ -69,6 +70,9 @@ class ReportDocument {
     double pageLength = 2570;  // tenths of a millimetre
     double imageDpi = 300;
     std::vector<ReportPage> pages;
+    // How the renderer places every page on the paper of the printer the run
+    // was made for; the identity where the sheet fits as laid out.
+    PageFit fit;
 
     int pageCount() const { return static_cast<int>(pages.size()); }
     // The bands of a page in the order they were laid out.

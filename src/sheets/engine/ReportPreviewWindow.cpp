@@ -84,6 +84,14 @@ ReportPreviewWindow::ReportPreviewWindow(TReport& report,
             &QWidget::close);
     layout->addWidget(toolbar_);
 
+    // The page below is drawn as it will print, reduced where the printer
+    // can't reach the edge; the user hears why it looks smaller.
+    if (const QString notice = document_->fit.notice(); !notice.isEmpty()) {
+        auto* fitNotice = new QLabel(notice, this);
+        fitNotice->setObjectName(QStringLiteral("fitNotice"));
+        layout->addWidget(fitNotice);
+    }
+
     scroll_ = new QScrollArea(this);
     scroll_->setObjectName(QStringLiteral("pageScroll"));
     scroll_->setAlignment(Qt::AlignCenter);
@@ -95,6 +103,8 @@ ReportPreviewWindow::ReportPreviewWindow(TReport& report,
 
     new QShortcut(QKeySequence(Qt::Key_PageDown), this, [this] { showPage(page_ + 1); });
     new QShortcut(QKeySequence(Qt::Key_PageUp), this, [this] { showPage(page_ - 1); });
+    // Closes the preview as Escape closes a message box.
+    new QShortcut(QKeySequence(Qt::Key_Escape), this, this, &QWidget::close);
 
     resize(760, 900);
     render();

@@ -6,6 +6,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/Messages.h"
 #include "platform/PrinterService.h"
+#include "platform/QueuePaper.h"
 
 #include <QApplication>
 #include <QDir>
@@ -41,6 +42,14 @@ Result<QString> ReportPrinter::resolvePrinter(int printerIndex) {
     return Result<QString>::failure(
         QStringLiteral("プリンタ番号 %1 のプリンタがありません。プリンタの設定を確認してください。")
             .arg(printerIndex));
+}
+
+PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
+    const platform::PrinterService& service = platform::PrinterService::instance();
+    if (!service.spoolerReachable()) return {};
+    const platform::QueuePaper paper = platform::QueuePaper::of(service.nameForIndex(printerIndex));
+    if (!paper.known || !paper.jisB5) return {};
+    return {paper.left, paper.top, paper.right, paper.bottom};
 }
 
 Status ReportPrinter::print(TReport& report) {

@@ -49,6 +49,12 @@ void ReportRenderer::paintPage(const ReportDocument& document, int page, QPainte
 
     painter.save();
     painter.scale(dpiX / kTenthsPerInch, dpiY / kTenthsPerInch);
+    // A sheet that fits the printer is drawn exactly as laid out.
+    if (const PageFit& fit = document.fit; !fit.isIdentity()) {
+        const QPointF at = fit.map(QPointF(0, 0), QSizeF(document.pageWidth, document.pageLength));
+        painter.translate(at);
+        painter.scale(fit.scale, fit.scale);
+    }
     // Rules stay one crisp device pixel; text and pictures are smoothed.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::TextAntialiasing, true);

@@ -144,6 +144,9 @@ RunResult TReport::run(const RunOptions& options) {
             if (const TReportBand* b = band(rbSummary)) layout.printBand(*b);
         }
     }
+    document->fit = PageFit::forDocument(
+        *document, Printable ? *Printable
+                             : ReportPrinter::printableMargins(PrinterSettings.PrinterIndex));
     result.document = document;
     lastDocument_ = document;
     return result;

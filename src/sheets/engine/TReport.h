@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QPainter;
@@ -91,6 +92,9 @@ class TReport {
     TReportFont Font;
     bool PrintIfEmpty = true;                   // no effect with an OnNeedData handler
     QString Title = QStringLiteral("dorimek");  // the print job's name
+    // The printable area every run fits its pages to. Unset: the one the
+    // spooler reports for JIS B5 on the printer of PrinterSettings.
+    std::optional<PrintableMargins> Printable;
 
     // Second argument: PrintReport (arrives true) and MoreData respectively.
     using Handler = std::function<void(TReport&, bool&)>;

@@ -89,6 +89,7 @@ class PreviewWindowTest : public QObject {
     void progressDialogCancels();
     void printerChooserPresetsAndReturnsTheChoice();
     void printerSetupIsTranslatedAndCannotPrint();
+    void previewSaysWhenThePageIsReduced();
 };
 
 void PreviewWindowTest::previewReturnsWhenClosedAndPagesThrough() {
@@ -243,6 +244,27 @@ void PreviewWindowTest::printerSetupIsTranslatedAndCannotPrint() {
         texts.sort();
         QCOMPARE(texts, (QStringList{QStringLiteral("OK"), QStringLiteral("キャンセル")}));
         QCOMPARE(dialog.findChild<QSpinBox*>("copiesSpin") != nullptr, copies.has_value());
+    }
+}
+
+// The preview shows the page as the printer will get it, and says so when
+// that is smaller than laid out.
+void PreviewWindowTest::previewSaysWhenThePageIsReduced() {
+    for (const bool crosses : {false, true}) {
+        SampleReport s;
+        s.rows = {sjis("行1")};
+        s.report.Printable = crosses ? PrintableMargins{120, 120, 120, 120} : PrintableMargins{};
+        QString notice;
+        bool shown = false;
+        whilePreviewOpen([&](ReportPreviewWindow* w) {
+            const auto* label = w->findChild<QLabel*>("fitNotice");
+            shown = label && label->isVisible();
+            if (label) notice = label->text();
+        });
+        s.report.Preview();
+        QCOMPARE(shown, crosses);
+        if (crosses) QCOMPARE(notice, s.report.lastDocument()->fit.notice());
+        if (crosses) QVERIFY(notice.contains(QStringLiteral("% に縮小します")));
     }
 }
 

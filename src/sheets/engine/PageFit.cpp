@@ -1,0 +1,92 @@
+#include "PageFit.h"
+
+#include "ReportDocument.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace dorimek::report {
+namespace {
+
+// A reduced page keeps this much clear of the printable area's edge: a
+// one-pixel rule and glyph side bearings reach a little past the boxes the
+// layout records.
+constexpr double kClearance = 3;  // tenths of a millimetre
+
+void add(QRectF& bounds, const QRectF& r) {
+    if (r.isNull()) return;
+    bounds = bounds.isNull() ? r : bounds.united(r);
+}
+
+}  // namespace
+
+int PageFit::percent() const { return static_cast<int>(std::floor(scale * 100 + 1e-9)); }
+
+QString PageFit::notice() const {
+    if (isIdentity()) return {};
+    if (scale >= 1) return QStringLiteral("このプリンタの印刷可能範囲に合わせて位置をずらして印刷します");
+    return QStringLiteral("このプリンタの印刷可能範囲に合わせて %1% に縮小します").arg(percent());
+}
+
+QPointF PageFit::map(const QPointF& p, const QSizeF& page) const {
+    const QPointF centre(page.width() / 2, page.height() / 2);
+    return centre + (p - centre) * scale + QPointF(dx, dy);
+}
+
+PageFit PageFit::forInk(const QRectF& ink, const QSizeF& page, const PrintableMargins& m) {
+    const QRectF area(m.left, m.top, page.width() - m.left - m.right,
+                      page.height() - m.top - m.bottom);
+    PageFit fit;
+    if (ink.isNull() || area.width() <= 0 || area.height() <= 0) return fit;
+    const bool inside = ink.left() >= area.left() && ink.right() <= area.right() &&
+                        ink.top() >= area.top() && ink.bottom() <= area.bottom();
+    if (inside) return fit;
+
+    const QRectF target = area.adjusted(kClearance, kClearance, -kClearance, -kClearance);
+    fit.scale = std::min({1.0, target.width() / ink.width(), target.height() / ink.height()});
+    const QPointF topLeft = fit.map(ink.topLeft(), page);
+    const QPointF bottomRight = fit.map(ink.bottomRight(), page);
+    // Each direction moves only as far as needed; after the reduction the ink
+    // is no larger than the target, so at most one side can be out.
+    auto shift = [](double low, double high, double min, double max) {
+        if (low < min) return min - low;
+        if (high > max) return max - high;
+        return 0.0;
+    };
+    fit.dx = shift(topLeft.x(), bottomRight.x(), target.left(), target.right());
+    fit.dy = shift(topLeft.y(), bottomRight.y(), target.top(), target.bottom());
+    return fit;
+}
+
+PageFit PageFit::forDocument(const ReportDocument& document, const PrintableMargins& margins) {
+    return forInk(inkBounds(document), QSizeF(document.pageWidth, document.pageLength), margins);
+}
+
+QRectF inkBounds(const ReportDocument& document) {
+    QRectF bounds;
+    for (const ReportPage& page : document.pages) {
+        for (const ReportOp& op : page.ops) {
+            switch (op.type) {
+                case ReportOp::Fill:
+                    if (op.color != QColor(Qt::white) && op.color.alpha() != 0) add(bounds, op.rect);
+                    break;
+                case ReportOp::Line:
+                    add(bounds, QRectF(op.from, op.to).normalized().adjusted(0, 0, 0.01, 0.01));
+                    break;
+                case ReportOp::Text:
+                    if (!op.text.trimmed().isEmpty()) {
+                        add(bounds, op.clipped ? op.rect.intersected(op.clip) : op.rect);
+                    }
+                    break;
+                case ReportOp::Image:
+                    if (!op.image.isNull()) {
+                        add(bounds, op.clipped ? op.rect.intersected(op.clip) : op.rect);
+                    }
+                    break;
+            }
+        }
+    }
+    return bounds;
+}
+
+}  // namespace dorimek::report
