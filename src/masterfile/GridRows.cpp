@@ -132,6 +132,29 @@ GridRows::Plan GridRows::planSave(const std::vector<DrugRecord>& loaded) const {
     return plan;
 }
 
+int GridRows::editCount(const std::vector<DrugRecord>& loaded) const {
+    platform::SjisBatchDecoder decode;
+    std::vector<bool> kept(loaded.size(), false);
+    int edits = 0;
+    const int end = dataEnd();
+    for (int r = 0; r < end; ++r) {
+        const int from = origin(r);
+        if (from < 0 || from >= static_cast<int>(loaded.size())) {
+            ++edits;
+            continue;
+        }
+        kept[static_cast<size_t>(from)] = true;
+        const DrugRecord& source = loaded[static_cast<size_t>(from)];
+        for (int c = 0; c < kColumns; ++c) {
+            if (row(r)[static_cast<size_t>(c)] != decode(source.field(c))) {
+                ++edits;
+                break;
+            }
+        }
+    }
+    return edits + static_cast<int>(std::count(kept.begin(), kept.end(), false));
+}
+
 std::vector<std::string> GridRows::registeredNames(const std::vector<DrugRecord>& records) {
     std::vector<std::string> names;
     names.reserve(records.size());

@@ -81,6 +81,12 @@ class GridRows {
     };
     Plan planSave(const std::vector<DrugRecord>& loaded = {}) const;
 
+    // How many drugs the grid has changed against the records it loaded:
+    // rows whose text differs from their record, rows inserted with data,
+    // and records whose row was deleted or now lies past the data. Rows that
+    // only moved are no change.
+    int editCount(const std::vector<DrugRecord>& loaded) const;
+
     static std::vector<std::string> registeredNames(const std::vector<DrugRecord>& records);
 
   private:

@@ -108,6 +108,13 @@ void TForm2::FormCreate() {
     for (int c = 0; c < GridRows::kColumns; ++c) {
         StringGrid1->setColumnWidth(c, kColumnWidths[static_cast<size_t>(c)]);
     }
+    load();
+    focusCell(0, 0);
+}
+
+void TForm2::load() {
+    const auto stamp = platform::stampFile(path_);
+    loadedStamp_ = stamp ? std::optional(*stamp) : std::nullopt;
     const auto records = LoadDrugRecords(path_);
     loadFailed_ = !records.ok();
     if (loadFailed_) platform::showMessage(records.error());
@@ -116,7 +123,35 @@ void TForm2::FormCreate() {
     origins_ = rows.origins();
     showRows(rows);
     shownRows_ = gridRows();
-    focusCell(0, 0);
+}
+
+bool TForm2::mayWrite(const GridRows& rows) {
+    const auto now = platform::stampFile(path_);
+    if (now && loadedStamp_ && *now == *loadedStamp_) return true;
+    const QString fileName = QFileInfo(path_).fileName();
+    const int edits = rows.editCount(loaded_);
+    const QString lost = edits > 0 ? QStringLiteral(
+                                         "読み込み直すと、この画面でまだ保存していない %1 件の変更"
+                                         "（書き換え・追加・削除した薬剤）は失われます。")
+                                         .arg(edits)
+                                   : QStringLiteral("この画面ではまだ何も変更していません。");
+    const QString text =
+        QStringLiteral(
+            "%1 は、この画面で読み込んだ後に変更されました"
+            "（「個別編集」の「編集終了」や、ほかのプログラムによる変更です）。\n"
+            "このまま保存すると、その変更はこの画面の内容で上書きされ、失われます。\n"
+            "%2")
+            .arg(fileName, lost);
+    const int choice = platform::choose(
+        text, {QStringLiteral("読み込み直す"), QStringLiteral("上書きして保存")}, windowTitle());
+    if (choice == 1) return true;
+    if (choice == 0) {
+        const int row = currentRow();
+        const int column = std::max(0, StringGrid1->currentColumn());
+        load();
+        focusCell(std::min(row, StringGrid1->rowCount() - 1), column);
+    }
+    return false;
 }
 
 int TForm2::currentRow() const {
@@ -187,7 +222,8 @@ void TForm2::Button3Click() {
     // user expects it saved like the rest.
     commitOpenEditor();
 
-    const GridRows::Plan plan = gridRows().planSave(loaded_);
+    const GridRows rows = gridRows();
+    const GridRows::Plan plan = rows.planSave(loaded_);
     if (plan.problem) {
         platform::showMessage(plan.problem->message, windowTitle());
         focusCell(plan.problem->row, plan.problem->column);
@@ -210,6 +246,10 @@ void TForm2::Button3Click() {
             windowTitle())) {
         return;
     }
+    // The grid writes the rows it loaded: a change written since (by
+    // "編集終了" or another program) would be undone without a word.
+    // A grid that couldn't load the file was asked about just above.
+    if (!loadFailed_ && !mayWrite(rows)) return;
     const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead);
     if (!saved) {
         // The fixed text first, then what happened and that nothing was saved.

@@ -3,11 +3,13 @@
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/GridRows.h"
 #include "masterfile/MasterRewrite.h"
+#include "platform/FileStamp.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,6 +62,12 @@ class TForm2 : public QWidget {
     // elsewhere would put it.
     void commitOpenEditor();
     void buildControls();
+    // Reads the file into the grid and remembers what it held.
+    void load();
+    // Before a save: true when the file still holds what the grid loaded, or
+    // the user chose to write over what changed since. Reloads the grid when
+    // the user chooses that instead (and answers false).
+    bool mayWrite(const GridRows& rows);
     int currentRow() const;
     GridRows gridRows() const;
     void showRows(const GridRows& rows);
@@ -73,6 +81,9 @@ class TForm2 : public QWidget {
     // inserts and deletes.
     std::vector<DrugRecord> loaded_;
     std::vector<int> origins_;
+    // What the file held just before the grid read it. Taken first, so that
+    // a write landing between the two shows as a change, never the other way.
+    std::optional<platform::FileStamp> loadedStamp_;
     // The grid as it was shown after loading: an edit is unsaved while the
     // grid differs from it.
     GridRows shownRows_;

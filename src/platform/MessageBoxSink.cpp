@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
+
+#include <vector>
 #include <QTimer>
 
 namespace dorimek::platform {
@@ -43,6 +46,24 @@ bool MessageBoxSink::confirm(const QString& text, const QString& caption) {
     setPlainText(box, text);
     box.setDefaultButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
+}
+
+int MessageBoxSink::choose(const QString& text, const QString& caption,
+                           const QStringList& buttons) {
+    QMessageBox box(QMessageBox::Question, boxTitle(caption), QString(), QMessageBox::NoButton,
+                    QApplication::activeWindow());
+    setPlainText(box, text);
+    std::vector<QAbstractButton*> chosen;
+    for (const QString& b : buttons) chosen.push_back(box.addButton(b, QMessageBox::AcceptRole));
+    // Cancel is the safe answer: Escape and the title bar's close give it.
+    QPushButton* cancel = box.addButton(QStringLiteral("キャンセル"), QMessageBox::RejectRole);
+    box.setDefaultButton(cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    for (size_t i = 0; i < chosen.size(); ++i) {
+        if (box.clickedButton() == chosen[i]) return static_cast<int>(i);
+    }
+    return -1;
 }
 
 }  // namespace dorimek::platform

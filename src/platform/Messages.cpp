@@ -43,4 +43,10 @@ bool confirm(const QString& text, const QString& caption) {
     return false;
 }
 
+int choose(const QString& text, const QStringList& buttons, const QString& caption) {
+    if (g_sink) return g_sink->choose(text, caption, buttons);
+    std::fprintf(stderr, "%s (cancelled)\n", text.toLocal8Bit().constData());
+    return -1;
+}
+
 }  // namespace dorimek::platform

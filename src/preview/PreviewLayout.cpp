@@ -66,6 +66,14 @@ std::vector<ControlSpec> buildControls() {
                         QStringLiteral("印刷"), 42});
     controls.push_back({QStringLiteral("Button2"), ControlKind::Button, QRect(288, 24, 105, 25),
                         QStringLiteral("終了"), 43});
+    // Paging, in the free space right of the buttons, above the photo and
+    // usage columns.
+    controls.push_back({QStringLiteral("Button3"), ControlKind::Button, QRect(408, 24, 48, 25),
+                        QStringLiteral("前へ"), 44});
+    controls.push_back({QStringLiteral("Label8"), ControlKind::Label, QRect(458, 24, 46, 25),
+                        QStringLiteral("1/1")});
+    controls.push_back({QStringLiteral("Button4"), ControlKind::Button, QRect(506, 24, 48, 25),
+                        QStringLiteral("次へ"), 45});
     return controls;
 }
 
@@ -103,6 +111,21 @@ QString rowControlName(int row, RowPart part) {
             break;
     }
     return {};
+}
+
+int pageCount(int lineCount) {
+    return lineCount <= 0 ? 1 : (lineCount + kRowCount - 1) / kRowCount;
+}
+
+QString pageLabel(int page, int pages) { return QStringLiteral("%1/%2").arg(page + 1).arg(pages); }
+
+FieldFit fitField(const QString& text, QSize room, int basePixelSize, int minPixelSize,
+                  const TextHeight& height) {
+    if (text.isEmpty()) return {basePixelSize, false};
+    for (int size = basePixelSize; size >= minPixelSize; --size) {
+        if (height(text, room.width(), size) <= room.height()) return {size, false};
+    }
+    return {minPixelSize, true};
 }
 
 QString usageMemoText(int row, const std::vector<std::string>& words) {

@@ -2,6 +2,7 @@
 
 #include "PreviewLayout.h"
 #include "masterfile/DrugMasterFile.h"
+#include "sheets/LineProblems.h"
 #include "sheets/PhotoCell.h"
 
 #include <QSize>
@@ -30,33 +31,26 @@ struct PreviewRow {
     std::vector<std::string> usage;  // one word per memo line
 };
 
-// Something the user should be told about once the window is open. The rows
-// it concerns are still shown as far as they can be.
-struct PreviewProblem {
-    std::vector<int> lines;  // prescription lines concerned, ascending
-    QString text;            // the reader's or decoder's Japanese text
-};
-
 struct PreviewRows {
-    std::array<PreviewRow, kRowCount> rows;
-    // One entry per photo file that opens but doesn't decode, however many
-    // rows name it; their photo cells are empty.
-    std::vector<PreviewProblem> undecodablePhotos;
-    // Rows whose drug record couldn't be read from the master file at the
-    // moment the window was filled; their cells are empty.
-    std::vector<PreviewProblem> unreadableRecords;
-    // Rows whose drug no record of the master file carries any more: they
-    // show the line's name only.
-    std::vector<PreviewProblem> recordsNotFound;
+    // One per prescription line, in order; the window pages through them
+    // seven at a time.
+    std::vector<PreviewRow> rows;
+    // What the user is told once the window is open, as the sheets tell it
+    // after printing: photo files that open but don't decode (their cells
+    // empty), and lines whose record is gone or whose master file couldn't
+    // be read (shown by name only). The rows are still shown as far as they can be.
+    sheets::LineProblems problems;
 
     // The one message that tells the user about every problem above, or an
     // empty text when there is none.
-    QString problemMessage() const;
+    QString problemMessage() const {
+        return problems.message(sheets::LineProblems::Medium::Screen);
+    }
 };
 
-// Reads the rows for the first seven lines of the prescription: the master
-// file once per known drug (a drug that is not in the master list shows its
-// name only), each row's photo decoded for photoPixels device pixels and padded
+// Reads the rows for every line of the prescription: the master file once
+// per known drug (a line whose drug the master file doesn't give shows its
+// name only, as on the sheets), each row's photo decoded for photoPixels device pixels and padded
 // to the image's proportion, and each line's usage split into words. A row's
 // trouble never keeps the rows after it from being filled.
 PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,

@@ -5,9 +5,9 @@
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 
+#include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -34,7 +34,53 @@ QPlainTextEdit* newMemo(QWidget* parent) {
     memo->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     memo->setTabChangesFocus(true);
     memo->document()->setDocumentMargin(1);
+    memo->setProperty("designedFrame", static_cast<int>(memo->frameShape()));
     return memo;
+}
+
+// A box for one line of a field (dosage form, package) that still wraps a
+// text too long for that one line instead of cutting it.
+QPlainTextEdit* newEditBox(QWidget* parent) {
+    QPlainTextEdit* box = newMemo(parent);
+    box->setFrameShape(QFrame::StyledPanel);
+    box->setProperty("designedFrame", static_cast<int>(QFrame::StyledPanel));
+    return box;
+}
+
+// The height a text needs in the memos, wrapped anywhere as they wrap it.
+double textHeight(const QFont& base, const QString& text, int width, int pixelSize) {
+    QFont font(base);
+    font.setPixelSize(pixelSize);
+    const QFontMetricsF metrics(font);
+    return metrics.boundingRect(QRectF(0, 0, width, 1e6), Qt::TextWrapAnywhere, text).height();
+}
+
+// Puts text into the box whole: in smaller type when the window's doesn't
+// hold it, then without the box's frame and margin if that makes the room,
+// and scrolling only when not even that does.
+void showWhole(QPlainTextEdit* box, const QString& text) {
+    constexpr int kBase = 12, kSmallest = 7;
+    const QFont base = box->parentWidget()->font();
+    const auto frame = static_cast<QFrame::Shape>(box->property("designedFrame").toInt());
+    FieldFit fit;
+    for (const bool framed : {true, false}) {
+        box->setFrameShape(framed ? frame : QFrame::NoFrame);
+        box->document()->setDocumentMargin(framed ? 1 : 0);
+        const double margin = box->document()->documentMargin();
+        const QRect inside = box->contentsRect();
+        // A pixel to spare each way for the cursor and rounding.
+        const QSize room(inside.width() - static_cast<int>(2 * margin) - 2,
+                         inside.height() - static_cast<int>(2 * margin) - 1);
+        fit = fitField(text, room, kBase, kSmallest,
+                       [&](const QString& t, int w, int px) { return textHeight(base, t, w, px); });
+        if (!fit.scrolls) break;
+    }
+    QFont font(base);
+    font.setPixelSize(fit.pixelSize);
+    box->setFont(font);
+    box->setVerticalScrollBarPolicy(fit.scrolls ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    box->setPlainText(text);
+    box->moveCursor(QTextCursor::Start);
 }
 
 QFrame* newRule(QWidget* parent) {
@@ -95,6 +141,8 @@ void TForm6::buildControls() {
     }
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm6::Button2Click);
+    connect(Button3, &QPushButton::clicked, this, &TForm6::Button3Click);
+    connect(Button4, &QPushButton::clicked, this, &TForm6::Button4Click);
     // "終了" by the key that closes a message box.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &TForm6::Button2Click);
@@ -103,20 +151,28 @@ void TForm6::buildControls() {
 QWidget* TForm6::createControl(const ControlSpec& spec) {
     RowControls* row = spec.row >= 1 ? &rows_[static_cast<size_t>(spec.row - 1)] : nullptr;
     switch (spec.kind) {
-        case ControlKind::Label:
-            return new QLabel(spec.caption, this);
+        case ControlKind::Label: {
+            auto* label = new QLabel(spec.caption, this);
+            if (spec.name == QLatin1String("Label8")) {
+                label->setAlignment(Qt::AlignCenter);
+                Label8 = label;
+            }
+            return label;
+        }
         case ControlKind::Shape:
             return newRule(this);
         case ControlKind::Button: {
             auto* button = new QPushButton(spec.caption, this);
             button->setAutoDefault(false);
-            (spec.name == QLatin1String("Button1") ? Button1 : Button2) = button;
+            QPushButton** slot[] = {&Button1, &Button2, &Button3, &Button4};
+            const int n = spec.name.mid(6).toInt();
+            if (n >= 1 && n <= 4) *slot[n - 1] = button;
             return button;
         }
         case ControlKind::Image:
             return row->photo = newImage(this);
         case ControlKind::Edit: {
-            auto* edit = new QLineEdit(this);
+            QPlainTextEdit* edit = newEditBox(this);
             (spec.part == RowPart::Form ? row->form : row->package) = edit;
             return edit;
         }
@@ -146,34 +202,42 @@ QWidget* TForm6::createControl(const ControlSpec& spec) {
 void TForm6::FormCreate(const prescription::PrescriptionSource& source) {
     const qreal ratio = devicePixelRatioF();
     const QSize photoPixels(qCeil(kImageSize.width() * ratio), qCeil(kImageSize.height() * ratio));
-    const PreviewRows contents = buildPreviewRows(source, photoPixels);
-    for (int row = 1; row <= kRowCount; ++row) {
-        showRow(row, contents.rows[static_cast<size_t>(row - 1)]);
-    }
-    problemMessage_ = contents.problemMessage();
+    contents_ = buildPreviewRows(source, photoPixels);
+    problemMessage_ = contents_.problemMessage();
+    showPage(0);
 }
 
-void TForm6::showRow(int row, const PreviewRow& contents) {
-    if (contents.line == 0) return;  // past the prescription: stays as designed
+int TForm6::pageCount() const {
+    return preview::pageCount(static_cast<int>(contents_.rows.size()));
+}
+
+void TForm6::showPage(int page) {
+    page_ = std::clamp(page, 0, pageCount() - 1);
+    for (int row = 1; row <= kRowCount; ++row) {
+        const size_t line = static_cast<size_t>(lineOnPage(page_, row));
+        showRow(row, line <= contents_.rows.size() ? &contents_.rows[line - 1] : nullptr);
+    }
+    Label8->setText(pageLabel(page_, pageCount()));
+    Button3->setEnabled(page_ > 0);
+    Button4->setEnabled(page_ + 1 < pageCount());
+}
+
+void TForm6::showRow(int row, const PreviewRow* contents) {
+    // A row past the prescription is empty, as designed.
+    static const PreviewRow kEmpty;
+    const PreviewRow& r = contents ? *contents : kEmpty;
     RowControls& c = rows_[static_cast<size_t>(row - 1)];
-    c.name->setPlainText(platform::toUnicode(contents.name));
-    c.efficacy->setPlainText(platform::toUnicode(contents.efficacy));
-    c.caution->setPlainText(platform::toUnicode(contents.caution));
-    c.form->setText(platform::toUnicode(contents.form));
-    c.package->setText(platform::toUnicode(contents.package));
-    if (contents.photo.state == sheets::PhotoCell::State::Shown) {
-        QPixmap pixmap = QPixmap::fromImage(contents.photo.box);
-        c.photo->setPixmap(pixmap);
+    showWhole(c.name, platform::toUnicode(r.name));
+    showWhole(c.efficacy, platform::toUnicode(r.efficacy));
+    showWhole(c.caution, platform::toUnicode(r.caution));
+    showWhole(c.form, platform::toUnicode(r.form));
+    showWhole(c.package, platform::toUnicode(r.package));
+    if (r.photo.state == sheets::PhotoCell::State::Shown) {
+        c.photo->setPixmap(QPixmap::fromImage(r.photo.box));
     } else {
         c.photo->clear();
     }
-    c.usage->setPlainText(usageMemoText(row, contents.usage));
-    // Show each control's text from its start, as a freshly filled memo does.
-    for (QPlainTextEdit* memo : {c.name, c.efficacy, c.caution, c.usage}) {
-        memo->moveCursor(QTextCursor::Start);
-    }
-    c.form->setCursorPosition(0);
-    c.package->setCursorPosition(0);
+    showWhole(c.usage, usageMemoText(row, r.usage));
 }
 
 void TForm6::showEvent(QShowEvent* event) {
@@ -204,5 +268,9 @@ void TForm6::setFitNotice(const QString& text) {
 QString TForm6::fitNotice() const { return fitNotice_ ? fitNotice_->text() : QString(); }
 
 void TForm6::Button2Click() { close(); }
+
+void TForm6::Button3Click() { showPage(page_ - 1); }
+
+void TForm6::Button4Click() { showPage(page_ + 1); }
 
 }  // namespace dorimek::preview

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PreviewLayout.h"
+#include "PreviewRows.h"
 
 #include <QPointer>
 #include <QString>
@@ -10,7 +11,6 @@
 #include <functional>
 
 class QLabel;
-class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QShowEvent;
@@ -21,11 +21,9 @@ class PrescriptionSource;
 
 namespace dorimek::preview {
 
-struct PreviewRow;
-struct PreviewRows;
-
-// The on-screen preview of the sheet's rows: the first seven prescription
-// lines in a fixed grid of controls, filled once when the window is created.
+// The on-screen preview of the sheet's rows: a fixed grid of seven rows that
+// pages through every prescription line, each field shown whole in its box
+// (in smaller type where it needs it). Filled once when the window is created.
 // It doesn't follow later changes of the prescription or the master file;
 // every preview command opens a new one, and several may be open at once.
 // What the user types into its controls is never used.
@@ -55,10 +53,19 @@ class TForm6 : public QWidget {
 
     QPushButton* Button1 = nullptr;  // 印刷
     QPushButton* Button2 = nullptr;  // 終了
+    QPushButton* Button3 = nullptr;  // 前へ
+    QPushButton* Button4 = nullptr;  // 次へ
+    QLabel* Label8 = nullptr;        // 「1/2」
+
+    // The page shown (0-based) and the number of pages.
+    int page() const { return page_; }
+    int pageCount() const;
 
   public slots:
     void Button1Click();
     void Button2Click();
+    void Button3Click();
+    void Button4Click();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -68,8 +75,8 @@ class TForm6 : public QWidget {
         QPlainTextEdit* name = nullptr;
         QPlainTextEdit* efficacy = nullptr;
         QPlainTextEdit* caution = nullptr;
-        QLineEdit* form = nullptr;
-        QLineEdit* package = nullptr;
+        QPlainTextEdit* form = nullptr;
+        QPlainTextEdit* package = nullptr;
         QLabel* photo = nullptr;
         QPlainTextEdit* usage = nullptr;
     };
@@ -77,10 +84,13 @@ class TForm6 : public QWidget {
     void buildControls();
     QWidget* createControl(const ControlSpec& spec);
     void FormCreate(const prescription::PrescriptionSource& source);
-    void showRow(int row, const PreviewRow& contents);
+    void showPage(int page);
+    void showRow(int row, const PreviewRow* contents);
     void tellProblems();
 
     std::function<void()> printSheet_;
+    PreviewRows contents_;
+    int page_ = 0;
     std::array<RowControls, kRowCount> rows_{};
     QString problemMessage_;
     QLabel* fitNotice_ = nullptr;

@@ -93,22 +93,6 @@ std::string clinicFooter(const prescription::SheetSettings& settings) {
     return settings.clinicName + "   TEL:" + settings.clinicTel;
 }
 
-std::optional<SheetRow> readSheetRow(int recordNumber, std::string_view registeredName) {
-    const auto found = masterfile::ReadLineRecord(recordNumber, registeredName);
-    if (!found) return SheetRow{};
-    if (!found->has_value()) return std::nullopt;
-    return walkRecordLine((*found)->line);
-}
-
-QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& lines) {
-    QString text = QStringLiteral(
-        "次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。薬剤名だけ記載しました。");
-    for (const auto& [line, name] : lines) {
-        text += QStringLiteral("\n・%1行目: %2").arg(line).arg(platform::toUnicode(name));
-    }
-    return text;
-}
-
 TForm1::TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm1(source, settings, kStyle1Layout, parent) {}
@@ -182,36 +166,33 @@ TReportImage* TForm1::imageNamed(const char* name) const {
 void TForm1::YakujorepBeforePrint(TReport&, bool&) {
     dateLabel_->setCaption(sheetDate());
     RowIndex = 0;
-    linesWithoutRecord_.clear();
+    problems_.clear();
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
     const prescription::PrescriptionState& rx = source_.prescription();
     if (RowIndex < 0 || RowIndex >= rx.lineCount()) {
         moreData = false;
-        // Told once the rows are all made, not once per row.
-        if (!linesWithoutRecord_.empty()) {
-            platform::showMessage(missingRecordsMessage(linesWithoutRecord_));
-            linesWithoutRecord_.clear();
+        // Told once the rows are all made, not once per row; the preview
+        // tells the same in the same words.
+        if (!problems_.empty()) {
+            platform::showMessage(problems_.message(LineProblems::Medium::Paper));
+            problems_.clear();
         }
         return;
     }
     const int line = currentLine();
     const int m = rx.masterIndex(line);
-    if (m < -1) {
-        const int slot = -m - 2;
-        const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
-        showNameOnly(named ? rx.unknownDrugName(slot) : std::string());
-        fillUnknownExtras();
-    } else if (const auto row = readSheetRow(m, rx.lineText(line))) {
-        showRecord(*row);
-        fillRecordExtras(*row);
+    const int slot = -m - 2;
+    const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
+    const LineContents contents = readLineContents(
+        line, m, rx.lineText(line), named ? rx.unknownDrugName(slot) : std::string(), problems_);
+    if (contents.fromRecord) {
+        showRecord(contents.row);
+        fillRecordExtras(contents.row);
     } else {
-        // The master file no longer holds this drug: its name, and nothing
-        // of whatever record now stands at its old number.
-        showNameOnly(rx.lineText(line));
+        showNameOnly(contents.row.displayName);
         fillUnknownExtras();
-        linesWithoutRecord_.emplace_back(line, rx.lineText(line));
     }
     moreData = true;
     ++RowIndex;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LineProblems.h"
 #include "SheetLayout.h"
 #include "SheetRow.h"
 #include "prescription/PrescriptionSource.h"
@@ -50,9 +51,10 @@ class TForm1 : public QObject {
     int currentLine() const { return RowIndex + 1; }
 
     // The later styles' own cells for a drug from the master file, after its
-    // record has been walked (row is all empty when the record could not be read).
+    // record has been walked.
     virtual void fillRecordExtras(const SheetRow& row);
-    // The same cells for a drug that is not in the master list.
+    // The same cells for a line shown by its name only: a drug not in the
+    // master list, or one whose record is gone or can't be read.
     virtual void fillUnknownExtras();
 
     // The layout's element of that name and kind; the layout tables and the
@@ -74,9 +76,9 @@ class TForm1 : public QObject {
     report::TReportMemo* efficacyMemo_ = nullptr;   // RpMemo1
     report::TReportMemo* cautionMemo_ = nullptr;    // RpMemo2
     report::TReportMemo* nameMemo_ = nullptr;       // RpMemo3
-    // Lines of this run whose drug the master file no longer holds, with
-    // their names, for the one message at the end of the run.
-    std::vector<std::pair<int, std::string>> linesWithoutRecord_;
+    // Lines of this run printed by name only because their record is gone
+    // or the master file couldn't be read, for the one message at the end.
+    LineProblems problems_;
 };
 
 // A date as the title shows it: the locale's short date format, or
@@ -87,15 +89,5 @@ std::string sheetDate();
 
 // The footer: ClinicName, three blanks, "TEL:", ClinicTel (Shift-JIS).
 std::string clinicFooter(const prescription::SheetSettings& settings);
-
-// Reads the record of a prescription line (its record number and
-// RegisteredName) from the master file in the current directory and walks
-// it. Empty optional when no record carries the name any more; a file that
-// can't be read gives a row with every cell empty.
-std::optional<SheetRow> readSheetRow(int recordNumber, std::string_view registeredName);
-
-// The message naming the lines (number, name) printed by name only because
-// the master file no longer holds their drug.
-QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& lines);
 
 }  // namespace dorimek::sheets

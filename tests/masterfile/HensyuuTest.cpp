@@ -1,5 +1,6 @@
 #include "masterfile/Hensyuu.h"
 
+#include "main/DrugRecordEditor.h"
 #include "masterfile/GridRows.h"
 #include "platform/Sjis.h"
 
@@ -365,7 +366,9 @@ class HensyuuTest : public QObject {
         // A folder now stands where the file was: nothing can be written there.
         QVERIFY(QFile::remove(path_));
         QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("yakujo.txt")));
+        sink_->choiceAnswer = 1;  // told the file changed, the user writes anyway
         form->Button3Click();
+        QCOMPARE(sink_->choices.size(), 1);
         QCOMPARE(sink_->messages.size(), 1);
         QVERIFY(sink_->messages.first().startsWith(QStringLiteral("ﾌｧｲﾙ yakujo.txt を作成できません\n")));
         QVERIFY(form->isVisible());
@@ -390,6 +393,85 @@ class HensyuuTest : public QObject {
         QVERIFY(form->isVisible());
         QVERIFY(rebuilds_.empty());
         QVERIFY(QDir(dir_.path()).rmdir(QStringLiteral("yakujo.txt")));
+    }
+
+    // The grid writes the rows it loaded; whatever was written to the file
+    // since must not be undone without the user having chosen so.
+    void saveAfterTheFileChanged_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("editGrid");
+        QTest::addColumn<int>("answer");  // 0 reload, 1 write anyway, -1 cancel
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<QString>("fileAfter");  // whose content the file holds
+        QTest::newRow("編集終了, reload") << "edit" << true << 0 << true << "outside";
+        QTest::newRow("編集終了, write anyway") << "edit" << true << 1 << true << "grid";
+        QTest::newRow("編集終了, cancel") << "edit" << true << -1 << true << "outside";
+        QTest::newRow("other program, same size, reload")
+            << "program" << true << 0 << true << "outside";
+        QTest::newRow("other program, grid unedited") << "program" << false << 1 << true << "grid";
+        QTest::newRow("same bytes written again") << "same" << true << -1 << false << "grid";
+        QTest::newRow("no change") << "none" << true << -1 << false << "grid";
+    }
+    void saveAfterTheFileChanged() {
+        QFETCH(QString, change);
+        QFETCH(bool, editGrid);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(QString, fileAfter);
+        const std::string original = "A,a,,,,,,\r\nB,b,,,,,,\r\nC,c,,,,,,\r\n";
+        const std::string outside = "A,a,,,,,,\r\nB,z,,,,,,\r\nC,c,,,,,,\r\n";
+        auto form = open(original);
+        if (editGrid) {
+            setCell(*form, 0, 1, QStringLiteral("a2"));
+            form->StringGrid1->setCurrentCell(2, 0);
+            form->Button2Click();  // C goes
+        }
+        const std::string grid = editGrid ? "A,a2,,,,,,\r\nB,b,,,,,,\r\n" : original;
+        if (change == QLatin1String("edit")) {
+            dorimek::masterfile::DrugRecord b;
+            b.registeredName = "B";
+            b.displayName = "z";
+            QVERIFY(dorimek::mainwin::DrugRecordEditor::save(1, "B", b, path_).ok());
+        } else if (change == QLatin1String("program")) {
+            writeBytes(path_, outside);
+        } else if (change == QLatin1String("same")) {
+            QFile::remove(path_);
+            writeBytes(path_, original);
+        }
+        QCOMPARE(readBytes(path_),
+                 change == QLatin1String("edit") || change == QLatin1String("program") ? outside
+                                                                                       : original);
+        sink_->choiceAnswer = answer;
+        form->Button3Click();
+
+        QCOMPARE(sink_->choices.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(sink_->choiceButtons, (QStringList{QStringLiteral("読み込み直す"),
+                                                        QStringLiteral("上書きして保存")}));
+            QVERIFY(sink_->choices[0].contains(
+                QStringLiteral("yakujo.txt は、この画面で読み込んだ後に変更されました")));
+            QVERIFY2(sink_->choices[0].contains(
+                         editGrid ? QStringLiteral("まだ保存していない 2 件の変更")
+                                  : QStringLiteral("まだ何も変更していません")),
+                     qPrintable(sink_->choices[0]));
+        }
+        QCOMPARE(readBytes(path_), fileAfter == QLatin1String("grid") ? grid : outside);
+        const bool written = fileAfter == QLatin1String("grid");
+        QCOMPARE(form->isVisible(), !written);
+        QCOMPARE(rebuilds_.size(), size_t(written ? 1 : 0));
+        // Reloaded: the grid shows the file, and its next save asks nothing.
+        const QString b1 = form->StringGrid1->item(1, 1)->text();
+        if (answer == 0) {
+            QCOMPARE(b1, QStringLiteral("z"));
+            QCOMPARE(form->StringGrid1->item(2, 0)->text(), QStringLiteral("C"));
+            form->Button3Click();
+            QCOMPARE(sink_->choices.size(), 1);
+            QCOMPARE(readBytes(path_), outside);
+            QVERIFY(!form->isVisible());
+        } else if (answer == -1 && asked) {
+            QCOMPARE(form->StringGrid1->item(0, 1)->text(), QStringLiteral("a2"));
+        }
+        QVERIFY(sink_->messages.isEmpty());
     }
 
     void cancelAndCloseLeaveTheFileAlone() {

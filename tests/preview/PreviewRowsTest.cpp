@@ -76,19 +76,20 @@ ExpectedRow loxonin(int row) {
 ExpectedRow broken(int row) {
     return {row, row, "こわれ錠", "KW", "1mg", "効能A", "注意A", State::Undecodable, {}};
 }
-ExpectedRow emptyCells(int row, std::vector<std::string> usage = {}) {
-    return {row, row, "", "", "", "", "", State::NoPhoto, std::move(usage)};
+ExpectedRow nameOnly(int row, const char* name) {
+    return {row, row, name, "", "", "", "", State::NoPhoto, {}};
 }
 
 std::vector<Scenario> scenarios() {
     using namespace testing;
     return {
-        {"empty prescription: seven empty rows", [](FakeSource&) {}, {}, {}, {}},
-        {"nine lines: only the first seven are rows",
+        {"empty prescription: no rows", [](FakeSource&) {}, {}, {}, {}},
+        {"nine lines: nine rows, for the window to page through",
          [](FakeSource& s) {
              for (int i = 0; i < 9; ++i) s.addKnown(i % 2 == 0 ? kGaster : kLoxonin);
          },
-         {gaster(1), loxonin(2), gaster(3), loxonin(4), gaster(5), loxonin(6), gaster(7)},
+         {gaster(1), loxonin(2), gaster(3), loxonin(4), gaster(5), loxonin(6), gaster(7),
+          loxonin(8), gaster(9)},
          {},
          {}},
         {"unknown drug on line 3 shows its name and the rows after it are filled",
@@ -186,13 +187,13 @@ std::vector<Scenario> scenarios() {
              });
          },
          {{3}}},
-        {"master file gone while the window fills: known rows empty, unknown names shown",
+        {"master file gone while the window fills: every line by its name, as on paper",
          [](FakeSource& s) {
              s.addKnown(kGaster);
              s.addUnknown("院外の薬");
              s.addKnown(kLoxonin);
          },
-         {emptyCells(1), {2, 2, "院外の薬", "", "", "", "", State::NoPhoto, {}}, emptyCells(3)},
+         {nameOnly(1, "ガスター錠"), nameOnly(2, "院外の薬"), nameOnly(3, "ロキソニン錠")},
          {},
          {{1, 3}},
          [](const ProgramFolder& f) { QFile::remove(f.path(QStringLiteral("yakujo.txt"))); }},
@@ -230,27 +231,18 @@ TEST_P(PreviewRowsTest, BuildsTheRows) {
         EXPECT_EQ(got.photo.box.isNull(), want.photo != State::Shown);
         EXPECT_EQ(got.usage, want.usage);
     }
-    for (int row = 1; row <= kRowCount; ++row) {
-        if (listed.count(row)) continue;
-        SCOPED_TRACE(row);
-        const PreviewRow& got = built.rows[size_t(row - 1)];
-        EXPECT_EQ(got.line, 0);
-        EXPECT_TRUE(got.name.empty() && got.form.empty() && got.package.empty() &&
-                    got.efficacy.empty() && got.caution.empty() && got.usage.empty());
-        EXPECT_EQ(got.photo.state, State::NoPhoto);
-    }
+    EXPECT_EQ(built.rows.size(), listed.size());
 
-    ASSERT_EQ(built.undecodablePhotos.size(), sc.undecodableLines.size());
-    for (size_t i = 0; i < sc.undecodableLines.size(); ++i) {
-        EXPECT_EQ(built.undecodablePhotos[i].lines, sc.undecodableLines[i]);
-    }
-    ASSERT_EQ(built.unreadableRecords.size(), sc.unreadableLines.size());
-    for (size_t i = 0; i < sc.unreadableLines.size(); ++i) {
-        EXPECT_EQ(built.unreadableRecords[i].lines, sc.unreadableLines[i]);
-    }
-    ASSERT_EQ(built.recordsNotFound.size(), sc.notFoundLines.size());
+    using Kind = sheets::LineProblems::Kind;
+    const auto linesOf = [&](Kind kind) {
+        std::vector<std::vector<int>> lines;
+        for (const auto& p : built.problems.of(kind)) lines.push_back(p.lines);
+        return lines;
+    };
+    EXPECT_EQ(linesOf(Kind::UndecodablePhoto), sc.undecodableLines);
+    EXPECT_EQ(linesOf(Kind::UnreadableRecord), sc.unreadableLines);
+    EXPECT_EQ(linesOf(Kind::RecordNotFound), sc.notFoundLines);
     for (size_t i = 0; i < sc.notFoundLines.size(); ++i) {
-        EXPECT_EQ(built.recordsNotFound[i].lines, sc.notFoundLines[i]);
         EXPECT_TRUE(built.problemMessage().contains(QStringLiteral("%1行目").arg(sc.notFoundLines[i][0])));
     }
     EXPECT_EQ(built.problemMessage().isEmpty(), sc.undecodableLines.empty() &&
@@ -332,6 +324,47 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PaddingCase{"flat.bmp", 164, 76, "BMP", {164, 152}, {0, 38}},
                       // ".JPG" anywhere in the name means JPEG, even before ".bmp".
                       PaddingCase{"odd.JPG.bmp", 82, 76, "JPEG", {82, 76}, {0, 0}}));
+
+// Seven rows a page; the label counts pages from 1.
+TEST(PreviewLayout, PagesOfSevenLines) {
+    const struct {
+        int lines;
+        int pages;
+    } cases[] = {{0, 1}, {1, 1}, {7, 1}, {8, 2}, {14, 2}, {15, 3}, {24, 4}};
+    for (const auto& c : cases) EXPECT_EQ(pageCount(c.lines), c.pages) << c.lines << " lines";
+    EXPECT_EQ(lineOnPage(0, 1), 1);
+    EXPECT_EQ(lineOnPage(1, 1), 8);
+    EXPECT_EQ(lineOnPage(3, 3), 24);
+    EXPECT_EQ(pageLabel(0, 2), QStringLiteral("1/2"));
+    EXPECT_EQ(pageLabel(3, 4), QStringLiteral("4/4"));
+}
+
+// A text is shown whole: in the largest type from 12 pixels down that holds
+// it wrapped, scrolling only past the smallest. Measured here with type that
+// is as wide as it is high and lines three pixels apart.
+TEST(PreviewLayout, FieldsGetTheLargestTypeThatHoldsThemWhole) {
+    const TextHeight height = [](const QString& text, int width, int px) {
+        const int perLine = std::max(1, width / px);
+        const int lines = (static_cast<int>(text.size()) + perLine - 1) / perLine;
+        return double(lines * (px + 3));
+    };
+    const struct {
+        int chars;
+        FieldFit fit;
+    } cases[] = {
+        {0, {12, false}},                     // nothing to fit
+        {7, {12, false}},                     // one line
+        {14, {12, false}},                    // two lines of seven
+        {20, {10, false}},                    // three lines only fit at 10 pixels
+        {30, {9, false}},  {100, {7, true}},  // not even at 7 pixels: the box scrolls
+    };
+    for (const auto& c : cases) {
+        const FieldFit fit =
+            fitField(QString(c.chars, QChar(0x30A2)), QSize(90, 40), 12, 7, height);
+        EXPECT_EQ(fit.pixelSize, c.fit.pixelSize) << c.chars << " characters";
+        EXPECT_EQ(fit.scrolls, c.fit.scrolls) << c.chars << " characters";
+    }
+}
 
 TEST(PreviewLayout, Row4UsageMemoBeginsWithAnEmptyLine) {
     const std::vector<std::string> words = sjisLines({"4時間", "間隔"});

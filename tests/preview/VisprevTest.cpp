@@ -6,10 +6,10 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QtTest>
 
@@ -33,6 +33,8 @@ class VisprevTest : public QObject {
     void windowPlacementAndFont();
     void tabRunsRowByRowThenButtons();
     void rowsShowTheFirstSevenLines();
+    void pagesThroughEveryLine();
+    void longFieldsShowWhole();
     void memo16StartsWithAnEmptyLine_data();
     void memo16StartsWithAnEmptyLine();
     void printButtonCallsThePrintCallback();
@@ -54,10 +56,7 @@ class VisprevTest : public QObject {
         auto* m = control<QPlainTextEdit>(form, name);
         return m ? m->toPlainText() : QStringLiteral("<missing>");
     }
-    static QString edit(const QWidget* form, const char* name) {
-        auto* e = control<QLineEdit>(form, name);
-        return e ? e->text() : QStringLiteral("<missing>");
-    }
+    static QString edit(const QWidget* form, const char* name) { return memo(form, name); }
     static bool hasPhoto(const QWidget* form, const char* name) {
         auto* l = control<QLabel>(form, name);
         return l && !l->pixmap().isNull();
@@ -94,8 +93,8 @@ void VisprevTest::controlGeometry_data() {
     // Row 1.
     row("Shape1", "QFrame", 8, 56, 553, 1);
     row("Memo1", "QPlainTextEdit", 8, 64, 97, 25);
-    row("Edit1", "QLineEdit", 8, 96, 89, 20);
-    row("Edit2", "QLineEdit", 8, 120, 89, 20);
+    row("Edit1", "QPlainTextEdit", 8, 96, 89, 20);
+    row("Edit2", "QPlainTextEdit", 8, 120, 89, 20);
     row("Memo2", "QPlainTextEdit", 104, 64, 153, 73);
     row("Memo3", "QPlainTextEdit", 256, 64, 161, 73);
     row("Image1", "QLabel", 424, 64, 82, 76);
@@ -103,11 +102,11 @@ void VisprevTest::controlGeometry_data() {
     // Row 4.
     row("Shape4", "QFrame", 8, 320, 553, 1);
     row("Memo13", "QPlainTextEdit", 8, 328, 97, 25);
-    row("Edit8", "QLineEdit", 8, 384, 89, 20);
+    row("Edit8", "QPlainTextEdit", 8, 384, 89, 20);
     row("Memo16", "QPlainTextEdit", 512, 328, 49, 73);
     // Row 7 and the closing rule.
     row("Memo25", "QPlainTextEdit", 8, 592, 97, 25);
-    row("Edit13", "QLineEdit", 8, 624, 89, 20);
+    row("Edit13", "QPlainTextEdit", 8, 624, 89, 20);
     row("Memo27", "QPlainTextEdit", 256, 592, 161, 73);
     row("Image7", "QLabel", 424, 592, 82, 76);
     row("Memo28", "QPlainTextEdit", 512, 592, 49, 73);
@@ -134,7 +133,7 @@ void VisprevTest::everyControlExistsWithItsCaption() {
         QVERIFY(form->findChild<QPlainTextEdit*>(QStringLiteral("Memo%1").arg(i)));
     }
     for (int i = 1; i <= 14; ++i)
-        QVERIFY(form->findChild<QLineEdit*>(QStringLiteral("Edit%1").arg(i)));
+        QVERIFY(form->findChild<QPlainTextEdit*>(QStringLiteral("Edit%1").arg(i)));
     for (int i = 1; i <= 7; ++i)
         QVERIFY(form->findChild<QLabel*>(QStringLiteral("Image%1").arg(i)));
     for (int i = 1; i <= 8; ++i)
@@ -204,7 +203,7 @@ void VisprevTest::rowsShowTheFirstSevenLines() {
     source.addKnown(kBroken, "夕 ");
     source.addKnown(kMucodyne);
     source.addKnown(kAmlodin);
-    source.addKnown(kGaster, "寝る前");  // line 8: nowhere in the window
+    source.addKnown(kGaster, "寝る前");  // line 8: on the next page
     dorimek::testing::RecordingMessageSink sink;
     auto form = open(source);
     const QWidget* f = form.get();
@@ -253,6 +252,76 @@ void VisprevTest::rowsShowTheFirstSevenLines() {
         QVERIFY2(!m->toPlainText().contains(QStringLiteral("寝る前")), qPrintable(m->objectName()));
     }
     QVERIFY(sink.messages.isEmpty());  // told only once the window is shown
+}
+
+void VisprevTest::pagesThroughEveryLine() {
+    using namespace fixture;
+    FakeSource source;
+    for (int i = 0; i < 15; ++i) source.addKnown(i % 2 ? kGaster : kLoxonin);
+    source.addUnknown("院外の薬", "寝る前");  // line 16, the second row of page 3
+    auto form = open(source);
+    const QWidget* f = form.get();
+    const auto state = [&] {
+        return QStringLiteral("%1 %2%3").arg(form->Label8->text(),
+                                             form->Button3->isEnabled() ? "<" : "-",
+                                             form->Button4->isEnabled() ? ">" : "-");
+    };
+    QCOMPARE(state(), QStringLiteral("1/3 ->"));
+    QCOMPARE(memo(f, "Memo1"), QStringLiteral("ロキソニン錠"));
+    form->Button4->click();
+    QCOMPARE(state(), QStringLiteral("2/3 <>"));
+    QCOMPARE(memo(f, "Memo1"), QStringLiteral("ガスター錠20mg"));   // line 8
+    QCOMPARE(memo(f, "Memo25"), QStringLiteral("ガスター錠20mg"));  // line 14
+    form->Button4->click();
+    QCOMPARE(state(), QStringLiteral("3/3 <-"));
+    QCOMPARE(memo(f, "Memo1"), QStringLiteral("ロキソニン錠"));  // line 15
+    QCOMPARE(memo(f, "Memo5"), QStringLiteral("院外の薬"));
+    QCOMPARE(memo(f, "Memo8"), QStringLiteral("寝る前"));
+    // Rows past the prescription are empty as designed.
+    QCOMPARE(memo(f, "Memo9"), QString());
+    QCOMPARE(edit(f, "Edit5"), QString());
+    QVERIFY(!hasPhoto(f, "Image3"));
+    QCOMPARE(memo(f, "Memo16"), QString());
+    form->Button4->click();  // disabled: stays on the last page
+    QCOMPARE(state(), QStringLiteral("3/3 <-"));
+    form->Button3->click();
+    form->Button3->click();
+    QCOMPARE(state(), QStringLiteral("1/3 ->"));
+    QVERIFY(hasPhoto(f, "Image1"));
+}
+
+// Every field shows all of its text inside its box: in smaller type where the
+// window's doesn't hold it, never cut.
+void VisprevTest::longFieldsShowWhole() {
+    folder_->writeMaster({
+        "ｾﾌﾄﾘｱｷｿﾝﾅﾄﾘｳﾑ点滴用1g,セフトリアキソンナトリウム点滴用1g「ミナト」,瓶,"
+        "白色〜淡黄白色の結晶性の粉末 凍結乾燥品,1g1瓶（溶解液付）生理食塩液100mL,"
+        "肺炎、膀胱炎、腎盂腎炎、腹膜炎、胆嚢炎、胆管炎などの細菌による感染症を治療します。"
+        "細菌の細胞壁の合成を妨げて殺菌的に作用します。広い範囲の細菌に効果があります。,"
+        "発疹、かゆみ、息苦しさ、下痢があらわれたらすぐに連絡してください。"
+        "アルコールを含む飲み物は控えてください。ほかの薬を飲んでいるときは伝えてください。,",
+        "ｱ,ア,錠,,,,,",
+    });
+    FakeSource source;
+    source.addKnown(0, "1日2回 朝夕食後30分以内に点滴");
+    source.addKnown(1);
+    auto form = open(source);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    for (const char* name : {"Memo1", "Edit1", "Edit2", "Memo2", "Memo3", "Memo4"}) {
+        auto* box = control<QPlainTextEdit>(form.get(), name);
+        QVERIFY(box);
+        QVERIFY2(!box->toPlainText().isEmpty(), name);
+        // Nothing lies past the box's visible lines.
+        QCOMPARE(box->verticalScrollBar()->maximum(), 0);
+        // Smaller type for all but the usage, which wraps in the window's own.
+        QVERIFY2((box->font().pixelSize() < 12) != (name == std::string("Memo4")), name);
+        QVERIFY2(box->font().pixelSize() >= 7, name);
+    }
+    // A short text keeps the window's type.
+    QCOMPARE(control<QPlainTextEdit>(form.get(), "Memo5")->font().pixelSize(), 12);
+    QCOMPARE(memo(form.get(), "Memo1"),
+             QStringLiteral("セフトリアキソンナトリウム点滴用1g「ミナト」"));
 }
 
 void VisprevTest::memo16StartsWithAnEmptyLine_data() {

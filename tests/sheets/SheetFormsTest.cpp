@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <numeric>
 
 namespace dorimek::sheets {
 namespace {
@@ -226,20 +227,69 @@ TEST_P(SheetForms, RowsFollowTheirDrugWhenTheFileChangesUnderThem) {
     EXPECT_FALSE(sink.messages[0].contains(u("1行目")));
 }
 
-TEST_P(SheetForms, AMasterFileGoneSinceStartGivesEmptyRowsNotOldOnes) {
+// yakujo.txt moved away after the prescription was made (a restore from a
+// backup): as for a record that is gone, each line prints its name, and one
+// message names the lines and why.
+TEST_P(SheetForms, AMasterFileGoneSincePrescribingPrintsTheNamesAndTellsOnce) {
     add(0);
     add(1);
     auto sheet = makeSheet(GetParam(), source_);
     auto first = print(*sheet, folder_.path("a.pdf"));
     ASSERT_TRUE(QFile::remove(folder_.path("yakujo.txt")));
+    dorimek::testing::RecordingMessageSink sink;
     auto doc = print(*sheet, folder_.path("b.pdf"));
     ASSERT_TRUE(doc);
     EXPECT_EQ(testing::detailRows(*doc), 2);
-    for (const char* cell : {"RpMemo3", "RpLabel7", "RpLabel8", "RpMemo1", "RpMemo2"}) {
+    EXPECT_EQ(rowTexts(*doc, 1, "RpMemo3"), QStringList{u("ロキソニン錠")});
+    EXPECT_EQ(rowTexts(*doc, 2, "RpMemo3"), QStringList{u("ムコスタ錠")});
+    for (const char* cell : {"RpLabel7", "RpLabel8", "RpMemo1", "RpMemo2"}) {
         EXPECT_TRUE(rowTexts(*doc, 1, cell).isEmpty()) << cell;
         EXPECT_TRUE(rowTexts(*doc, 2, cell).isEmpty()) << cell;
     }
     EXPECT_EQ(rowImages(*doc, 1, "RpImage1") + rowImages(*doc, 2, "RpImage1"), 0);
+    ASSERT_EQ(sink.messages.size(), 1) << sink.messages.join(u'|').toStdString();
+    const QStringList lines = sink.messages[0].split(u'\n');
+    ASSERT_EQ(lines.size(), 2) << sink.messages[0].toStdString();
+    EXPECT_EQ(lines[0], u("次の行の薬剤を薬剤ファイルから読めません。薬剤名だけ記載しました。"));
+    EXPECT_TRUE(lines[1].startsWith(u("・1・2行目: ファイル yakujo.txt を開けません: ")))
+        << lines[1].toStdString();
+}
+
+// A full sheet of long real-looking rows: wherever a page ends, every row
+// stands whole on one page, in every style.
+TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
+    const std::string slice = dorimek::testing::readBytes(
+        QStringLiteral(DORIMEK_TEST_DATA_DIR "/billing-slice-yakujo.txt"));
+    ASSERT_FALSE(slice.empty());
+    dorimek::testing::writeBytes(folder_.path("yakujo.txt"), slice);
+    // The records in eleven orders, so that long rows meet page ends in many places.
+    for (int shift = 0; shift < 11; ++shift) {
+        SCOPED_TRACE("order " + std::to_string(shift));
+        source_.state = prescription::PrescriptionState();
+        for (int line = 0; line < prescription::PrescriptionState::kMaxLines; ++line) {
+            add((line * 3 + shift) % 11, "朝夕 食後");
+        }
+        auto sheet = makeSheet(GetParam(), source_);
+        auto doc = print(*sheet, folder_.path("slice.pdf"));
+        ASSERT_TRUE(doc);
+        if (const QString out = qEnvironmentVariable("DORIMEK_SHEET_SAMPLES"); !out.isEmpty()) {
+            QFile::copy(folder_.path("slice.pdf"), QStringLiteral("%1/slice-style%2-order%3.pdf")
+                                                       .arg(out)
+                                                       .arg(static_cast<int>(GetParam()))
+                                                       .arg(shift));
+        }
+        std::vector<int> rows;
+        for (int p = 0; p < doc->pageCount(); ++p) {
+            for (const report::PlacedBand& b : doc->bandsOn(p)) {
+                if (b.type != report::rbDetail) continue;
+                EXPECT_FALSE(b.continuation) << "row " << b.row << " cut at the end of page " << p;
+                rows.push_back(b.row);
+            }
+        }
+        std::vector<int> whole(prescription::PrescriptionState::kMaxLines);
+        std::iota(whole.begin(), whole.end(), 1);
+        EXPECT_EQ(rows, whole);
+    }
 }
 
 TEST_P(SheetForms, AnEmptyPrescriptionPrintsOneEmptyPage) {

@@ -19,11 +19,20 @@ public:
         return confirmAnswer;
     }
 
+    int choose(const QString& text, const QString&, const QStringList& buttons) override {
+        choices.append(text);
+        choiceButtons = buttons;
+        return choiceAnswer;
+    }
+
     QStringList messages;
     QStringList confirmations;
     bool confirmAnswer = false;
+    QStringList choices;
+    QStringList choiceButtons;  // offered by the last choice
+    int choiceAnswer = -1;      // the button pressed; -1 cancels
 
-private:
+  private:
     platform::MessageSink* previous_ = nullptr;
 };
 

@@ -38,6 +38,12 @@ void ReportLayouter::breakPage() {
     freshPageTop_ = y_;
 }
 
+double ReportLayouter::freshPageTop() const {
+    if (headerHeight_ >= 0) return report_.Page.TopMargin + headerHeight_;
+    const TReportBand* header = report_.band(rbColumnHeader);
+    return report_.Page.TopMargin + (header ? header->Height : 0);
+}
+
 ReportLayouter::TextPlan ReportLayouter::planText(const TReportTextElement& e,
                                                   const TReportBand& band) const {
     TextMeasurer& m = TextMeasurer::instance();
@@ -213,14 +219,6 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
         if (run.planOf[i] >= 0) run.plans[static_cast<size_t>(run.planOf[i])].rect = run.rects[i];
     }
 
-    const double limit = report_.Page.bottomLimit();
-    const bool header = band.BandType == rbColumnHeader;
-    const bool pageEmpty = page().bands.empty();
-    const bool onFreshPage = pageEmpty || std::abs(y_ - freshPageTop_) < kEpsilon;
-    if (!header && !onFreshPage && (band.ForceNewPage || y_ + run.height > limit + kEpsilon)) {
-        breakPage();
-    }
-
     double growth = 0;
     std::vector<StretchElement> shapes;
     for (size_t i = 0; i < run.elements.size(); ++i) {
@@ -240,6 +238,23 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
     }
     run.roles = assignStretchRoles(shapes);
     run.placed.assign(run.elements.size(), false);
+
+    // A band goes to the next page whole when it doesn't fit under what the
+    // page holds but fits on a fresh one: a row cut at the page end leaves a
+    // fragment of a name, with empty cells, at the top of the next page.
+    // Only a band taller than a fresh page's room starts where it is and
+    // continues over the pages.
+    const double limit = report_.Page.bottomLimit();
+    const bool header = band.BandType == rbColumnHeader;
+    const bool pageEmpty = page().bands.empty();
+    const bool onFreshPage = pageEmpty || std::abs(y_ - freshPageTop_) < kEpsilon;
+    const double whole = run.height + growth;
+    const bool fitsFreshPage = whole <= limit - freshPageTop() + kEpsilon;
+    if (!header && !onFreshPage &&
+        (band.ForceNewPage || y_ + run.height > limit + kEpsilon ||
+         (y_ + whole > limit + kEpsilon && fitsFreshPage))) {
+        breakPage();
+    }
 
     // A grown band that no longer fits takes on this page only the lines
     // that fit above the bottom margin; the rest continue on the next page.
@@ -274,6 +289,7 @@ void ReportLayouter::printBand(const TReportBand& band, int row) {
     page().bands.push_back({band.name(), band.BandType, bandRect, false, row});
     drawPart(run, run.firstCounts, origin, height, true);
     y_ += bandRect.height();
+    if (header) headerHeight_ = bandRect.height();
 
     continueStretched(run);
 }

@@ -57,6 +57,8 @@ class ReportLayouter {
     };
 
     void breakPage();
+    // Where the rows of a fresh page begin: under the column header.
+    double freshPageTop() const;
     ReportPage& page() { return document_.pages.back(); }
     QPointF bandOrigin() const { return {report_.Page.LeftMargin, y_}; }
     TextPlan planText(const TReportTextElement& e, const TReportBand& band) const;
@@ -84,6 +86,7 @@ class ReportLayouter {
     double imageDpi_;
     double y_ = 0;
     double freshPageTop_ = -1;  // position after the column header of a new page
+    double headerHeight_ = -1;  // as the column header was last printed; -1 before
 };
 
 }  // namespace dorimek::report

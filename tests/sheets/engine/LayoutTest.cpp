@@ -322,19 +322,27 @@ INSTANTIATE_TEST_SUITE_P(Memo, ReportStretchTable,
                                            StretchCase{"no stretch: grows to every line", 8, false, -1},
                                            StretchCase{"no stretch, short text", 2, false, 2}));
 
+// A row taller than a page starts where it is (one that fits on a fresh page
+// moves there whole instead).
 TEST(ReportStretch, LinesBeyondTheBottomMarginContinueUnderTheNextPagesHeader) {
     SampleReport s;
-    fillRows(s, 9);
-    s.rows.push_back(lines(10));  // row 10 starts at 224.33 mm with 22.67 mm left
-    s.rows.push_back(sjis("最終行"));
-    const RunResult r = s.report.run();
     const double lh = lineHeightOf(12);
     const double rowTop = kTop + kTitle + kHeader + 9 * kDetail;
     const double room = kLimit - rowTop;
     // On the first page: as many lines as keep the grown band above the margin.
     const int firstPart = static_cast<int>(std::floor((room - kDetail + 182.6) / lh));
+    // A page of its own holds the lines between the cell's top and the room
+    // the design leaves under it.
+    const int fullPage =
+        static_cast<int>(std::floor((kLimit - kTop - kHeader - 10.6 - (kDetail - 193.2)) / lh));
+    const int restLines = 6;
+    fillRows(s, 9);
+    s.rows.push_back(lines(firstPart + fullPage + restLines));  // row 10 starts at 224.33 mm
+    s.rows.push_back(sjis("最終行"));
+    const RunResult r = s.report.run();
     ASSERT_GE(firstPart, 3);
-    ASSERT_EQ(r.document->pageCount(), 2);
+    ASSERT_EQ(r.document->pageCount(), 3);
+    EXPECT_EQ(r.document->elementOn(1, "RpMemo1")->lines, fullPage);
     const auto& page1 = r.document->bandsOn(0);
     const PlacedBand& grown = page1.back();
     EXPECT_EQ(grown.row, 10);
@@ -343,26 +351,26 @@ TEST(ReportStretch, LinesBeyondTheBottomMarginContinueUnderTheNextPagesHeader) {
     EXPECT_NEAR(grown.rect.bottom(), kLimit, kTol);
     EXPECT_EQ(r.document->elementOn(0, "RpMemo1", 9)->lines, firstPart);
 
-    // The rest, at the top of the band area of page 2, under the header, as
+    // The rest, at the top of the band area of page 3, under the header, as
     // far from it as the cell is from the top of a row.
-    const auto& page2 = r.document->bandsOn(1);
+    const auto& page2 = r.document->bandsOn(2);
     ASSERT_GE(page2.size(), 4u);
     EXPECT_EQ(page2[0].type, rbColumnHeader);
     EXPECT_TRUE(page2[1].continuation);
     EXPECT_EQ(page2[1].row, 10);
     EXPECT_NEAR(page2[1].rect.top(), kTop + kHeader, kTol);
-    EXPECT_NEAR(page2[1].rect.height(), kDetail + 10.6 + (10 - firstPart) * lh - 193.2, kTol);
-    const PlacedElement* rest = r.document->elementOn(1, "RpMemo1");
+    EXPECT_NEAR(page2[1].rect.height(), kDetail + 10.6 + restLines * lh - 193.2, kTol);
+    const PlacedElement* rest = r.document->elementOn(2, "RpMemo1");
     ASSERT_TRUE(rest);
     EXPECT_NEAR(rest->rect.top(), kTop + kHeader + 10.6, kTol);
     EXPECT_NEAR(rest->rect.left(), kLeft + 449.8, kTol);
-    EXPECT_EQ(rest->lines, 10 - firstPart);
-    EXPECT_EQ(r.document->textsOf(1, "RpMemo1").first(),
-              QStringLiteral("効能%1").arg(firstPart + 1));
+    EXPECT_EQ(rest->lines, restLines);
+    EXPECT_EQ(r.document->textsOf(2, "RpMemo1").first(),
+              QStringLiteral("効能%1").arg(firstPart + fullPage + 1));
     // The continuation has its column rule and its bottom rule.
-    ASSERT_TRUE(r.document->elementOn(1, "RpShape7"));
-    EXPECT_EQ(r.document->elementOn(1, "RpShape7")->row, 10);
-    EXPECT_EQ(r.document->elementOn(1, "RpShape2")->row, 10);
+    ASSERT_TRUE(r.document->elementOn(2, "RpShape7"));
+    EXPECT_EQ(r.document->elementOn(2, "RpShape7")->row, 10);
+    EXPECT_EQ(r.document->elementOn(2, "RpShape2")->row, 10);
     EXPECT_EQ(page2[2].row, 11);
     EXPECT_NEAR(page2[2].rect.top(), page2[1].rect.bottom(), kTol);
     EXPECT_EQ(page2.back().type, rbSummary);

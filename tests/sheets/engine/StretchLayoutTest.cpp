@@ -248,23 +248,99 @@ TEST(StretchedRowOrder, ElementsAreDrawnInDesignOrderWhetherMovedOrNot) {
 }
 
 // ---------------------------------------------------------------------------
-// Across a page end.
+// Page breaks: a row that fits on a fresh page is never cut.
+
+// The detail rows a page holds, "10+" for a continued part of row 10.
+QString rowsOn(const ReportDocument& doc, int page) {
+    QStringList rows;
+    for (const PlacedBand& b : doc.bandsOn(page)) {
+        if (b.type == rbDetail) rows.append(QString::number(b.row) + (b.continuation ? "+" : ""));
+    }
+    return rows.join(QLatin1Char(' '));
+}
+
+int linesOnAFullPage(double cellTop, double cellBottom);
+
+struct BreakCase {
+    const char* what;
+    Row row;  // the tenth row, after nine plain ones; a plain row follows it
+    QStringList pages;
+};
+
+std::vector<BreakCase> breakCases() {
+    const QString nine = QStringLiteral("1 2 3 4 5 6 7 8 9");
+    // Room at the foot after nine rows, and the caution that just fills it.
+    const double room = kLimit - kFirstRow - 9 * kDetail;
+    const int footLines = static_cast<int>(std::floor((room - kDetail + kMemoHeight) / lh()));
+    const int pageLines = linesOnAFullPage(kMemoTop, kMemoBottom);
+    return {
+        {"caution that just fits the foot", {1, 1, footLines}, {nine + " 10", "11"}},
+        {"caution one line longer", {1, 1, footLines + 1}, {nine, "10 11"}},
+        {"long name", {9, 1, 1}, {nine, "10 11"}},
+        {"caution as long as a fresh page holds", {1, 1, pageLines}, {nine, "10", "11"}},
+        {"caution longer than a page", {1, 1, pageLines + 1}, {nine + " 10", "10+", "11"}},
+        {"caution over two pages",
+         {1, 1, footLines + pageLines + 3},
+         {nine + " 10", "10+", "10+ 11"}},
+    };
+}
+
+class PageBreak : public ::testing::TestWithParam<BreakCase> {};
+
+TEST_P(PageBreak, EachPageHoldsWholeRowsUnlessARowIsTallerThanAPage) {
+    const BreakCase& c = GetParam();
+    RuledSheet sheet;
+    sheet.rows.assign(9, Row{});
+    sheet.rows.push_back(c.row);
+    sheet.rows.push_back(Row{});
+    const auto doc = sheet.run();
+    QStringList pages;
+    for (int p = 0; p < doc->pageCount(); ++p) pages.append(rowsOn(*doc, p));
+    EXPECT_EQ(pages, c.pages) << c.what;
+    // Every line of the row is on paper once, and the cells under the name
+    // come with its last line.
+    int name = 0, caution = 0, packages = 0;
+    for (int p = 0; p < doc->pageCount(); ++p) {
+        if (const PlacedElement* e = placed(*doc, p, "RpMemo3", 10)) name += e->lines;
+        if (const PlacedElement* e = placed(*doc, p, "RpMemo2", 10)) caution += e->lines;
+        packages += doc->textsOf(p, "RpLabel8").count();
+        EXPECT_LE(doc->bandsOn(p).back().rect.bottom(), kLimit + kTol) << "page " << p + 1;
+    }
+    EXPECT_EQ(name, c.row.nameLines);
+    EXPECT_EQ(caution, c.row.cautionLines);
+    EXPECT_EQ(packages, 11);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PageBreak, ::testing::ValuesIn(breakCases()));
+
+// ---------------------------------------------------------------------------
+// Across a page end: a row taller than a page.
+
+// Lines of a continued text on a page of its own: under the column header,
+// below the cell's design top, above the room the design leaves under it.
+int linesOnAFullPage(double cellTop, double cellBottom) {
+    return static_cast<int>(
+        std::floor((kLimit - kTop - kHeader - cellTop - (kDetail - cellBottom)) / lh()));
+}
 
 TEST(StretchedRowAcrossPages, EarlierPartClosesAtThePageFootAndTheRestGetsItsOwnRules) {
     RuledSheet sheet;
     // Nine plain rows; the tenth starts at 224.33 mm with 22.67 mm left on
-    // the page, and its caution has 12 lines.
-    sheet.rows.assign(9, Row{});
-    sheet.rows.push_back(Row{1, 2, 12});
-    sheet.rows.push_back(Row{});
-    const auto doc = sheet.run();
-    ASSERT_EQ(doc->pageCount(), 2);
+    // the page, and its caution is longer than a page: it starts where it is,
+    // fills page 2 and ends with a few lines on page 3.
+    const int full = linesOnAFullPage(kMemoTop, kMemoBottom);
     const double l = lh();
     const double rowTop = kFirstRow + 9 * kDetail;
     const double room = kLimit - rowTop;
     const int firstPart = static_cast<int>(std::floor((room - kDetail + kMemoHeight) / l));
     ASSERT_GE(firstPart, 4);
-    ASSERT_LT(firstPart, 12);
+    const int total = firstPart + full + 8;
+    sheet.rows.assign(9, Row{});
+    sheet.rows.push_back(Row{1, 2, total});
+    sheet.rows.push_back(Row{});
+    const auto doc = sheet.run();
+    ASSERT_EQ(doc->pageCount(), 3);
+    EXPECT_EQ(placed(*doc, 1, "RpMemo2", 10)->lines, full);
 
     // Page 1: the part fills the page down to the bottom margin.
     const PlacedBand* part1 = detailBand(*doc, 0, 10);
@@ -286,63 +362,67 @@ TEST(StretchedRowAcrossPages, EarlierPartClosesAtThePageFootAndTheRestGetsItsOwn
     expectRect(*doc, 0, "RpLabel7", 10, designed("RpLabel7", rowTop));
     expectRect(*doc, 0, "RpLabel8", 10, designed("RpLabel8", rowTop));
 
-    // Page 2: under the column header, the rest of the caution in its own
+    // Page 3: under the column header, the rest of the caution in its own
     // cell, with column rules and a bottom rule under its last line.
     const double partTop = kTop + kHeader;
-    const int rest = 12 - firstPart;
-    const PlacedBand* part2 = detailBand(*doc, 1, 10);
+    const int rest = total - firstPart - full;
+    const PlacedBand* part2 = detailBand(*doc, 2, 10);
     ASSERT_TRUE(part2);
     EXPECT_TRUE(part2->continuation);
     const double textEnd = kMemoTop + rest * l;
     const double shift = textEnd - kMemoBottom;  // from the design bottom
     EXPECT_NEAR(part2->rect.top(), partTop, kTol);
     EXPECT_NEAR(part2->rect.height(), kDetail + shift, kTol);
-    const PlacedElement* caution = placed(*doc, 1, "RpMemo2", 10);
+    const PlacedElement* caution = placed(*doc, 2, "RpMemo2", 10);
     ASSERT_TRUE(caution);
     EXPECT_NEAR(caution->rect.top(), partTop + kMemoTop, kTol);
     EXPECT_NEAR(caution->rect.left(), kLeft + 1100.7, kTol);
     EXPECT_EQ(caution->lines, rest);
-    EXPECT_EQ(doc->textsOf(1, "RpMemo2").first(), QStringLiteral("注意%1").arg(firstPart + 1));
-    expectRect(*doc, 1, "RpShape2", 10, designed("RpShape2", partTop, shift));
+    EXPECT_EQ(doc->textsOf(2, "RpMemo2").first(),
+              QStringLiteral("注意%1").arg(firstPart + full + 1));
+    expectRect(*doc, 2, "RpShape2", 10, designed("RpShape2", partTop, shift));
     for (const char* rule : kVerticalRules) {
-        expectRect(*doc, 1, rule, 10, designed(rule, partTop, 0, shift));
+        expectRect(*doc, 2, rule, 10, designed(rule, partTop, 0, shift));
     }
     // Cells that had all their text on page 1 don't come again.
     for (const char* gone : {"RpMemo1", "RpMemo3", "RpLabel7", "RpLabel8", "RpShape18"}) {
-        EXPECT_EQ(placed(*doc, 1, gone, 10), nullptr) << gone;
+        EXPECT_EQ(placed(*doc, 2, gone, 10), nullptr) << gone;
     }
     // The next row follows the continuation as designed.
-    const PlacedBand* after = detailBand(*doc, 1, 11);
+    const PlacedBand* after = detailBand(*doc, 2, 11);
     ASSERT_TRUE(after);
     EXPECT_NEAR(after->rect.top(), part2->rect.bottom(), kTol);
-    expectRect(*doc, 1, "RpShape7", 11, designed("RpShape7", after->rect.top()));
+    expectRect(*doc, 2, "RpShape7", 11, designed("RpShape7", after->rect.top()));
 }
 
 TEST(StretchedRowAcrossPages, LabelsUnderALongNameFollowItToTheNextPage) {
     RuledSheet sheet;
-    sheet.rows.assign(9, Row{});
-    sheet.rows.push_back(Row{9, 1, 1});  // a name of nine lines at the page end
-    const auto doc = sheet.run();
-    ASSERT_EQ(doc->pageCount(), 2);
     const double l = lh();
     const double rowTop = kFirstRow + 9 * kDetail;
     const double room = kLimit - rowTop;
     const int firstPart = static_cast<int>(std::floor((room - kDetail + kNameHeight) / l));
-    const int rest = 9 - firstPart;
-    ASSERT_GT(rest, 0);
-    // Page 1: the dosage form and package wait for the end of the name.
-    EXPECT_EQ(placed(*doc, 0, "RpLabel7", 10), nullptr);
-    EXPECT_EQ(placed(*doc, 0, "RpLabel8", 10), nullptr);
-    EXPECT_EQ(placed(*doc, 0, "RpShape18", 10), nullptr);  // dotted rules too
-    EXPECT_TRUE(placed(*doc, 0, "RpShape2", 10));          // the solid rule closes
-    // Page 2: they come under the name's last line, as far below it as designed.
+    const int full = linesOnAFullPage(5.3, kNameBottom);
+    const int rest = 2;
+    // A name longer than a page, at the page end.
+    sheet.rows.assign(9, Row{});
+    sheet.rows.push_back(Row{firstPart + full + rest, 1, 1});
+    const auto doc = sheet.run();
+    ASSERT_EQ(doc->pageCount(), 3);
+    // Pages 1 and 2: the dosage form and package wait for the end of the name.
+    for (int p : {0, 1}) {
+        EXPECT_EQ(placed(*doc, p, "RpLabel7", 10), nullptr);
+        EXPECT_EQ(placed(*doc, p, "RpLabel8", 10), nullptr);
+        EXPECT_EQ(placed(*doc, p, "RpShape18", 10), nullptr);  // dotted rules too
+        EXPECT_TRUE(placed(*doc, p, "RpShape2", 10));          // the solid rule closes
+    }
+    // Page 3: they come under the name's last line, as far below it as designed.
     const double partTop = kTop + kHeader;
     const double shift = 5.3 + rest * l - kNameBottom;
     for (const char* under : {"RpShape18", "RpLabel7", "RpShape19", "RpLabel8", "RpShape2"}) {
-        expectRect(*doc, 1, under, 10, designed(under, partTop, shift));
+        expectRect(*doc, 2, under, 10, designed(under, partTop, shift));
     }
-    EXPECT_EQ(doc->textsOf(1, "RpLabel8"), QStringList{QStringLiteral("5mg 100錠")});
-    EXPECT_NEAR(detailBand(*doc, 1, 10)->rect.height(), kDetail + shift, kTol);
+    EXPECT_EQ(doc->textsOf(2, "RpLabel8"), QStringList{QStringLiteral("5mg 100錠")});
+    EXPECT_NEAR(detailBand(*doc, 2, 10)->rect.height(), kDetail + shift, kTol);
 }
 
 TEST(StretchedRowAcrossPages, TextLongerThanAPageKeepsItsFrameOnEveryPage) {
@@ -570,17 +650,20 @@ TEST_F(StretchedRowOnPaper, ColumnRulesRunDownToTheMovedBottomRuleAndNoTextCross
     for (int y = ruleY + 3; y < ruleY + 8; ++y) EXPECT_EQ(darkAcross(page, y, 470, 1050), 0);
 }
 
-TEST_F(StretchedRowOnPaper, AContinuedRowIsFramedOnBothPages) {
+TEST_F(StretchedRowOnPaper, AContinuedRowIsFramedOnEveryPage) {
     RuledSheet sheet;
+    const int rowTop = static_cast<int>(kFirstRow + 9 * kDetail);
+    const int firstPart =
+        static_cast<int>(std::floor((kLimit - rowTop - kDetail + kMemoHeight) / lh()));
+    const int rest = 8;
     sheet.rows.assign(9, Row{});
-    sheet.rows.push_back(Row{1, 2, 12});
+    sheet.rows.push_back(Row{1, 2, firstPart + linesOnAFullPage(kMemoTop, kMemoBottom) + rest});
     sheet.rows.push_back(Row{});
     const std::vector<QImage> pages = rasterise(sheet.report, dir, "continued");
-    ASSERT_EQ(pages.size(), 2u);
+    ASSERT_EQ(pages.size(), 3u);
 
     // Page 1: the row's part is closed by a rule just above the bottom
     // margin, and the column rules reach it.
-    const int rowTop = static_cast<int>(kFirstRow + 9 * kDetail);
     const int closing = ruleNear(pages[0], static_cast<int>(kLimit - 6.6));
     EXPECT_GT(darkAcross(pages[0], closing), 1600);
     for (double x : kColumnRulesX) {
@@ -590,22 +673,20 @@ TEST_F(StretchedRowOnPaper, AContinuedRowIsFramedOnBothPages) {
     // Nothing under the closing rule: the page's bottom margin stays white.
     for (int y = closing + 3; y < 2570; y += 7) EXPECT_EQ(darkAcross(pages[0], y), 0) << y;
 
-    // Page 2: the rest of the caution between the header and its own bottom
+    // Page 3: the rest of the caution between the header and its own bottom
     // rule, the column rules unbroken from one to the other.
-    const int rest =
-        12 - static_cast<int>(std::floor((kLimit - rowTop - kDetail + kMemoHeight) / lh()));
     const int partTop = static_cast<int>(kTop + kHeader);
     const int bottom = ruleNear(
-        pages[1], static_cast<int>(std::lround(partTop + kMemoTop + rest * lh() + 13.2 + 1.3)));
-    EXPECT_GT(darkAcross(pages[1], bottom), 1600);
+        pages[2], static_cast<int>(std::lround(partTop + kMemoTop + rest * lh() + 13.2 + 1.3)));
+    EXPECT_GT(darkAcross(pages[2], bottom), 1600);
     for (double x : kColumnRulesX) {
-        EXPECT_EQ(columnRuleBetween(pages[1], x, partTop + 2, bottom - 2), bottom - 4 - partTop)
+        EXPECT_EQ(columnRuleBetween(pages[2], x, partTop + 2, bottom - 2), bottom - 4 - partTop)
             << "rule at " << x;
     }
     // The caution's text lies in the cell, not on or under the rule.
     for (int y = bottom - 6; y <= bottom + 6; ++y) {
         if (std::abs(y - bottom) <= 1) continue;
-        EXPECT_EQ(darkAcross(pages[1], y, 1125, 1755), 0) << y;
+        EXPECT_EQ(darkAcross(pages[2], y, 1125, 1755), 0) << y;
     }
 }
 

@@ -1,0 +1,29 @@
+#include "FileStamp.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QFileInfo>
+
+namespace dorimek::platform {
+
+Result<FileStamp> stampFile(const QString& path) {
+    using R = Result<FileStamp>;
+    FileStamp stamp;
+    if (!QFileInfo::exists(path)) return stamp;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return R::failure(QStringLiteral("ファイル %1 を開けません: %2")
+                              .arg(QFileInfo(path).fileName(), file.errorString()));
+    }
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    if (!hash.addData(&file) || file.error() != QFileDevice::NoError) {
+        return R::failure(
+            QStringLiteral("ファイル %1 を読み込めません").arg(QFileInfo(path).fileName()));
+    }
+    stamp.exists = true;
+    stamp.size = file.size();
+    stamp.digest = hash.result();
+    return stamp;
+}
+
+}  // namespace dorimek::platform
