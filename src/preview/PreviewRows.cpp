@@ -2,6 +2,7 @@
 
 #include "main/PrescriptionSource.h"
 #include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Sjis.h"
 #include "sheets/PhotoBox.h"
 #include "sheets/SheetRow.h"
@@ -86,7 +87,7 @@ PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize ph
             // The master file no longer holds this drug: its name only, never
             // whatever record now stands at its old number.
             row.name = state.lineText(line);
-            addProblem(result.recordsNotFound, line, platform::toUnicode(row.name));
+            addProblem(result.recordsNotFound, line, masterfile::messageName(row.name));
             continue;
         }
         sheets::SheetRow fields = sheets::walkRecordLine((*record)->line);

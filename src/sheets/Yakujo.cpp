@@ -2,6 +2,7 @@
 
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 #include "sheets/engine/TextMeasurer.h"
@@ -104,7 +105,7 @@ QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& li
     QString text = QStringLiteral(
         "次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。薬剤名だけ記載しました。");
     for (const auto& [line, name] : lines) {
-        text += QStringLiteral("\n・%1行目: %2").arg(line).arg(platform::toUnicode(name));
+        text += QStringLiteral("\n・%1行目: %2").arg(line).arg(masterfile::messageName(name));
     }
     return text;
 }
