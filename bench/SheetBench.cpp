@@ -27,11 +27,7 @@ namespace {
 class BenchSource : public mainwin::PrescriptionSource {
   public:
     const mainwin::PrescriptionState& prescription() const override { return state; }
-    std::string usageText(int n) const override {
-        return n <= mainwin::PrescriptionState::kUsageBoxes
-                   ? platform::fromUnicode(QStringLiteral("朝昼夕 食後"))
-                   : std::string();
-    }
+    std::string usageText(int) const override { return platform::fromUnicode(QStringLiteral("朝昼夕 食後")); }
     mainwin::PrescriptionState state;
 };
 
