@@ -2,7 +2,7 @@
 
 #include "BenchSupport.h"
 
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 #include "masterfile/LineRecord.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
@@ -24,15 +24,15 @@
 namespace dorimek::bench {
 namespace {
 
-class BenchSource : public mainwin::PrescriptionSource {
+class BenchSource : public prescription::PrescriptionSource {
   public:
-    const mainwin::PrescriptionState& prescription() const override { return state; }
+    const prescription::PrescriptionState& prescription() const override { return state; }
     std::string usageText(int) const override { return platform::fromUnicode(QStringLiteral("朝昼夕 食後")); }
-    mainwin::PrescriptionState state;
+    prescription::PrescriptionState state;
 };
 
 std::unique_ptr<sheets::TForm1> sheetFor(int style, BenchSource& source,
-                                         const mainwin::SheetSettings& settings) {
+                                         const prescription::SheetSettings& settings) {
     if (style == 2) return std::make_unique<sheets::TForm4>(source, settings);
     if (style == 3) return std::make_unique<sheets::TForm5>(source, settings);
     return std::make_unique<sheets::TForm1>(source, settings);
@@ -79,7 +79,7 @@ int measureSheet(const QString& folder, int style, int records) {
         source.state.appendKnown(platform::fromUnicode(registeredName(recordFor(line, records))),
                                  recordFor(line, records));
     }
-    const mainwin::SheetSettings settings{
+    const prescription::SheetSettings settings{
         -1, platform::fromUnicode(QStringLiteral("みどり内科クリニック")), "03-1234-5678"};
     {
         // Warm the file cache and the fonts the way a clinic's second print

@@ -14,7 +14,7 @@
 
 using namespace dorimek;
 using dorimek::fuzz::check;
-using mainwin::PrescriptionState;
+using prescription::PrescriptionState;
 
 namespace {
 
@@ -36,18 +36,18 @@ const std::vector<std::string>& masterList() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     // The first byte: how many lines the user had before the import.
-    const int before = data[0] % (PrescriptionState::kMaxLines + 2);
+    const int before = data[0] % (prescription::PrescriptionState::kMaxLines + 2);
     const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
     const QString path = fuzz::writeScratchFile("rp.csv", bytes);
 
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     for (int i = 0; i < before; ++i) state.appendKnown("ATP20", 2);
     const int startCount = state.lineCount();
 
     std::vector<int> usageLines;
     const auto report = mainwin::RpCsvImport::run(
         path, masterList(), state, [&](int line, const std::string& usage) {
-            check(line >= 1 && line <= PrescriptionState::kUsageBoxes, "usage box out of range");
+            check(line >= 1 && line <= prescription::PrescriptionState::kUsageBoxes, "usage box out of range");
             check(!usage.empty(), "an empty usage was set");
             usageLines.push_back(line);
         });
@@ -61,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(report.fileOpened, "a readable rp.csv was not opened");
 
     const int count = state.lineCount();
-    check(count >= startCount && count <= PrescriptionState::kMaxLines, "line count out of range");
+    check(count >= startCount && count <= prescription::PrescriptionState::kMaxLines, "line count out of range");
     check(static_cast<size_t>(count - startCount) == report.lines.size(),
           "the report and the prescription disagree");
-    check(report.unknownNames.size() <= static_cast<size_t>(PrescriptionState::kUnknownSlots),
+    check(report.unknownNames.size() <= static_cast<size_t>(prescription::PrescriptionState::kUnknownSlots),
           "more unknown drugs than slots");
 
     for (const mainwin::ImportedLine& line : report.lines) {
@@ -81,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "an unknown drug lost its name");
         }
         if (line.usage) {
-            check(line.lineNumber <= PrescriptionState::kUsageBoxes, "usage past box 11");
+            check(line.lineNumber <= prescription::PrescriptionState::kUsageBoxes, "usage past box 11");
             // The sheet prints the usage split at its blanks; nothing is lost.
             const std::vector<std::string> parts = sheets::splitUsage(*line.usage);
             std::string joined;

@@ -6,7 +6,6 @@
 #include "MainMessages.h"
 #include "MasterListBox.h"
 #include "MasterListText.h"
-#include "PrinterChoice.h"
 #include "RpCsvFile.h"
 #include "RpCsvImport.h"
 #include "SheetForms.h"
@@ -16,12 +15,10 @@
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
-#include "platform/PrinterService.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Sjis.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
-#include "sheets/engine/PrinterChooserDialog.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -205,7 +202,7 @@ void TForm3::buildKanaButtons() {
 void TForm3::buildUsageBoxes() {
     QStringList items;
     for (const char* item : designTimeUsageItems()) items << QString::fromUtf8(item);
-    for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n) {
+    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n) {
         auto* box = new QComboBox(this);
         box->setObjectName(QStringLiteral("ComboBox%1").arg(n));
         box->setEditable(true);
@@ -325,7 +322,7 @@ void TForm3::FormCreate() {
     masterFileLoaded_ = true;
     if (limits.sawAbsurdRecord()) platform::showMessage(limits.message(masterfile::kMasterFileName));
 
-    readSettingsAndPrinter();
+    settings_.readAtStart();
 
     if (AutoStart::isAutoArgument(argument(1))) runAutoStart();
 }
@@ -342,16 +339,16 @@ void TForm3::setMasterList(masterfile::MasterNames names) {
 void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {
     // The boxes' texts only move between boxes here, so they travel as the
     // widgets' own text (UTF-8) and nothing typed is lost to a conversion.
-    PrescriptionState::UsageTexts usages;
-    for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
+    prescription::PrescriptionState::UsageTexts usages;
+    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n)
         usages[static_cast<size_t>(n - 1)] = comboBox(n)->currentText().toStdString();
-    const PrescriptionState::Rebound rebound = rewrite
+    const prescription::PrescriptionState::Rebound rebound = rewrite
                                                    ? prescription_.rebindAfterSave(*rewrite, &usages)
                                                    : prescription_.rebindTo(masterList_, &usages);
     // Renamed records show their new names in the lines.
     syncPrescriptionList();
     if (!rebound.removed.empty()) {
-        for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
+        for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n)
             comboBox(n)->setEditText(QString::fromStdString(usages[static_cast<size_t>(n - 1)]));
     }
     if (rebound.nameOnly.empty() && rebound.removed.empty()) return;
@@ -400,7 +397,7 @@ void TForm3::scrollListBox1To(int index) {
 void TForm3::ListBox1Click() {
     const int i = listBox1_->selectedRow();
     if (i < 0 || i >= static_cast<int>(masterList_.size())) return;
-    if (appendKnownLine(masterList_[static_cast<size_t>(i)], i) == AppendResult::ListFull) {
+    if (appendKnownLine(masterList_[static_cast<size_t>(i)], i) == prescription::AppendResult::ListFull) {
         platform::showMessage(messages::kPrescriptionFull);
     }
 }
@@ -422,15 +419,15 @@ void TForm3::Button49Click() {
     listBox2_->clear();
 }
 
-AppendResult TForm3::appendKnownLine(std::string_view sjisText, int masterIndex) {
-    const AppendResult r = prescription_.appendKnown(sjisText, masterIndex);
-    if (r == AppendResult::Appended) addPrescriptionItem(sjisText);
+prescription::AppendResult TForm3::appendKnownLine(std::string_view sjisText, int masterIndex) {
+    const prescription::AppendResult r = prescription_.appendKnown(sjisText, masterIndex);
+    if (r == prescription::AppendResult::Appended) addPrescriptionItem(sjisText);
     return r;
 }
 
-AppendResult TForm3::appendUnknownLine(std::string_view sjisText) {
-    const AppendResult r = prescription_.appendUnknown(sjisText);
-    if (r == AppendResult::Appended) addPrescriptionItem(sjisText);
+prescription::AppendResult TForm3::appendUnknownLine(std::string_view sjisText) {
+    const prescription::AppendResult r = prescription_.appendUnknown(sjisText);
+    if (r == prescription::AppendResult::Appended) addPrescriptionItem(sjisText);
     return r;
 }
 
@@ -449,7 +446,7 @@ void TForm3::addPrescriptionItem(std::string_view sjisText) {
 }
 
 bool TForm3::checkUsagesPrintable() {
-    const int lines = std::min(prescription_.lineCount(), PrescriptionState::kUsageBoxes);
+    const int lines = std::min(prescription_.lineCount(), prescription::PrescriptionState::kUsageBoxes);
     for (int n = 1; n <= lines; ++n) {
         const QString bad = platform::firstUnencodable(comboBox(n)->currentText());
         if (!bad.isEmpty()) {
@@ -469,179 +466,22 @@ void TForm3::setUsageText(int n, std::string_view sjisText) {
     if (QComboBox* box = comboBox(n)) box->setEditText(platform::toUnicode(sjisText));
 }
 
+void TForm3::setUsageItems(const QStringList& items) {
+    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n) fillUsageItems(comboBox(n), items);
+}
+
 // ---------------------------------------------------------------- settings and printer
 
-void TForm3::readSettingsAndPrinter() {
-    std::optional<std::string> indexText;
-    auto stored = SettingsFile::read();
-    if (!stored) {
-        platform::showMessage(stored.error());
-    } else {
-        applyStoredSettings(*stored);
-        indexText = stored->printerIndexText;
-        storedPrinterIndexText_ = stored->printerIndexText;
-        storedPrinterName_ = stored->printerName.value_or(std::string());
-    }
-    setUpPrinterList();
-    choosePrinterAtStart(indexText);
-}
+void TForm3::Button55Click() { settings_.save(); }
 
-void TForm3::applyStoredSettings(const StoredSettings& s) {
-    if (s.qevWorkPath) {
-        qevWorkPath_ = *s.qevWorkPath;
-        edit(7)->setText(platform::toUnicode(qevWorkPath_));
-    }
-    if (s.clinicName) {
-        clinicName_ = *s.clinicName;
-        edit(8)->setText(platform::toUnicode(clinicName_));
-    }
-    if (s.clinicTel) {
-        clinicTel_ = *s.clinicTel;
-        edit(9)->setText(platform::toUnicode(clinicTel_));
-    }
-    if (s.previewOnAutoStart) {
-        previewOnAutoStart_ = *s.previewOnAutoStart;
-        checkBox1_->setChecked(previewOnAutoStart_);
-    }
-    if (s.printStyle) radioButton(*s.printStyle)->setChecked(true);
-    if (!s.usageLine.empty()) {
-        usageLine_ = s.usageLine;
-        QStringList items;
-        for (const std::string& entry : s.usageList) items << platform::toUnicode(entry);
-        for (int n = 1; n <= PrescriptionState::kUsageBoxes; ++n)
-            fillUsageItems(comboBox(n), items);
-    }
-}
-
-void TForm3::setUpPrinterList() {
-    auto& service = platform::PrinterService::instance();
-    QString entry;
-    // Without any printer there is no default to read and nothing to report.
-    if (service.printerCount() > 0) {
-        QString why;
-        if (auto e = service.defaultDeviceEntry(&why)) {
-            entry = *e;
-        } else {
-            platform::showMessage(why, QString());
-        }
-    }
-    listBox3_->clear();
-    listBox3_->addItems(service.printers());
-    defaultPrinterName_ = matchDefaultPrinter(service.printers(), entry);
-}
-
-void TForm3::choosePrinterAtStart(const std::optional<std::string>& indexText) {
-    auto& service = platform::PrinterService::instance();
-    const int count = service.printerCount();
-    if (!service.spoolerReachable()) {
-        // Not "no printer": the printers may all be there once CUPS runs. A
-        // printer chosen by name (設定保存) or by the host can't be checked
-        // now, so the user hears it at once; otherwise it is told on printing.
-        const bool chosen = !storedPrinterName_.empty() || !argument(3).isEmpty();
-        if (chosen) platform::showMessage(platform::kSpoolerUnavailable);
-        return;
-    }
-    PrinterIndexChoice choice = choosePrinterIndex(indexText, argument(3).toStdString(), count);
-    // The host's third argument is an index of its own; only the file's index
-    // has a name beside it.
-    if (argument(3).isEmpty()) {
-        choice = followStoredName(choice, platform::toUnicode(storedPrinterName_), service.printers());
-    }
-    if (choice.rejected) {
-        platform::showMessage(messages::kPrinterIndexOutOfRange.arg(*choice.rejected).arg(count));
-    }
-    if (!choice.gone.isEmpty()) platform::showMessage(messages::kStoredPrinterGone.arg(choice.gone));
-    printerIndex_ = choice.index;
-    listBox3_->setCurrentRow(printerIndex_);
-    service.setCurrentIndex(printerIndex_);
-
-    if (count == 0) return;
-    const auto current = service.current();
-    if (!current || keepsItsPaperAtStart(current->device, defaultPrinterName_)) return;
-    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
-}
-
-int TForm3::selectedPrinterEntry() const {
-    const int count = platform::PrinterService::instance().printerCount();
-    for (int i = 0; i < count && i < listBox3_->count(); ++i) {
-        if (listBox3_->item(i)->isSelected()) return i;
-    }
-    return -1;
-}
-
-void TForm3::Button55Click() {
-    // Refuse before anything changes: a value the file can't hold would come
-    // back different, or shift the lines after it.
-    SettingsToWrite v;
-    const struct {
-        int edit;
-        const char* label;
-        std::string* target;
-    } fields[] = {{7, "QEVワークパス", &v.qevWorkPath},
-                  {8, "医院名", &v.clinicName},
-                  {9, "電話", &v.clinicTel}};
-    for (const auto& f : fields) {
-        auto bytes = SettingsFile::encodeField(edit(f.edit)->text(), QString::fromUtf8(f.label));
-        if (!bytes) {
-            platform::showMessage(bytes.error());
-            return;
-        }
-        *f.target = std::move(bytes).value();
-    }
-
-    auto& service = platform::PrinterService::instance();
-    const int row = selectedPrinterEntry();
-    if (row >= 0) {
-        service.setCurrentIndex(row);
-        v.printerIndex = row;
-        v.printerName = platform::fromUnicode(listBox3_->item(row)->text());
-    } else if (!service.spoolerReachable() && storedPrinterIndexText_) {
-        // No list to choose from: what was stored stays stored.
-        v.printerIndex = parseIndexText(*storedPrinterIndexText_);
-        v.printerName = storedPrinterName_;
-    } else {
-        // Nothing chosen in the list: keep the printer in use.
-        v.printerIndex = printerIndex_;
-        v.printerName = platform::fromUnicode(service.nameForIndex(printerIndex_));
-    }
-    v.previewOnAutoStart = checkBox1_->isChecked();
-    v.printStyle = radioButton(1)->isChecked() ? 1 : radioButton(2)->isChecked() ? 2 : 3;
-    v.usageLine = usageLine_;
-
-    if (const Status written = SettingsFile::write(v); !written) {
-        platform::showMessage(written.error());
-        return;
-    }
-    if (service.printerCount() == 0) return;
-    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
-}
-
-void TForm3::Button56Click() {
-    auto& service = platform::PrinterService::instance();
-    if (service.printerCount() == 0) {
-        platform::showMessage(service.spoolerReachable() ? messages::kNoPrinters
-                                                         : platform::kSpoolerUnavailable);
-        return;
-    }
-    if (const int row = selectedPrinterEntry(); row >= 0) service.setCurrentIndex(row);
-    if (const Status b5 = forceJisB5(service); !b5) {
-        platform::showMessage(b5.error());
-        return;
-    }
-    // A setup, not a print: the chosen printer becomes the current one until
-    // the next "設定保存" or start, and is not stored anywhere.
-    report::PrinterChooserDialog dialog(service.printers(), service.defaultPrinterName(),
-                                        service.currentIndex(), std::nullopt, this);
-    if (dialog.exec() == QDialog::Accepted) service.setCurrentIndex(dialog.printerIndex());
-    if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
-}
+void TForm3::Button56Click() { settings_.setUpPrinter(); }
 
 // ---------------------------------------------------------------- import
 
 void TForm3::Button54Click() {
     // The work folder as read at start, not what Edit7 shows now.
     const ImportReport report =
-        RpCsvImport::run(RpCsvFile::pathIn(qevWorkPath_), masterList_, prescription_,
+        RpCsvImport::run(RpCsvFile::pathIn(settings_.qevWorkPath()), masterList_, prescription_,
                          [this](int n, const std::string& usage) { setUsageText(n, usage); });
     syncPrescriptionList();
     // The list is complete before the first message, so the user sees every
@@ -690,65 +530,27 @@ void TForm3::Button50Click() {
             const bool sameNumbers = generation == masterListGeneration_;
             setMasterList(rewrite.names());
             rebindPrescription(sameNumbers ? &rewrite : nullptr);
-            if (sameNumbers) recordEditor_.followRewrite(rewrite);
+            if (sameNumbers) drugEdit_.followRewrite(rewrite);
         },
         this);
     editor->show();
 }
 
-void TForm3::Button51Click() {
-    const QList<QListWidgetItem*> selected = listBox2_->selectedItems();
-    if (selected.isEmpty()) return;
-    const int n = listBox2_->row(selected.first()) + 1;
-    if (n < 1 || n > prescription_.lineCount()) return;
-    // The line's own bytes, not its shown text: the lookup compares bytes.
-    const std::string& name = prescription_.lineText(n);
+void TForm3::Button51Click() { drugEdit_.loadSelectedLine(); }
 
-    Result<LoadedDrug> loaded = recordEditor_.load(name);
-    if (!loaded) {
-        // Nothing to edit: the fields and any record loaded before stay as
-        // they were, so "編集終了" can't write these texts over another drug.
-        platform::showMessage(loaded.error());
-        return;
-    }
-    const masterfile::DrugRecord& r = loaded->record;
-    edit(1)->setText(platform::toUnicode(name));
-    edit(2)->setText(platform::toUnicode(r.displayName));
-    edit(3)->setText(platform::toUnicode(r.unit));
-    edit(4)->setText(platform::toUnicode(r.shapeCode));
-    edit(5)->setText(platform::toUnicode(r.package));
-    memo1_->setPlainText(platform::toUnicode(r.efficacy));
-    memo2_->setPlainText(platform::toUnicode(r.caution));
-    edit(6)->setText(platform::toUnicode(r.imageFile));
-    editedRecordIndex_ = loaded->recordIndex;
-    button52()->setEnabled(recordEditor_.pending());
-}
+void TForm3::Button52Click() { drugEdit_.finish(); }
 
-void TForm3::Button52Click() {
-    if (!recordEditor_.pending()) return;
-    const std::array<QString, masterfile::kFieldCount> texts = {
-        edit(1)->text(), edit(2)->text(),       edit(3)->text(),       edit(4)->text(),
-        edit(5)->text(), memo1_->toPlainText(), memo2_->toPlainText(), edit(6)->text(),
-    };
-    const int index = recordEditor_.editedRecordIndex();
-    const std::string oldName = recordEditor_.pendingName();
-    // A refusal leaves the user's texts on screen to be corrected.
-    const Result<masterfile::DrugRecord> saved = recordEditor_.finish(texts);
-    if (!saved) {
-        platform::showMessage(saved.error());
-        return;
-    }
-    button52()->setEnabled(recordEditor_.pending());
+void TForm3::renameMasterEntry(int index, const std::string& oldName, const std::string& newName) {
     // A renamed record keeps its lines and its master-list entry: the sheets
     // find a line's record by its name, and a stale entry would add lines
     // that no record carries.
-    if (saved->registeredName != oldName && index >= 0 &&
-        index < static_cast<int>(masterList_.size()) && masterList_[static_cast<size_t>(index)] == oldName) {
-        masterList_.replace(static_cast<size_t>(index), saved->registeredName);
-        listBox1_->entryChanged(index);
-        prescription_.renameRecord(index, oldName, saved->registeredName);
-        syncPrescriptionList();
-    }
+    if (index < 0 || index >= static_cast<int>(masterList_.size()) ||
+        masterList_[static_cast<size_t>(index)] != oldName)
+        return;
+    masterList_.replace(static_cast<size_t>(index), newName);
+    listBox1_->entryChanged(index);
+    prescription_.renameRecord(index, oldName, newName);
+    syncPrescriptionList();
 }
 
 void TForm3::Button53Click() { close(); }

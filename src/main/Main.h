@@ -1,17 +1,16 @@
 #pragma once
 
-#include "DrugRecordEditor.h"
+#include "DrugEditCommands.h"
 #include "MasterListBox.h"
-#include "PrescriptionSource.h"
-#include "PrescriptionState.h"
-#include "SettingsFile.h"
+#include "prescription/PrescriptionSource.h"
+#include "prescription/PrescriptionState.h"
+#include "SettingsCommands.h"
 
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
 #include <map>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +40,7 @@ namespace dorimek::mainwin {
 // "auto" the automatic start runs. The sheets and the on-screen preview read
 // the prescription through PrescriptionSource and the settings read at start
 // through the accessors below.
-class TForm3 : public QWidget, public PrescriptionSource {
+class TForm3 : public QWidget, public prescription::PrescriptionSource {
     Q_OBJECT
   public:
     // arguments as the process got them (argument 0 is the program);
@@ -53,25 +52,31 @@ class TForm3 : public QWidget, public PrescriptionSource {
     static TForm3* instance();
 
     // PrescriptionSource
-    const PrescriptionState& prescription() const override { return prescription_; }
+    const prescription::PrescriptionState& prescription() const override { return prescription_; }
     std::string usageText(int n) const override;
 
     // For code that changes the state itself (the import): call
     // syncPrescriptionList() afterwards so ListBox2 shows the state again.
-    PrescriptionState& prescriptionState() { return prescription_; }
+    prescription::PrescriptionState& prescriptionState() { return prescription_; }
     void syncPrescriptionList();
 
     // The operations the import performs on the prescription; ListBox2 is
     // kept in step with the state.
-    AppendResult appendKnownLine(std::string_view sjisText, int masterIndex);
-    AppendResult appendUnknownLine(std::string_view sjisText);
+    prescription::AppendResult appendKnownLine(std::string_view sjisText, int masterIndex);
+    prescription::AppendResult appendUnknownLine(std::string_view sjisText);
     void clearUnknownDrugNames() { prescription_.clearUnknownNames(); }
     // Sets the text of line n's usage box (1..11); other n are ignored.
     void setUsageText(int n, std::string_view sjisText);
+    // The items every usage box offers, replacing the ones it had.
+    void setUsageItems(const QStringList& items);
 
     // MasterList as Shift-JIS bytes: entry i is record i of yakujo.txt. The
     // bytes, not the shown texts, are what lookups compare.
     const masterfile::MasterNames& masterList() const { return masterList_; }
+    // Record index was renamed in place by per-drug editing: its entry and
+    // the lines standing for it take the new name. Nothing happens when the
+    // entry no longer carries oldName.
+    void renameMasterEntry(int index, const std::string& oldName, const std::string& newName);
     // Rebuilds ListBox1 (after the master file editor has saved).
     void setMasterList(masterfile::MasterNames names);
     // Binds the prescription's lines to the records that carry their drugs in
@@ -81,14 +86,16 @@ class TForm3 : public QWidget, public PrescriptionSource {
     bool masterFileLoaded() const { return masterFileLoaded_; }
 
     // The settings as read at start; the edit fields may differ from them.
-    int printerIndex() const { return printerIndex_; }
-    const std::string& qevWorkPath() const { return qevWorkPath_; }
-    const std::string& clinicName() const { return clinicName_; }
-    const std::string& clinicTel() const { return clinicTel_; }
-    const std::string& usageLine() const { return usageLine_; }
-    bool previewOnAutoStart() const { return previewOnAutoStart_; }
-    const QString& defaultPrinterName() const { return defaultPrinterName_; }
-    SheetSettings sheetSettings() const { return {printerIndex_, clinicName_, clinicTel_}; }
+    int printerIndex() const { return settings_.printerIndex(); }
+    const std::string& qevWorkPath() const { return settings_.qevWorkPath(); }
+    const std::string& clinicName() const { return settings_.clinicName(); }
+    const std::string& clinicTel() const { return settings_.clinicTel(); }
+    const std::string& usageLine() const { return settings_.usageLine(); }
+    bool previewOnAutoStart() const { return settings_.previewOnAutoStart(); }
+    const QString& defaultPrinterName() const { return settings_.defaultPrinterName(); }
+    prescription::SheetSettings sheetSettings() const {
+        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel()};
+    }
 
     bool useScreenPreview() const { return useScreenPreview_; }
     void setUseScreenPreview(bool on) { useScreenPreview_ = on; }
@@ -100,8 +107,8 @@ class TForm3 : public QWidget, public PrescriptionSource {
     // Argument n (1-based, as the host system counts them); empty when absent.
     QString argument(int n) const;
 
-    int editedRecordIndex() const { return editedRecordIndex_; }
-    void setEditedRecordIndex(int index) { editedRecordIndex_ = index; }
+    int editedRecordIndex() const { return drugEdit_.editedRecordIndex(); }
+    void setEditedRecordIndex(int index) { drugEdit_.setEditedRecordIndex(index); }
 
     // Controls, by the designer's numbers.
     MasterListBox* listBox1() const { return listBox1_; }
@@ -169,11 +176,6 @@ class TForm3 : public QWidget, public PrescriptionSource {
     void buildUsageBoxes();
     void connectHandlers();
     void FormCreate();
-    void readSettingsAndPrinter();
-    void applyStoredSettings(const StoredSettings& stored);
-    void setUpPrinterList();
-    void choosePrinterAtStart(const std::optional<std::string>& indexText);
-    int selectedPrinterEntry() const;
     void scrollListBox1To(int index);
     void addPrescriptionItem(std::string_view sjisText);
 
@@ -181,27 +183,16 @@ class TForm3 : public QWidget, public PrescriptionSource {
     QString programFolder_;
 
     // Window data, as the rest of the system knows it.
-    QString defaultPrinterName_;
-    bool previewOnAutoStart_ = false;
     bool useScreenPreview_ = false;
-    PrescriptionState prescription_;
-    int editedRecordIndex_ = -1;
-    DrugRecordEditor recordEditor_;
+    prescription::PrescriptionState prescription_;
+    SettingsCommands settings_{*this};
+    DrugEditCommands drugEdit_{*this};
     bool terminationRequested_ = false;
-    int printerIndex_ = -1;
-    std::string qevWorkPath_;
-    std::string clinicName_;
-    std::string clinicTel_;
-    std::string usageLine_;
     masterfile::MasterNames masterList_;
     // Counts the master lists this window has held: a grid editor's record
     // numbers are this window's only if no other list came between.
     int masterListGeneration_ = 0;
     bool masterFileLoaded_ = false;
-    // Lines 1 and 2 as read, for "設定保存" while printing is unavailable:
-    // with no list to choose from, the stored choice is kept, not lost.
-    std::optional<std::string> storedPrinterIndexText_;
-    std::string storedPrinterName_;
 
     // Row of ListBox1 current when a mouse button went down on it: a click
     // that leaves the selection where it was still adds the entry again.

@@ -37,12 +37,12 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
     QString text = QStringLiteral("次の薬剤は処方に入りきらないため取り込みませんでした。");
     if (!full.isEmpty()) {
         text += QStringLiteral("\n処方は%1行までです: %2")
-                    .arg(PrescriptionState::kMaxLines)
+                    .arg(prescription::PrescriptionState::kMaxLines)
                     .arg(listOf(full, QStringLiteral("件")));
     }
     if (!noSlot.isEmpty()) {
         text += QStringLiteral("\nリストにない薬剤は1回の取込で%1件までです: %2")
-                    .arg(PrescriptionState::kUnknownSlots)
+                    .arg(prescription::PrescriptionState::kUnknownSlots)
                     .arg(listOf(noSlot, QStringLiteral("件")));
     }
     return text;
@@ -55,7 +55,7 @@ QString RpCsvImport::unknownDrugMessage(const std::string& name) {
 }
 
 ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames& masterList,
-                              PrescriptionState& state, const UsageSink& usageSink) {
+                              prescription::PrescriptionState& state, const UsageSink& usageSink) {
     Result<RpCsvContent> content = RpCsvFile::read(path);
     if (!content) {
         ImportReport report;
@@ -67,7 +67,7 @@ ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames
 
 ImportReport RpCsvImport::apply(const RpCsvContent& content,
                                 const masterfile::MasterNames& masterList,
-                                PrescriptionState& state, const UsageSink& usageSink) {
+                                prescription::PrescriptionState& state, const UsageSink& usageSink) {
     ImportReport report;
     report.fileOpened = true;
     report.malformedLines = content.malformedLines;
@@ -82,12 +82,12 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
 
         const auto found = std::find(masterList.begin(), masterList.end(), record.drugName);
         const bool known = found != masterList.end();
-        const AppendResult appended =
+        const prescription::AppendResult appended =
             known ? state.appendKnown(record.drugName, static_cast<int>(found - masterList.begin()))
                   : state.appendUnknown(record.drugName);
-        if (appended != AppendResult::Appended) {
+        if (appended != prescription::AppendResult::Appended) {
             report.refused.push_back({record.fileLine, record.drugName,
-                                      appended == AppendResult::ListFull
+                                      appended == prescription::AppendResult::ListFull
                                           ? RefusedDrug::Reason::ListFull
                                           : RefusedDrug::Reason::NoUnknownSlot});
             continue;
@@ -99,7 +99,7 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
             report.unknownNames.push_back(record.drugName);
             report.messages << unknownDrugMessage(record.drugName);
         }
-        if (!currentUsage.empty() && n <= PrescriptionState::kUsageBoxes) {
+        if (!currentUsage.empty() && n <= prescription::PrescriptionState::kUsageBoxes) {
             line.usage = currentUsage;
             if (usageSink) usageSink(n, currentUsage);
         }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrescriptionState.h"
+#include "prescription/PrescriptionState.h"
 #include "RpCsvFile.h"
 
 #include <QString>
@@ -57,11 +57,11 @@ class RpCsvImport {
     // Reads path and applies it. When the file can't be opened the state is
     // left exactly as it was and the report carries "rp.csvがありません".
     static ImportReport run(const QString& path, const masterfile::MasterNames& masterList,
-                            PrescriptionState& state, const UsageSink& usageSink = {});
+                            prescription::PrescriptionState& state, const UsageSink& usageSink = {});
 
     // Applies records already read. Empties the unknown-drug names first.
     static ImportReport apply(const RpCsvContent& content,
-                              const masterfile::MasterNames& masterList, PrescriptionState& state,
+                              const masterfile::MasterNames& masterList, prescription::PrescriptionState& state,
                               const UsageSink& usageSink = {});
 
     // The message for a drug not in the master list.

@@ -21,8 +21,8 @@ std::array<QPointer<sheets::TForm1>, SheetForms::kStyles>& currentForms() {
 
 int SheetForms::normalisedStyle(int style) { return style == 2 || style == 3 ? style : 1; }
 
-sheets::TForm1* SheetForms::create(int style, const PrescriptionSource& source,
-                                   const SheetSettings& settings, QObject* owner) {
+sheets::TForm1* SheetForms::create(int style, const prescription::PrescriptionSource& source,
+                                   const prescription::SheetSettings& settings, QObject* owner) {
     style = normalisedStyle(style);
     sheets::TForm1* form = nullptr;
     switch (style) {
@@ -44,8 +44,8 @@ sheets::TForm1* SheetForms::current(int style) {
     return currentForms()[static_cast<size_t>(normalisedStyle(style) - 1)].data();
 }
 
-sheets::TForm1* SheetForms::currentOrCreate(int style, const PrescriptionSource& source,
-                                            const SheetSettings& settings, QObject* owner) {
+sheets::TForm1* SheetForms::currentOrCreate(int style, const prescription::PrescriptionSource& source,
+                                            const prescription::SheetSettings& settings, QObject* owner) {
     if (sheets::TForm1* form = current(style)) return form;
     return create(style, source, settings, owner);
 }

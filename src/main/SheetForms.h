@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 
 class QObject;
 
@@ -20,8 +20,8 @@ class SheetForms {
     // Creates the form of style (1..3; anything else gives style 1), makes it
     // current and returns it. It takes settings now and reads source at
     // every row, so source must outlive it; owner keeps it alive.
-    static sheets::TForm1* create(int style, const PrescriptionSource& source,
-                                  const SheetSettings& settings, QObject* owner);
+    static sheets::TForm1* create(int style, const prescription::PrescriptionSource& source,
+                                  const prescription::SheetSettings& settings, QObject* owner);
 
     // The current form of style, or null when none exists (or it was freed).
     static sheets::TForm1* current(int style);
@@ -29,8 +29,8 @@ class SheetForms {
     // The current form of style; when there is none yet, one is created as
     // create() does. The automatic start makes only the sheet it needs, and a
     // preview it opens can still ask for another style.
-    static sheets::TForm1* currentOrCreate(int style, const PrescriptionSource& source,
-                                           const SheetSettings& settings, QObject* owner);
+    static sheets::TForm1* currentOrCreate(int style, const prescription::PrescriptionSource& source,
+                                           const prescription::SheetSettings& settings, QObject* owner);
 
     // The style a number stands for: 2 and 3 are themselves, anything else 1.
     static int normalisedStyle(int style);

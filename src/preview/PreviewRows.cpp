@@ -1,6 +1,6 @@
 #include "PreviewRows.h"
 
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 #include "masterfile/LineRecord.h"
 #include "masterfile/MasterFileLimits.h"
 #include "platform/Sjis.h"
@@ -59,10 +59,10 @@ QString PreviewRows::problemMessage() const {
     return out.join(QLatin1Char('\n'));
 }
 
-PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize photoPixels,
+PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
                              const QString& masterPath) {
     PreviewRows result;
-    const mainwin::PrescriptionState& state = source.prescription();
+    const prescription::PrescriptionState& state = source.prescription();
     const int shown = std::min(state.lineCount(), kRowCount);
     for (int line = 1; line <= shown; ++line) {
         PreviewRow& row = result.rows[static_cast<size_t>(line - 1)];

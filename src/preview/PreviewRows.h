@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 class PrescriptionSource;
 }
 
@@ -59,7 +59,7 @@ struct PreviewRows {
 // name only), each row's photo decoded for photoPixels device pixels and padded
 // to the image's proportion, and each line's usage split into words. A row's
 // trouble never keeps the rows after it from being filled.
-PreviewRows buildPreviewRows(const mainwin::PrescriptionSource& source, QSize photoPixels,
+PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
                              const QString& masterPath = masterfile::kMasterFileName);
 
 }  // namespace dorimek::preview

@@ -58,7 +58,7 @@ QLabel* newImage(QWidget* parent) {
 
 QPointer<TForm6> TForm6::current_;
 
-TForm6::TForm6(const mainwin::PrescriptionSource& source, std::function<void()> printSheet,
+TForm6::TForm6(const prescription::PrescriptionSource& source, std::function<void()> printSheet,
                QWidget* parent)
     : QWidget(parent, Qt::Window), printSheet_(std::move(printSheet)) {
     // Closed previews stay alive with their owner; none is freed before the
@@ -139,7 +139,7 @@ QWidget* TForm6::createControl(const ControlSpec& spec) {
     return memo;
 }
 
-void TForm6::FormCreate(const mainwin::PrescriptionSource& source) {
+void TForm6::FormCreate(const prescription::PrescriptionSource& source) {
     const qreal ratio = devicePixelRatioF();
     const QSize photoPixels(qCeil(kImageSize.width() * ratio), qCeil(kImageSize.height() * ratio));
     const PreviewRows contents = buildPreviewRows(source, photoPixels);

@@ -15,7 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QShowEvent;
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 class PrescriptionSource;
 }
 
@@ -36,7 +36,7 @@ class TForm6 : public QWidget {
     // printSheet prints the real sheet in the style checked on the main window
     // at the moment "印刷" is clicked. With a parent the preview is still a
     // window of its own; the parent only keeps it alive until the program ends.
-    TForm6(const mainwin::PrescriptionSource& source, std::function<void()> printSheet,
+    TForm6(const prescription::PrescriptionSource& source, std::function<void()> printSheet,
            QWidget* parent = nullptr);
     ~TForm6() override;
 
@@ -70,7 +70,7 @@ class TForm6 : public QWidget {
 
     void buildControls();
     QWidget* createControl(const ControlSpec& spec);
-    void FormCreate(const mainwin::PrescriptionSource& source);
+    void FormCreate(const prescription::PrescriptionSource& source);
     void showRow(int row, const PreviewRow& contents);
     void tellProblems();
 

@@ -57,11 +57,11 @@ const SheetLayout kStyle2Layout{
 
 }  // namespace
 
-TForm4::TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm4::TForm4(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm4(source, settings, kStyle2Layout, kPhotoProportionStyle2, parent) {}
 
-TForm4::TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm4::TForm4(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                const SheetLayout& layout, BoxProportion proportion, QObject* parent)
     : TForm1(source, settings, layout, parent),
       proportion_(proportion),

@@ -11,11 +11,11 @@ class TForm4 : public TForm1 {
     Q_OBJECT
 
   public:
-    TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+    TForm4(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
            QObject* parent = nullptr);
 
   protected:
-    TForm4(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+    TForm4(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
            const SheetLayout& layout, BoxProportion proportion, QObject* parent);
 
     void fillRecordExtras(const SheetRow& row) override;

@@ -59,7 +59,7 @@ const SheetLayout kStyle3Layout{
 
 }  // namespace
 
-TForm5::TForm5(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm5::TForm5(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm4(source, settings, kStyle3Layout, kPhotoProportionStyle3, parent),
       usageMemo_(memoNamed("RpMemo4")) {}

@@ -10,7 +10,7 @@ class TForm5 : public TForm4 {
     Q_OBJECT
 
   public:
-    TForm5(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+    TForm5(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
            QObject* parent = nullptr);
 
   protected:

@@ -90,7 +90,7 @@ std::string sheetDate() {
     return platform::fromUnicode(sheetDateText(QDate::currentDate(), QLocale::system()));
 }
 
-std::string clinicFooter(const mainwin::SheetSettings& settings) {
+std::string clinicFooter(const prescription::SheetSettings& settings) {
     return settings.clinicName + "   TEL:" + settings.clinicTel;
 }
 
@@ -110,11 +110,11 @@ QString missingRecordsMessage(const std::vector<std::pair<int, std::string>>& li
     return text;
 }
 
-TForm1::TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm1::TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                QObject* parent)
     : TForm1(source, settings, kStyle1Layout, parent) {}
 
-TForm1::TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+TForm1::TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
                const SheetLayout& layout, QObject* parent)
     : QObject(parent), source_(source) {
     buildLayout(layout);
@@ -187,7 +187,7 @@ void TForm1::YakujorepBeforePrint(TReport&, bool&) {
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
-    const mainwin::PrescriptionState& rx = source_.prescription();
+    const prescription::PrescriptionState& rx = source_.prescription();
     if (RowIndex < 0 || RowIndex >= rx.lineCount()) {
         moreData = false;
         // Told once the rows are all made, not once per row.
@@ -201,7 +201,7 @@ void TForm1::YakujorepNeedData(TReport&, bool& moreData) {
     const int m = rx.masterIndex(line);
     if (m < -1) {
         const int slot = -m - 2;
-        const bool named = slot >= 0 && slot < mainwin::PrescriptionState::kUnknownSlots;
+        const bool named = slot >= 0 && slot < prescription::PrescriptionState::kUnknownSlots;
         showNameOnly(named ? rx.unknownDrugName(slot) : std::string());
         fillUnknownExtras();
     } else if (const auto row = readSheetRow(m, rx.lineText(line))) {

@@ -2,7 +2,7 @@
 
 #include "SheetLayout.h"
 #include "SheetRow.h"
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 #include "sheets/engine/TReport.h"
 
 #include <QDate>
@@ -29,7 +29,7 @@ class TForm1 : public QObject {
     // Takes the printer and the clinic's name and telephone once, now; later
     // changes of the settings reach the sheet only through a new form. The
     // source is read at every row and must outlive the form.
-    TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+    TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
            QObject* parent = nullptr);
     ~TForm1() override;
 
@@ -42,10 +42,10 @@ class TForm1 : public QObject {
     void YakujorepNeedData(report::TReport& sender, bool& moreData);
 
   protected:
-    TForm1(const mainwin::PrescriptionSource& source, const mainwin::SheetSettings& settings,
+    TForm1(const prescription::PrescriptionSource& source, const prescription::SheetSettings& settings,
            const SheetLayout& layout, QObject* parent);
 
-    const mainwin::PrescriptionSource& source() const { return source_; }
+    const prescription::PrescriptionSource& source() const { return source_; }
     // 1-based prescription line the current request delivers.
     int currentLine() const { return RowIndex + 1; }
 
@@ -67,7 +67,7 @@ class TForm1 : public QObject {
     void showRecord(const SheetRow& row);
     void showNameOnly(const std::string& name);
 
-    const mainwin::PrescriptionSource& source_;
+    const prescription::PrescriptionSource& source_;
     report::TReportLabel* dateLabel_ = nullptr;     // RpLabel6
     report::TReportLabel* shapeLabel_ = nullptr;    // RpLabel7
     report::TReportLabel* packageLabel_ = nullptr;  // RpLabel8
@@ -86,7 +86,7 @@ QString sheetDateText(const QDate& date, const QLocale& locale);
 std::string sheetDate();
 
 // The footer: ClinicName, three blanks, "TEL:", ClinicTel (Shift-JIS).
-std::string clinicFooter(const mainwin::SheetSettings& settings);
+std::string clinicFooter(const prescription::SheetSettings& settings);
 
 // Reads the record of a prescription line (its record number and
 // RegisteredName) from the master file in the current directory and walks

@@ -120,7 +120,7 @@ class WindowWriteFaultsTest : public QObject {
         QFETCH(Fault, fault);
         auto form = open();
         QCOMPARE(form->appendKnownLine(form->masterList().at(1), 1),
-                 dorimek::mainwin::AppendResult::Appended);
+                 dorimek::prescription::AppendResult::Appended);
         form->listBox2()->setCurrentRow(0);
         form->Button51Click();  // 個別編集
         QVERIFY(form->button52()->isEnabled());

@@ -582,7 +582,7 @@ class MainCommandsTest : public QObject {
         grid->Button3Click();
         QCOMPARE(sink->messages.join(u'|'), message);
 
-        const dorimek::mainwin::PrescriptionState& rx = form->prescription();
+        const dorimek::prescription::PrescriptionState& rx = form->prescription();
         QStringList got;
         for (int n = 1; n <= rx.lineCount(); ++n) {
             const int m = rx.masterIndex(n);

@@ -246,7 +246,7 @@ TEST_P(RpCsvImportTable, AppendsLinesUsagesAndMessages) {
     const QString path = dir.filePath(QStringLiteral("rp.csv"));
     writeBytes(path, c.file);
 
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     for (int i = 0; i < c.linesBefore; ++i) state.appendKnown(sjis("ﾑｺｽﾀ錠100mg"), 2);
     std::vector<std::pair<int, std::string>> usageCalls;
     const ImportReport report =
@@ -282,7 +282,7 @@ TEST_P(RpCsvImportTable, AppendsLinesUsagesAndMessages) {
                 << got.toStdString() << "\n  lacks " << want.toStdString();
         }
     }
-    for (int k = 0; k < PrescriptionState::kUnknownSlots; ++k) {
+    for (int k = 0; k < prescription::PrescriptionState::kUnknownSlots; ++k) {
         const std::string want = k < static_cast<int>(c.unknownEntries.size())
                                      ? c.unknownEntries[static_cast<size_t>(k)]
                                      : "";
@@ -294,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(RpCsvFixtures, RpCsvImportTable, ::testing::ValuesIn(im
 
 TEST(RpCsvImport, MissingFileChangesNothing) {
     QTemporaryDir dir;
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     state.appendKnown(kAmlo, 0);
     state.appendUnknown(sjis("ﾌﾟﾛﾄﾝ錠"));
 
@@ -315,7 +315,7 @@ TEST(RpCsvImport, MissingFileChangesNothing) {
 TEST(RpCsvImport, SecondImportReusesUnknownEntryZero) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rp.csv"));
-    PrescriptionState state;
+    prescription::PrescriptionState state;
 
     writeBytes(path, fileOf({recU("ﾌﾟﾛﾄﾝ錠"), recU("ﾊﾟﾘｴｯﾄ錠")}));
     RpCsvImport::run(path, masterList(), state);
@@ -336,7 +336,7 @@ TEST(RpCsvImport, SecondImportReusesUnknownEntryZero) {
 TEST(RpCsvImport, UsageDoesNotCarryFromOneImportToTheNext) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rp.csv"));
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     writeBytes(path, fileOf({recU("ｱﾑﾛｼﾞﾝ錠5mg", "1", "朝食後")}));
     RpCsvImport::run(path, masterList(), state);
     writeBytes(path, fileOf({recU("ﾛｷｿﾆﾝ錠60mg")}));
@@ -352,7 +352,7 @@ TEST(RpCsvImport, PathIsFormedFromTheShiftJisWorkFolder) {
     writeBytes(folder + QStringLiteral("/rp.csv"), fileOf({recU("ﾑｺｽﾀ錠100mg")}));
     const std::string workPath = platform::fromUnicode(folder + u'/');
 
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     const ImportReport report = RpCsvImport::run(RpCsvFile::pathIn(workPath), masterList(), state);
     EXPECT_TRUE(report.fileOpened);
     EXPECT_EQ(state.lineCount(), 1);
@@ -362,7 +362,7 @@ TEST(RpCsvImport, ShowMessagesKeepsTheirOrder) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("rp.csv"));
     writeBytes(path, fileOf({recU("ﾌﾟﾛﾄﾝ錠"), "0,1", recU("ﾊﾟﾘｴｯﾄ錠")}));
-    PrescriptionState state;
+    prescription::PrescriptionState state;
     testing::RecordingMessageSink sink;
     RpCsvImport::showMessages(RpCsvImport::run(path, masterList(), state));
     ASSERT_EQ(sink.messages.size(), 3);

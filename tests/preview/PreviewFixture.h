@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 
 #include <QImage>
 #include <QString>
@@ -13,9 +13,9 @@
 namespace dorimek::preview::testing {
 
 // The main window as the preview sees it: a prescription and its usage boxes.
-class FakeSource : public mainwin::PrescriptionSource {
+class FakeSource : public prescription::PrescriptionSource {
   public:
-    const mainwin::PrescriptionState& prescription() const override { return state; }
+    const prescription::PrescriptionState& prescription() const override { return state; }
     std::string usageText(int n) const override {
         auto it = usages.find(n);
         return it == usages.end() ? std::string() : it->second;
@@ -26,7 +26,7 @@ class FakeSource : public mainwin::PrescriptionSource {
     // Appends a line for a drug that is not in the master list.
     void addUnknown(const char* name, const char* usage = "");
 
-    mainwin::PrescriptionState state;
+    prescription::PrescriptionState state;
     std::map<int, std::string> usages;  // Shift-JIS, by line
 };
 

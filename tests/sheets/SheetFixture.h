@@ -1,6 +1,6 @@
 #pragma once
 
-#include "main/PrescriptionSource.h"
+#include "prescription/PrescriptionSource.h"
 #include "sheets/engine/ReportDocument.h"
 #include "sheets/engine/TReport.h"
 
@@ -23,15 +23,15 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 namespace dorimek::sheets::testing {
 
 // The main window as the sheets see it: a prescription and usage boxes 1..11.
-class FakeSource : public mainwin::PrescriptionSource {
+class FakeSource : public prescription::PrescriptionSource {
   public:
-    const mainwin::PrescriptionState& prescription() const override { return state; }
+    const prescription::PrescriptionState& prescription() const override { return state; }
     std::string usageText(int n) const override {
         auto it = usages.find(n);
         return it == usages.end() ? std::string() : it->second;
     }
 
-    mainwin::PrescriptionState state;
+    prescription::PrescriptionState state;
     std::map<int, std::string> usages;  // Shift-JIS
 };
 

@@ -39,12 +39,12 @@ const char* const kMaster[] = {
     "ソ表ポ,ソ表ポ散,包,SH5C,1g,表示の確認,ソの字に注意,absent.jpg",
 };
 
-mainwin::SheetSettings clinic() { return {-1, sjis("みどり内科クリニック"), "03-1234-5678"}; }
+prescription::SheetSettings clinic() { return {-1, sjis("みどり内科クリニック"), "03-1234-5678"}; }
 
 enum class Style { Text = 1, Photos = 2, PhotosAndUsage = 3 };
 
 std::unique_ptr<TForm1> makeSheet(Style style, const FakeSource& source,
-                                  const mainwin::SheetSettings& settings = clinic()) {
+                                  const prescription::SheetSettings& settings = clinic()) {
     switch (style) {
         case Style::Text:
             return std::make_unique<TForm1>(source, settings);
@@ -255,7 +255,7 @@ TEST_P(SheetForms, AnEmptyPrescriptionPrintsOneEmptyPage) {
 TEST_P(SheetForms, EveryRunStartsAtTheFirstLineWithTheFooterOfCreation) {
     add(0);
     add(2);
-    mainwin::SheetSettings settings = clinic();
+    prescription::SheetSettings settings = clinic();
     settings.printerIndex = 3;
     std::unique_ptr<TForm1> sheet = makeSheet(GetParam(), source_, settings);
     settings.clinicName = "changed";  // the form took its copy when it was made
@@ -287,7 +287,7 @@ TEST_P(SheetForms, TheFooterStaysOnThePaper) {
         {"医療法人社団　みどり会　みどり内科クリニック", false},
     };
     for (const Case& c : cases) {
-        mainwin::SheetSettings settings = clinic();
+        prescription::SheetSettings settings = clinic();
         settings.clinicName = sjis(c.name);
         auto sheet = makeSheet(GetParam(), source_, settings);
         const report::RunResult run = sheet->Yakujorep.run({false, {}});

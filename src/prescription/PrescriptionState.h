@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 
 // What the append operations answer.
 enum class AppendResult {
@@ -89,4 +89,4 @@ private:
     std::array<std::string, kUnknownSlots> unknownNames_{};
 };
 
-}  // namespace dorimek::mainwin
+}  // namespace dorimek::prescription

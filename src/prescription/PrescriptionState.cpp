@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 namespace {
 const std::string kEmpty;
 }
@@ -156,4 +156,4 @@ void PrescriptionState::renameRecord(int recordNumber, std::string_view oldName,
     }
 }
 
-}  // namespace dorimek::mainwin
+}  // namespace dorimek::prescription

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace dorimek::mainwin {
+namespace dorimek::prescription {
 
 // What the sheets and the on-screen preview read of the main window: the
 // prescription and the usage text of a line. They only read, and they read at
@@ -25,4 +25,4 @@ struct SheetSettings {
     std::string clinicTel;   // Shift-JIS
 };
 
-}  // namespace dorimek::mainwin
+}  // namespace dorimek::prescription
