@@ -78,7 +78,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // its position's, and no position had one before this import.
         check(state.usage(line.lineNumber).text == line.usage.value_or(std::string()),
               "a line lost its usage");
-        check(state.usage(line.lineNumber).unprintable.isEmpty(), "an imported usage taken as typed");
+        check(state.usage(line.lineNumber).unprintable.isEmpty(),
+              "an imported usage taken as typed");
         if (line.usage) {
             check(!line.usage->empty(), "an empty usage was set");
             // The sheet prints the usage split at its blanks; nothing is lost.

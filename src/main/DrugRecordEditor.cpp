@@ -88,15 +88,14 @@ Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText, int recordN
     // An edit field holds at most 32,767 characters and would cut a longer
     // field; the cut text would then be saved over the record.
     if (record.line.size() > masterfile::kAbsurdLineBytes) {
-        return R::failure(
-            QStringLiteral("「%1」の行は %2 バイトあり、個別編集の欄に収まりません。"
-                           "%3 の 1 行は %4 バイトまで、登録名は %5 バイトまでです。"
-                           "ﾌｧｲﾙ編集で直してください")
-                .arg(masterfile::messageName(lineText))
-                .arg(record.line.size())
-                .arg(fileName)
-                .arg(masterfile::kLineLimit)
-                .arg(masterfile::kNameLimit));
+        return R::failure(QStringLiteral("「%1」の行は %2 バイトあり、個別編集の欄に収まりません。"
+                                         "%3 の 1 行は %4 バイトまで、登録名は %5 バイトまでです。"
+                                         "ﾌｧｲﾙ編集で直してください")
+                              .arg(masterfile::messageName(lineText))
+                              .arg(record.line.size())
+                              .arg(fileName)
+                              .arg(masterfile::kLineLimit)
+                              .arg(masterfile::kNameLimit));
     }
 
     LoadedDrug loaded{recordForEditing(record.line), record.recordNumber};
@@ -191,7 +190,8 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
     const QString fileName = fileNameOf(masterPath);
     const bool stillThere =
         recordIndex >= 0 && static_cast<size_t>(recordIndex) < lines->size() &&
-        masterfile::registeredNameIn(lines.value()[static_cast<size_t>(recordIndex)]) == loadedName &&
+        masterfile::registeredNameIn(lines.value()[static_cast<size_t>(recordIndex)]) ==
+            loadedName &&
         (!expectedLine || lines.value()[static_cast<size_t>(recordIndex)] == *expectedLine);
     if (!stillThere) {
         return Status::failure(

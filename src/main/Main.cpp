@@ -241,7 +241,8 @@ void TForm3::connectHandlers() {
     });
     connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
     // The usage boxes scroll with the lines they stand beside.
-    connect(listBox2_->verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { showUsages(); });
+    connect(listBox2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { showUsages(); });
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
@@ -350,11 +351,13 @@ void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {
     QString text = QStringLiteral("薬剤ファイルが書き換えられ、処方の次の薬剤が見つからなくなりました。");
     if (!rebound.nameOnly.empty()) {
         text += QStringLiteral("\n薬剤名だけ記載します:");
-        for (const std::string& name : rebound.nameOnly) text += QStringLiteral("\n  ") + masterfile::messageName(name);
+        for (const std::string& name : rebound.nameOnly)
+            text += QStringLiteral("\n  ") + masterfile::messageName(name);
     }
     if (!rebound.removed.empty()) {
         text += QStringLiteral("\n処方から外しました:");
-        for (const std::string& name : rebound.removed) text += QStringLiteral("\n  ") + masterfile::messageName(name);
+        for (const std::string& name : rebound.removed)
+            text += QStringLiteral("\n  ") + masterfile::messageName(name);
     }
     platform::showMessage(text);
 }
@@ -394,11 +397,14 @@ void TForm3::ListBox1Click() {
     if (i < 0 || i >= static_cast<int>(masterList_.size())) return;
     const std::string_view name = masterList_[static_cast<size_t>(i)];
     switch (appendKnownLine(name, i)) {
-        case prescription::AppendResult::ListFull: platform::showMessage(messages::kPrescriptionFull); break;
+        case prescription::AppendResult::ListFull:
+            platform::showMessage(messages::kPrescriptionFull);
+            break;
         case prescription::AppendResult::AbsurdName:
             platform::showMessage(masterfile::absurdNameMessage(name));
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -498,7 +504,8 @@ void TForm3::usageBoxEdited(int box, const QString& text) {
     std::string bytes = platform::fromUnicode(text, &encodable);
     // Text the sheet can't print is kept as typed, for the check before
     // printing to name the character.
-    prescription_.setUsage(n, encodable ? prescription::Usage{std::move(bytes), {}} : prescription::Usage{{}, text});
+    prescription_.setUsage(
+        n, encodable ? prescription::Usage{std::move(bytes), {}} : prescription::Usage{{}, text});
 }
 
 void TForm3::setUsageItems(const QStringList& items) {

@@ -39,9 +39,15 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
     for (const RefusedDrug& r : refused) {
         const QString name = masterfile::messageName(r.name);
         switch (r.reason) {
-            case RefusedDrug::Reason::ListFull: full << name; break;
-            case RefusedDrug::Reason::NoUnknownSlot: noSlot << name; break;
-            case RefusedDrug::Reason::AbsurdName: absurd << name; break;
+            case RefusedDrug::Reason::ListFull:
+                full << name;
+                break;
+            case RefusedDrug::Reason::NoUnknownSlot:
+                noSlot << name;
+                break;
+            case RefusedDrug::Reason::AbsurdName:
+                absurd << name;
+                break;
         }
     }
     QString text = QStringLiteral("次の薬剤は処方に入りきらないため取り込みませんでした。");
@@ -56,7 +62,9 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
                     .arg(listOf(noSlot, QStringLiteral("件")));
     }
     if (!absurd.isEmpty()) {
-        text += QStringLiteral("\n薬剤名が長すぎます（登録名は%1バイトまで、rp.csvの薬剤名は%2バイトまでです）: %3")
+        text += QStringLiteral(
+                    "\n薬剤名が長すぎます（登録名は%1バイトまで、rp.csvの薬剤名は%"
+                    "2バイトまでです）: %3")
                     .arg(masterfile::kNameLimit)
                     .arg(kRpCsvNameLimit)
                     .arg(listOf(absurd, QStringLiteral("件")));
@@ -67,7 +75,8 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
 }  // namespace
 
 QString RpCsvImport::unknownDrugMessage(const std::string& name) {
-    return masterfile::messageName(name) + QStringLiteral("がリストにありません 薬剤名だけ記載します");
+    return masterfile::messageName(name) +
+           QStringLiteral("がリストにありません 薬剤名だけ記載します");
 }
 
 ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames& masterList,
@@ -103,7 +112,8 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
                   : state.appendUnknown(record.drugName);
         if (appended != prescription::AppendResult::Appended) {
             report.refused.push_back({record.fileLine, record.drugName,
-                                      appended == prescription::AppendResult::ListFull ? RefusedDrug::Reason::ListFull
+                                      appended == prescription::AppendResult::ListFull
+                                          ? RefusedDrug::Reason::ListFull
                                       : appended == prescription::AppendResult::AbsurdName
                                           ? RefusedDrug::Reason::AbsurdName
                                           : RefusedDrug::Reason::NoUnknownSlot});

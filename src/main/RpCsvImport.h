@@ -57,7 +57,8 @@ class RpCsvImport {
 
     // Applies records already read. Empties the unknown-drug names first.
     static ImportReport apply(const RpCsvContent& content,
-                              const masterfile::MasterNames& masterList, prescription::PrescriptionState& state);
+                              const masterfile::MasterNames& masterList,
+                              prescription::PrescriptionState& state);
 
     // The message for a drug not in the master list.
     static QString unknownDrugMessage(const std::string& name);

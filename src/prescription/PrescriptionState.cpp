@@ -104,7 +104,8 @@ int PrescriptionState::unusedUnknownSlot() const {
     return -1;
 }
 
-PrescriptionState::Rebound PrescriptionState::rebindAfterSave(const masterfile::MasterRewrite& rewrite) {
+PrescriptionState::Rebound PrescriptionState::rebindAfterSave(
+    const masterfile::MasterRewrite& rewrite) {
     return rebind(rewrite.names(), &rewrite);
 }
 

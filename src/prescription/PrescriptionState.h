@@ -14,9 +14,9 @@ namespace dorimek::prescription {
 // What the append operations answer.
 enum class AppendResult {
     Appended,
-    ListFull,        // 24 lines already: no slot left
-    NoUnknownSlot,   // the eight names of drugs not in the master list are taken
-    AbsurdName,      // a name far beyond the master file's limits: no drug
+    ListFull,       // 24 lines already: no slot left
+    NoUnknownSlot,  // the eight names of drugs not in the master list are taken
+    AbsurdName,     // a name far beyond the master file's limits: no drug
 };
 
 // The usage of a line: Shift-JIS bytes, as the sheet prints them. A text the
@@ -52,7 +52,9 @@ public:
     // The usage of position n (1..24); empty outside.
     const Usage& usage(int n) const;
     void setUsage(int n, Usage usage);
-    void setUsage(int n, std::string_view sjisText) { setUsage(n, Usage{std::string(sjisText), {}}); }
+    void setUsage(int n, std::string_view sjisText) {
+        setUsage(n, Usage{std::string(sjisText), {}});
+    }
 
     // Both refuse a name far beyond the master file's limits (AbsurdName).
     AppendResult appendKnown(std::string_view text, int index);

@@ -193,7 +193,8 @@ class BadInputTest : public QObject {
         QTest::addColumn<QString>("told");
         QTest::newRow("a name of 20,000 bytes") << 10000 << 0 << QStringLiteral("登録名だけで 20000 バイト");
         QTest::newRow("a line of 40,000 bytes") << 2 << 40000 << QStringLiteral("は 40004 バイト");
-        QTest::newRow("a name of 50 MB") << 25 * 1024 * 1024 << 0 << QStringLiteral("登録名だけで 52428800 バイト");
+        QTest::newRow("a name of 50 MB")
+            << 25 * 1024 * 1024 << 0 << QStringLiteral("登録名だけで 52428800 バイト");
     }
     void absurdMasterRecordIsShownCutAndToldOnce() {
         QFETCH(int, nameChars);
@@ -240,9 +241,10 @@ class BadInputTest : public QObject {
         QCOMPARE(form->prescription().lineCount(), 0);
         QCOMPARE(form->listBox2()->count(), 0);
         QCOMPARE(sink->messages,
-                 QStringList{QStringLiteral("「%1…」は登録名が %2 バイトあるため、処方に加えません。\n"
-                                            "薬剤マスタの登録名は 63 バイトまで、1 行は 318 バイトまでです。"
-                                            "ﾌｧｲﾙ編集かバックアップからの復元で直してください。")
+                 QStringList{QStringLiteral(
+                                 "「%1…」は登録名が %2 バイトあるため、処方に加えません。\n"
+                                 "薬剤マスタの登録名は 63 バイトまで、1 行は 318 バイトまでです。"
+                                 "ﾌｧｲﾙ編集かバックアップからの復元で直してください。")
                                  .arg(QString(63, QChar(u'薬')))
                                  .arg(name.size())});
     }

@@ -364,7 +364,8 @@ TEST_P(SameNameRecords, EditsTheLinesOwnRecord) {
 INSTANTIATE_TEST_SUITE_P(
     MasterSlice, SameNameRecords,
     ::testing::Values(
-        SameName{"picked from the second of three", testing::kAmlodipineSecond, testing::kAmlodipineSecond},
+        SameName{"picked from the second of three", testing::kAmlodipineSecond,
+                 testing::kAmlodipineSecond},
         SameName{"imported: bound to the first, as the host binds names", testing::kAmlodipineFirst,
                  testing::kAmlodipineFirst},
         SameName{"no number: the first", -1, testing::kAmlodipineFirst},
@@ -378,7 +379,8 @@ TEST(DrugRecordEditor, RecordTooLongForTheFieldsIsNotLoaded) {
     DrugRecordEditor editor(master.path);
     const Result<LoadedDrug> loaded = editor.load(sjis("ﾑｺｽﾀ錠100mg"), 2);
     ASSERT_FALSE(loaded.ok());
-    EXPECT_TRUE(loaded.error().contains(QStringLiteral("318 バイトまで"))) << loaded.error().toStdString();
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("318 バイトまで")))
+        << loaded.error().toStdString();
     EXPECT_FALSE(editor.pending());
 }
 

@@ -235,12 +235,14 @@ std::vector<ImportCase> importCases() {
         cases.push_back(c);
     }
     {
-        ImportCase c{"a name far past the limits is refused, named by its beginning", {}, 0, {}, {}};
+        ImportCase c{
+            "a name far past the limits is refused, named by its beginning", {}, 0, {}, {}};
         const std::string absurd = sjis("ﾅｶﾞｲ") + std::string(6300, 'N');
         c.file = fileOf({recU("ｱﾑﾛｼﾞﾝ錠5mg", "1", "朝食後"), rec(absurd), recU("ﾛｷｿﾆﾝ錠60mg")});
         c.lines = {{1, kAmlo, 0, kMorning}, {2, kLoxo, 1, kMorning}};
-        c.messages = {has("薬剤名が長すぎます（登録名は63バイトまで、rp.csvの薬剤名は31バイトまでです）: ﾅｶﾞｲ" +
-                          std::string(122, 'N') + "…")};
+        c.messages = {has(
+            "薬剤名が長すぎます（登録名は63バイトまで、rp.csvの薬剤名は31バイトまでです）: ﾅｶﾞｲ" +
+            std::string(122, 'N') + "…")};
         cases.push_back(c);
     }
     return cases;

@@ -82,14 +82,17 @@ TEST(PrescriptionState, UsagesMoveWithTheirLines) {
     };
     const Case cases[] = {
         {"line 1 removed", [](PrescriptionState& p) { p.removeLine(1); }, {"b", "c", "", "d", ""}},
-        {"the last line removed", [](PrescriptionState& p) { p.removeLine(3); }, {"a", "b", "", "d", ""}},
+        {"the last line removed",
+         [](PrescriptionState& p) { p.removeLine(3); },
+         {"a", "b", "", "d", ""}},
         {"cleared: kept for the next lines",
          [](PrescriptionState& p) {
              p.clear();
              p.appendKnown("X", 0);
          },
          {"a", "b", "c", "d", ""}},
-        {"appended at the position typed ahead", [](PrescriptionState& p) { p.appendKnown("D", 4); },
+        {"appended at the position typed ahead",
+         [](PrescriptionState& p) { p.appendKnown("D", 4); },
          {"a", "b", "c", "d", ""}},
     };
     for (const Case& c : cases) {
@@ -100,7 +103,8 @@ TEST(PrescriptionState, UsagesMoveWithTheirLines) {
         const char* typed[] = {"a", "b", "c", "d"};
         for (int n = 1; n <= 4; ++n) p.setUsage(n, typed[n - 1]);
         c.act(p);
-        for (int n = 1; n <= 5; ++n) EXPECT_EQ(p.usage(n).text, c.usages[static_cast<size_t>(n - 1)]) << c.what << " " << n;
+        for (int n = 1; n <= 5; ++n)
+            EXPECT_EQ(p.usage(n).text, c.usages[static_cast<size_t>(n - 1)]) << c.what << " " << n;
     }
 }
 

@@ -650,7 +650,8 @@ TEST_F(UsageSheet, EachRowShowsItsOwnLinesUsage) {
     ASSERT_EQ(run.outcome, report::RunOutcome::Completed);
     ASSERT_GE(run.document->pageCount(), 2);
     for (int n = 1; n <= 13; ++n) {
-        EXPECT_EQ(rowTexts(*run.document, n, "RpMemo4"), QStringList{u("用法") + QString::number(n)})
+        EXPECT_EQ(rowTexts(*run.document, n, "RpMemo4"),
+                  QStringList{u("用法") + QString::number(n)})
             << "row " << n;
     }
 }

@@ -15,10 +15,10 @@ std::vector<std::string> masterSliceLines();
 std::string masterSliceFile();
 
 // Where the shared names stand in the slice.
-inline constexpr int kAmlodipineFirst = 1;   // ｱﾑﾛｼﾞﾋﾟﾝﾍﾞｼﾙｻﾝｴﾝODｼﾞ: records 1, 2, 3
+inline constexpr int kAmlodipineFirst = 1;  // ｱﾑﾛｼﾞﾋﾟﾝﾍﾞｼﾙｻﾝｴﾝODｼﾞ: records 1, 2, 3
 inline constexpr int kAmlodipineSecond = 2;
 inline constexpr int kCeftriaxoneFirst = 5;  // ｾﾌﾄﾘｱｷｿﾝﾅﾄﾘｳﾑｾｲｻﾞｲﾃﾝ: records 5, 6
 inline constexpr int kCeftriaxoneSecond = 6;
-inline constexpr int kLongNames = 7;         // a long 表示名 and 包装
+inline constexpr int kLongNames = 7;  // a long 表示名 and 包装
 
 }  // namespace dorimek::testing
