@@ -27,10 +27,8 @@ namespace {
 class BenchSource : public prescription::PrescriptionSource {
   public:
     const prescription::PrescriptionState& prescription() const override { return state; }
-    std::string usageText(int n) const override {
-        return n <= prescription::PrescriptionState::kUsageBoxes
-                   ? platform::fromUnicode(QStringLiteral("朝昼夕 食後"))
-                   : std::string();
+    std::string usageText(int) const override {
+        return platform::fromUnicode(QStringLiteral("朝昼夕 食後"));
     }
     prescription::PrescriptionState state;
 };

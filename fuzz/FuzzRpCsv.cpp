@@ -44,13 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < before; ++i) state.appendKnown("ATP20", 2);
     const int startCount = state.lineCount();
 
-    std::vector<int> usageLines;
-    const auto report = mainwin::RpCsvImport::run(
-        path, masterList(), state, [&](int line, const std::string& usage) {
-            check(line >= 1 && line <= prescription::PrescriptionState::kUsageBoxes, "usage box out of range");
-            check(!usage.empty(), "an empty usage was set");
-            usageLines.push_back(line);
-        });
+    const auto report = mainwin::RpCsvImport::run(path, masterList(), state);
     const auto content = mainwin::RpCsvFile::read(path);
     if (!content.ok() && content.errorKind() == ErrorKind::WrongEncoding) {
         // A file that isn't Shift-JIS is named, and nothing of it is imported.
@@ -80,8 +74,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(state.unknownDrugName(-line.masterIndex - 2) == line.name,
                   "an unknown drug lost its name");
         }
+        // Every line keeps the usage the file gives it; one without keeps
+        // its position's, and no position had one before this import.
+        check(state.usage(line.lineNumber).text == line.usage.value_or(std::string()),
+              "a line lost its usage");
+        check(state.usage(line.lineNumber).unprintable.isEmpty(),
+              "an imported usage taken as typed");
         if (line.usage) {
-            check(line.lineNumber <= prescription::PrescriptionState::kUsageBoxes, "usage past box 11");
+            check(!line.usage->empty(), "an empty usage was set");
             // The sheet prints the usage split at its blanks; nothing is lost.
             const std::vector<std::string> parts = sheets::splitUsage(*line.usage);
             std::string joined;

@@ -21,7 +21,9 @@ void DrugEditCommands::loadSelectedLine() {
     // The line's own bytes, not its shown text: the lookup compares bytes.
     const std::string& name = state.lineText(n);
 
-    Result<LoadedDrug> loaded = editor_.load(name);
+    // The record the line stands for, as its sheet row prints it: several
+    // records may carry the same name.
+    Result<LoadedDrug> loaded = editor_.load(name, state.masterIndex(n));
     if (!loaded) {
         // Nothing to edit: the fields and any record loaded before stay as
         // they were, so "編集終了" can't write these texts over another drug.

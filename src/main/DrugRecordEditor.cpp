@@ -1,5 +1,7 @@
 #include "DrugRecordEditor.h"
 
+#include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/AtomicFile.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
@@ -71,30 +73,33 @@ DrugRecord DrugRecordEditor::recordForEditing(std::string_view line) {
     return record;
 }
 
-Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText) {
+Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText, int recordNumber) {
     using R = Result<LoadedDrug>;
     const QString fileName = fileNameOf(path_);
     const QString notFound = QStringLiteral("「%1」は%2に登録されていないため、個別編集できません")
-                                 .arg(platform::toUnicode(lineText), fileName);
+                                 .arg(masterfile::messageName(lineText), fileName);
     if (lineText.empty()) return R::failure(notFound);
 
-    Result<std::optional<int>> found = masterfile::FindDrugRecord(lineText, path_);
+    // One read finds the record and its line, so nothing can change between.
+    const auto found = masterfile::ReadLineRecord(recordNumber, lineText, path_);
     if (!found) return R::failure(found.error());
     if (!found->has_value()) return R::failure(notFound);
-    const int index = **found;
-
-    Result<std::string> line = masterfile::ReadDrugLine(index, path_);
-    if (!line) return R::failure(line.error());
-    // The file is opened twice; a save by the grid editor can't come between
-    // on the one GUI thread, but another program could.
-    if (masterfile::registeredNameOf(*line) != lineText) {
-        return R::failure(
-            QStringLiteral("%1が読み込み中に変わりました。もう一度「個別編集」を押してください")
-                .arg(fileName));
+    const masterfile::LineRecord& record = **found;
+    // An edit field holds at most 32,767 characters and would cut a longer
+    // field; the cut text would then be saved over the record.
+    if (record.line.size() > masterfile::kAbsurdLineBytes) {
+        return R::failure(QStringLiteral("「%1」の行は %2 バイトあり、個別編集の欄に収まりません。"
+                                         "%3 の 1 行は %4 バイトまで、登録名は %5 バイトまでです。"
+                                         "ﾌｧｲﾙ編集で直してください")
+                              .arg(masterfile::messageName(lineText))
+                              .arg(record.line.size())
+                              .arg(fileName)
+                              .arg(masterfile::kLineLimit)
+                              .arg(masterfile::kNameLimit));
     }
 
-    LoadedDrug loaded{recordForEditing(*line), index};
-    pending_ = Pending{index, std::string(lineText), loaded.record, *line};
+    LoadedDrug loaded{recordForEditing(record.line), record.recordNumber};
+    pending_ = Pending{record.recordNumber, std::string(lineText), loaded.record, record.line};
     return loaded;
 }
 
@@ -180,19 +185,15 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
 
     // Record numbers shift when the grid editor inserts or deletes rows, so
     // the loaded index alone could now point at another drug. The line must
-    // still be the one a fresh "個別編集" of the same name would find.
-    int firstWithName = -1;
-    for (size_t i = 0; i < lines->size(); ++i) {
-        if (masterfile::registeredNameOf(lines.value()[i]) == loadedName) {
-            firstWithName = static_cast<int>(i);
-            break;
-        }
-    }
+    // still carry the name, and its bytes tell the record from a new row of
+    // the same name put in its place.
     const QString fileName = fileNameOf(masterPath);
-    // The name alone can't tell a record from a new row of the same name put
-    // in its place; the line's bytes can.
-    if (recordIndex < 0 || firstWithName != recordIndex ||
-        (expectedLine && lines.value()[static_cast<size_t>(recordIndex)] != *expectedLine)) {
+    const bool stillThere =
+        recordIndex >= 0 && static_cast<size_t>(recordIndex) < lines->size() &&
+        masterfile::registeredNameIn(lines.value()[static_cast<size_t>(recordIndex)]) ==
+            loadedName &&
+        (!expectedLine || lines.value()[static_cast<size_t>(recordIndex)] == *expectedLine);
+    if (!stillThere) {
         return Status::failure(
             QStringLiteral("「個別編集」の後で%1が変更されたため、保存しませんでした。"
                            "もう一度「個別編集」からやり直してください")

@@ -30,11 +30,16 @@ class DrugRecordEditor {
 
     explicit DrugRecordEditor(QString masterPath = masterfile::kMasterFileName);
 
-    // "個別編集": finds the first record whose RegisteredName equals lineText
-    // byte for byte. On success the record becomes the pending one. On failure
-    // (no such record, file unreadable) nothing pending changes and the error
-    // says why; the window then leaves its fields as they are.
-    Result<LoadedDrug> load(std::string_view lineText);
+    // "個別編集": finds the prescription line's own record, the way the sheet
+    // prints it: record recordNumber while it still carries lineText as its
+    // RegisteredName, else the first record that does (recordNumber -1 asks
+    // for the first one outright). Many records share a name (names cut at a
+    // fixed length), so the number decides which of them the user chose. On
+    // success the record becomes the pending one. On failure (no such record,
+    // a record too long for the edit fields, file unreadable) nothing pending
+    // changes and the error says why; the window then leaves its fields as
+    // they are.
+    Result<LoadedDrug> load(std::string_view lineText, int recordNumber = -1);
 
     bool pending() const { return pending_.has_value(); }
     int editedRecordIndex() const { return pending_ ? pending_->index : -1; }
@@ -57,9 +62,9 @@ class DrugRecordEditor {
     void followRewrite(const masterfile::MasterRewrite& rewrite);
 
     // Replaces line recordIndex of the master file with record, keeping every
-    // other line byte for byte, as long as that line is still the first one
-    // carrying loadedName and, when expectedLine is given, still holds exactly
-    // those bytes. Writes nothing when it refuses or fails.
+    // other line byte for byte, as long as that line still carries loadedName
+    // and, when expectedLine is given, still holds exactly those bytes.
+    // Writes nothing when it refuses or fails.
     static Status save(int recordIndex, std::string_view loadedName,
                        const masterfile::DrugRecord& record,
                        const QString& masterPath = masterfile::kMasterFileName,

@@ -212,7 +212,7 @@ void TForm3::buildKanaButtons() {
 void TForm3::buildUsageBoxes() {
     QStringList items;
     for (const char* item : designTimeUsageItems()) items << QString::fromUtf8(item);
-    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n) {
+    for (int n = 1; n <= kUsageBoxCount; ++n) {
         auto* box = new QComboBox(this);
         box->setObjectName(QStringLiteral("ComboBox%1").arg(n));
         box->setEditable(true);
@@ -221,6 +221,8 @@ void TForm3::buildUsageBoxes() {
         box->setGeometry(kUsageBoxLeft, usageBoxTop(n), kUsageBoxWidth, kUsageBoxHeight);
         fillUsageItems(box, items);
         comboBoxes_[n] = box;
+        connect(box, &QComboBox::editTextChanged, this,
+                [this, n](const QString& text) { usageBoxEdited(n, text); });
     }
 }
 
@@ -248,6 +250,9 @@ void TForm3::connectHandlers() {
         if (entry.row() == listBox1RowAtPress_ && listBox1_->selectedRow() == entry.row()) ListBox1Click();
     });
     connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
+    // The usage boxes scroll with the lines they stand beside.
+    connect(listBox2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            [this] { showUsages(); });
 }
 
 bool TForm3::eventFilter(QObject* watched, QEvent* event) {
@@ -347,29 +352,22 @@ void TForm3::setMasterList(masterfile::MasterNames names) {
 }
 
 void TForm3::rebindPrescription(const masterfile::MasterRewrite* rewrite) {
-    // The boxes' texts only move between boxes here, so they travel as the
-    // widgets' own text (UTF-8) and nothing typed is lost to a conversion.
-    prescription::PrescriptionState::UsageTexts usages;
-    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n)
-        usages[static_cast<size_t>(n - 1)] = comboBox(n)->currentText().toStdString();
-    const prescription::PrescriptionState::Rebound rebound = rewrite
-                                                   ? prescription_.rebindAfterSave(*rewrite, &usages)
-                                                   : prescription_.rebindTo(masterList_, &usages);
-    // Renamed records show their new names in the lines.
+    const prescription::PrescriptionState::Rebound rebound =
+        rewrite ? prescription_.rebindAfterSave(*rewrite) : prescription_.rebindTo(masterList_);
+    // Renamed records show their new names in the lines; removed lines took
+    // their usages along.
     syncPrescriptionList();
-    if (!rebound.removed.empty()) {
-        for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n)
-            comboBox(n)->setEditText(QString::fromStdString(usages[static_cast<size_t>(n - 1)]));
-    }
     if (rebound.nameOnly.empty() && rebound.removed.empty()) return;
     QString text = QStringLiteral("薬剤ファイルが書き換えられ、処方の次の薬剤が見つからなくなりました。");
     if (!rebound.nameOnly.empty()) {
         text += QStringLiteral("\n薬剤名だけ記載します:");
-        for (const std::string& name : rebound.nameOnly) text += QStringLiteral("\n  ") + platform::toUnicode(name);
+        for (const std::string& name : rebound.nameOnly)
+            text += QStringLiteral("\n  ") + masterfile::messageName(name);
     }
     if (!rebound.removed.empty()) {
         text += QStringLiteral("\n処方から外しました:");
-        for (const std::string& name : rebound.removed) text += QStringLiteral("\n  ") + platform::toUnicode(name);
+        for (const std::string& name : rebound.removed)
+            text += QStringLiteral("\n  ") + masterfile::messageName(name);
     }
     platform::showMessage(text);
 }
@@ -407,8 +405,16 @@ void TForm3::scrollListBox1To(int index) {
 void TForm3::ListBox1Click() {
     const int i = listBox1_->selectedRow();
     if (i < 0 || i >= static_cast<int>(masterList_.size())) return;
-    if (appendKnownLine(masterList_[static_cast<size_t>(i)], i) == prescription::AppendResult::ListFull) {
-        platform::showMessage(messages::kPrescriptionFull);
+    const std::string_view name = masterList_[static_cast<size_t>(i)];
+    switch (appendKnownLine(name, i)) {
+        case prescription::AppendResult::ListFull:
+            platform::showMessage(messages::kPrescriptionFull);
+            break;
+        case prescription::AppendResult::AbsurdName:
+            platform::showMessage(masterfile::absurdNameMessage(name));
+            break;
+        default:
+            break;
     }
 }
 
@@ -418,6 +424,7 @@ void TForm3::ListBox2DblClick() {
     const int row = listBox2_->row(selected.first());
     prescription_.removeLine(row + 1);
     delete listBox2_->takeItem(row);
+    showUsages();
     // The list would pass the selection on to the next line, and 個別編集
     // would then edit a drug the user never chose.
     listBox2_->setCurrentRow(-1);
@@ -425,8 +432,10 @@ void TForm3::ListBox2DblClick() {
 }
 
 void TForm3::Button49Click() {
+    // The usages stay for the lines added next, as the boxes' texts did.
     prescription_.clear();
     listBox2_->clear();
+    showUsages();
 }
 
 prescription::AppendResult TForm3::appendKnownLine(std::string_view sjisText, int masterIndex) {
@@ -445,20 +454,22 @@ void TForm3::syncPrescriptionList() {
     listBox2_->clear();
     for (int n = 1; n <= prescription_.lineCount(); ++n)
         addPrescriptionItem(prescription_.lineText(n));
+    showUsages();
 }
 
 void TForm3::addPrescriptionItem(std::string_view sjisText) {
-    auto* item = new QListWidgetItem(platform::toUnicode(sjisText));
-    // Fixed line height, so that line n stays beside usage box n.
+    // Lines are far shorter than the bound, which only keeps a damaged name
+    // from being laid out whole.
+    auto* item = new QListWidgetItem(masterfile::listedName(sjisText));
+    // Fixed line height, so that each line stays beside its usage box.
     item->setSizeHint(QSize(listBox2_->fontMetrics().horizontalAdvance(item->text()) + 4,
                             kPrescriptionLineHeight));
     listBox2_->addItem(item);
 }
 
 bool TForm3::checkUsagesPrintable() {
-    const int lines = std::min(prescription_.lineCount(), prescription::PrescriptionState::kUsageBoxes);
-    for (int n = 1; n <= lines; ++n) {
-        const QString bad = platform::firstUnencodable(comboBox(n)->currentText());
+    for (int n = 1; n <= prescription_.lineCount(); ++n) {
+        const QString bad = platform::firstUnencodable(prescription_.usage(n).unprintable);
         if (!bad.isEmpty()) {
             platform::showMessage(messages::kUnprintableUsage.arg(n).arg(bad));
             return false;
@@ -467,17 +478,52 @@ bool TForm3::checkUsagesPrintable() {
     return true;
 }
 
-std::string TForm3::usageText(int n) const {
-    QComboBox* box = comboBox(n);
-    return box ? platform::fromUnicode(box->currentText()) : std::string();
-}
+std::string TForm3::usageText(int n) const { return prescription_.usage(n).text; }
 
 void TForm3::setUsageText(int n, std::string_view sjisText) {
-    if (QComboBox* box = comboBox(n)) box->setEditText(platform::toUnicode(sjisText));
+    prescription_.setUsage(n, sjisText);
+    showUsages();
+}
+
+int TForm3::usageBoxLine(int box) const { return listBox2_->verticalScrollBar()->value() + box; }
+
+void TForm3::showUsages() {
+    showingUsages_ = true;
+    for (int box = 1; box <= kUsageBoxCount; ++box) {
+        QComboBox* combo = comboBox(box);
+        const int n = usageBoxLine(box);
+        // Only with 24 lines and the list scrolled to its end can the last
+        // box stand beside no position at all.
+        const bool position = n <= prescription::PrescriptionState::kMaxLines;
+        combo->setEnabled(position);
+        const prescription::Usage& usage = prescription_.usage(n);
+        const QString text = !position                     ? QString()
+                             : usage.unprintable.isEmpty() ? masterfile::listedName(usage.text)
+                                                           : usage.unprintable;
+        // Setting the same text again would move the cursor of a box being typed in.
+        if (combo->currentText() != text) combo->setEditText(text);
+    }
+    showingUsages_ = false;
+}
+
+void TForm3::usageBoxEdited(int box, const QString& text) {
+    if (showingUsages_) return;
+    const int n = usageBoxLine(box);
+    if (n > prescription::PrescriptionState::kMaxLines) return;
+    bool encodable = true;
+    std::string bytes = platform::fromUnicode(text, &encodable);
+    // Text the sheet can't print is kept as typed, for the check before
+    // printing to name the character.
+    prescription_.setUsage(
+        n, encodable ? prescription::Usage{std::move(bytes), {}} : prescription::Usage{{}, text});
 }
 
 void TForm3::setUsageItems(const QStringList& items) {
-    for (int n = 1; n <= prescription::PrescriptionState::kUsageBoxes; ++n) fillUsageItems(comboBox(n), items);
+    // Refilling a box empties its text; the usages themselves stay.
+    showingUsages_ = true;
+    for (int n = 1; n <= kUsageBoxCount; ++n) fillUsageItems(comboBox(n), items);
+    showingUsages_ = false;
+    showUsages();
 }
 
 // ---------------------------------------------------------------- settings and printer
@@ -491,8 +537,7 @@ void TForm3::Button56Click() { settings_.setUpPrinter(); }
 void TForm3::Button54Click() {
     // The work folder as read at start, not what Edit7 shows now.
     const ImportReport report =
-        RpCsvImport::run(RpCsvFile::pathIn(settings_.qevWorkPath()), masterList_, prescription_,
-                         [this](int n, const std::string& usage) { setUsageText(n, usage); });
+        RpCsvImport::run(RpCsvFile::pathIn(settings_.qevWorkPath()), masterList_, prescription_);
     syncPrescriptionList();
     // The list is complete before the first message, so the user sees every
     // line the messages speak of.

@@ -65,8 +65,12 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     prescription::AppendResult appendKnownLine(std::string_view sjisText, int masterIndex);
     prescription::AppendResult appendUnknownLine(std::string_view sjisText);
     void clearUnknownDrugNames() { prescription_.clearUnknownNames(); }
-    // Sets the text of line n's usage box (1..11); other n are ignored.
+    // Sets the usage of position n (1..24) and shows it in its box when in view.
     void setUsageText(int n, std::string_view sjisText);
+    // The position (1..25) usage box `box` (1..11) stands beside: the line
+    // shown there as ListBox2 is scrolled now, or past the last line the
+    // position the next line appended will take.
+    int usageBoxLine(int box) const;
     // The items every usage box offers, replacing the ones it had.
     void setUsageItems(const QStringList& items);
 
@@ -114,7 +118,7 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     MasterListBox* listBox1() const { return listBox1_; }
     QListWidget* listBox2() const { return listBox2_; }
     QListWidget* listBox3() const { return listBox3_; }
-    QComboBox* comboBox(int n) const;        // 1..11
+    QComboBox* comboBox(int n) const;        // 1..11, the boxes (not the lines) by number
     QRadioButton* radioButton(int n) const;  // 1..3
     QCheckBox* checkBox1() const { return checkBox1_; }
     QLineEdit* edit(int n) const;  // 1..9
@@ -182,6 +186,10 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     void FormCreate();
     void scrollListBox1To(int index);
     void addPrescriptionItem(std::string_view sjisText);
+    // The usage boxes are views: each shows the usage of the position beside
+    // it, and what is typed or chosen in it is that position's usage.
+    void showUsages();
+    void usageBoxEdited(int box, const QString& text);
 
     QStringList arguments_;
     QString programFolder_;
@@ -201,6 +209,8 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // Row of ListBox1 current when a mouse button went down on it: a click
     // that leaves the selection where it was still adds the entry again.
     int listBox1RowAtPress_ = -1;
+    // Set while showUsages() writes the boxes, so that it isn't taken for typing.
+    bool showingUsages_ = false;
 
     MasterListBox* listBox1_ = nullptr;
     QListWidget* listBox2_ = nullptr;

@@ -30,8 +30,9 @@ inline constexpr int kKanaGridLeft = 16;
 inline constexpr int kKanaGridTop = 328;
 inline constexpr int kKanaGridPitch = 32;
 
-// The usage boxes keep the pitch of the prescription list's lines, so box n
-// stands beside line n while the list isn't scrolled.
+// The usage boxes keep the pitch of the prescription list's lines: box n
+// stands beside the n-th line in view and shows that line's usage.
+inline constexpr int kUsageBoxCount = 11;
 inline constexpr int kUsageBoxLeft = 344;
 inline constexpr int kUsageBoxWidth = 105;
 inline constexpr int kUsageBoxHeight = 20;

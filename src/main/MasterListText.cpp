@@ -5,14 +5,7 @@
 namespace dorimek::mainwin {
 
 std::string_view shownPart(std::string_view name) {
-    if (name.size() <= kShownNameBytes) return name;
-    size_t end = 0;
-    while (end < name.size()) {
-        const size_t step = platform::isDbcsLeadByte(static_cast<unsigned char>(name[end])) ? 2 : 1;
-        if (end + step > kShownNameBytes) break;
-        end += step;
-    }
-    return name.substr(0, end);
+    return platform::leadingBytes(name, kShownNameBytes);
 }
 
 QString shownText(std::string_view name, platform::SjisBatchDecoder& decode) {

@@ -14,7 +14,7 @@ namespace dorimek::mainwin {
 // only its beginning and "…" are shown, so a broken file (no line ends, a
 // name of megabytes) can't make the list lay out megabytes of text. The
 // entry's bytes stay whole for every lookup.
-inline constexpr size_t kShownNameBytes = masterfile::kAbsurdNameBytes;
+inline constexpr size_t kShownNameBytes = masterfile::kListedNameBytes;
 
 // The bytes of name that are shown: at most kShownNameBytes, never ending
 // inside a double-byte character.

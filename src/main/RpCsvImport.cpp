@@ -1,5 +1,6 @@
 #include "RpCsvImport.h"
 
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 
@@ -11,6 +12,9 @@ namespace {
 // A message box must stay readable: long runs of left-out lines or drugs are
 // summed up rather than listed.
 constexpr qsizetype kMaxListed = 20;
+
+// The host's own limit for a drug name, in bytes, for the refusal's message.
+constexpr int kRpCsvNameLimit = 31;
 
 // At most kMaxListed items are named; the rest are counted.
 QString listOf(const QStringList& items, const QString& countWord) {
@@ -31,8 +35,20 @@ QString malformedMessage(const std::vector<int>& lines) {
 QString refusedMessage(const std::vector<RefusedDrug>& refused) {
     QStringList full;
     QStringList noSlot;
+    QStringList absurd;
     for (const RefusedDrug& r : refused) {
-        (r.reason == RefusedDrug::Reason::ListFull ? full : noSlot) << platform::toUnicode(r.name);
+        const QString name = masterfile::messageName(r.name);
+        switch (r.reason) {
+            case RefusedDrug::Reason::ListFull:
+                full << name;
+                break;
+            case RefusedDrug::Reason::NoUnknownSlot:
+                noSlot << name;
+                break;
+            case RefusedDrug::Reason::AbsurdName:
+                absurd << name;
+                break;
+        }
     }
     QString text = QStringLiteral("次の薬剤は処方に入りきらないため取り込みませんでした。");
     if (!full.isEmpty()) {
@@ -45,29 +61,38 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
                     .arg(prescription::PrescriptionState::kUnknownSlots)
                     .arg(listOf(noSlot, QStringLiteral("件")));
     }
+    if (!absurd.isEmpty()) {
+        text += QStringLiteral(
+                    "\n薬剤名が長すぎます（登録名は%1バイトまで、rp.csvの薬剤名は%"
+                    "2バイトまでです）: %3")
+                    .arg(masterfile::kNameLimit)
+                    .arg(kRpCsvNameLimit)
+                    .arg(listOf(absurd, QStringLiteral("件")));
+    }
     return text;
 }
 
 }  // namespace
 
 QString RpCsvImport::unknownDrugMessage(const std::string& name) {
-    return platform::toUnicode(name) + QStringLiteral("がリストにありません 薬剤名だけ記載します");
+    return masterfile::messageName(name) +
+           QStringLiteral("がリストにありません 薬剤名だけ記載します");
 }
 
 ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames& masterList,
-                              prescription::PrescriptionState& state, const UsageSink& usageSink) {
+                              prescription::PrescriptionState& state) {
     Result<RpCsvContent> content = RpCsvFile::read(path);
     if (!content) {
         ImportReport report;
         report.messages << content.error();
         return report;
     }
-    return apply(*content, masterList, state, usageSink);
+    return apply(*content, masterList, state);
 }
 
 ImportReport RpCsvImport::apply(const RpCsvContent& content,
                                 const masterfile::MasterNames& masterList,
-                                prescription::PrescriptionState& state, const UsageSink& usageSink) {
+                                prescription::PrescriptionState& state) {
     ImportReport report;
     report.fileOpened = true;
     report.malformedLines = content.malformedLines;
@@ -89,6 +114,8 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
             report.refused.push_back({record.fileLine, record.drugName,
                                       appended == prescription::AppendResult::ListFull
                                           ? RefusedDrug::Reason::ListFull
+                                      : appended == prescription::AppendResult::AbsurdName
+                                          ? RefusedDrug::Reason::AbsurdName
                                           : RefusedDrug::Reason::NoUnknownSlot});
             continue;
         }
@@ -99,9 +126,11 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
             report.unknownNames.push_back(record.drugName);
             report.messages << unknownDrugMessage(record.drugName);
         }
-        if (!currentUsage.empty() && n <= prescription::PrescriptionState::kUsageBoxes) {
+        // An empty usage leaves the position's own: one typed ahead for it,
+        // or left there by 全消去.
+        if (!currentUsage.empty()) {
             line.usage = currentUsage;
-            if (usageSink) usageSink(n, currentUsage);
+            state.setUsage(n, currentUsage);
         }
         report.lines.push_back(std::move(line));
     }

@@ -6,30 +6,26 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace dorimek::mainwin {
 
-// Called for every imported line whose usage box is to be set: line n (1..11)
-// and the usage text as Shift-JIS bytes.
-using UsageSink = std::function<void(int line, const std::string& usage)>;
-
 // One prescription line that the import appended.
 struct ImportedLine {
     int lineNumber = 0;  // n in the prescription list after the append
     std::string name;    // the line's text (Shift-JIS)
     int masterIndex = 0;
-    // The text for usage box n; absent when the box keeps its text.
+    // The usage set for the line; absent when the line keeps the usage its
+    // position held (none, or one set before the line existed).
     std::optional<std::string> usage;
     bool operator==(const ImportedLine&) const = default;
 };
 
 // A drug the prescription had no room for.
 struct RefusedDrug {
-    enum class Reason { ListFull, NoUnknownSlot };
+    enum class Reason { ListFull, NoUnknownSlot, AbsurdName };
     int fileLine = 0;
     std::string name;
     Reason reason = Reason::ListFull;
@@ -49,20 +45,20 @@ struct ImportReport {
 };
 
 // "処方取込": appends the drugs of rp.csv to the prescription, each linked to
-// its master-list entry or, when it has none, listed by name only. The
-// caller shows the report's messages and sets the usage boxes; nothing here
-// touches a widget.
+// its master-list entry or, when it has none, listed by name only, each with
+// its usage. The caller shows the report's messages; nothing here touches a
+// widget.
 class RpCsvImport {
   public:
     // Reads path and applies it. When the file can't be opened the state is
     // left exactly as it was and the report carries "rp.csvがありません".
     static ImportReport run(const QString& path, const masterfile::MasterNames& masterList,
-                            prescription::PrescriptionState& state, const UsageSink& usageSink = {});
+                            prescription::PrescriptionState& state);
 
     // Applies records already read. Empties the unknown-drug names first.
     static ImportReport apply(const RpCsvContent& content,
-                              const masterfile::MasterNames& masterList, prescription::PrescriptionState& state,
-                              const UsageSink& usageSink = {});
+                              const masterfile::MasterNames& masterList,
+                              prescription::PrescriptionState& state);
 
     // The message for a drug not in the master list.
     static QString unknownDrugMessage(const std::string& name);

@@ -2,6 +2,7 @@
 
 #include "masterfile/GridRows.h"
 #include "masterfile/GridTable.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 
@@ -18,6 +19,21 @@
 
 namespace dorimek::masterfile {
 namespace {
+
+// A cell far longer than any field of the file (a damaged line of
+// megabytes) would keep the grid laying out its text for minutes. It shows
+// its beginning and "…", can't be edited, and keeps its whole text here for
+// the save, which then writes it back as it was read.
+constexpr qsizetype kShownCellChars = static_cast<qsizetype>(kListedNameBytes);
+constexpr int kWholeTextRole = Qt::UserRole + 1;
+
+QTableWidgetItem* cellItem(const QString& text) {
+    if (text.size() <= kShownCellChars) return new QTableWidgetItem(text);
+    auto* item = new QTableWidgetItem(text.left(kShownCellChars) + QChar(0x2026));
+    item->setData(kWholeTextRole, text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
 
 // The window was laid out as an outer frame of 1027 × 620 at (-2, 101); the
 // client area is that frame less the classic border and title bar.
@@ -164,7 +180,9 @@ GridRows TForm2::gridRows() const {
     for (int r = 0; r < StringGrid1->rowCount(); ++r) {
         for (int c = 0; c < GridRows::kColumns; ++c) {
             if (const QTableWidgetItem* item = StringGrid1->item(r, c)) {
-                rows[static_cast<size_t>(r)][static_cast<size_t>(c)] = item->text();
+                const QVariant whole = item->data(kWholeTextRole);
+                rows[static_cast<size_t>(r)][static_cast<size_t>(c)] =
+                    whole.isValid() ? whole.toString() : item->text();
             }
         }
     }
@@ -177,7 +195,7 @@ void TForm2::showRows(const GridRows& rows) {
     for (int r = 0; r < rows.rowCount(); ++r) {
         for (int c = 0; c < GridRows::kColumns; ++c) {
             const QString& text = rows.row(r)[static_cast<size_t>(c)];
-            if (!text.isEmpty()) StringGrid1->setItem(r, c, new QTableWidgetItem(text));
+            if (!text.isEmpty()) StringGrid1->setItem(r, c, cellItem(text));
         }
     }
 }

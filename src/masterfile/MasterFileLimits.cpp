@@ -1,6 +1,25 @@
 #include "MasterFileLimits.h"
 
+#include "platform/Sjis.h"
+
 namespace dorimek::masterfile {
+
+QString listedName(std::string_view name) { return platform::elidedText(name, kListedNameBytes); }
+
+QString messageName(std::string_view name) { return platform::elidedText(name, kMessageNameBytes); }
+
+bool absurdName(std::string_view name) { return name.size() > kAbsurdNameBytes; }
+
+QString absurdNameMessage(std::string_view name) {
+    return QStringLiteral(
+               "「%1」は登録名が %2 バイトあるため、処方に加えません。"
+               "\n薬剤マスタの登録名は %3 バイトまで、1 行は %4 バイトまでです。"
+               "ﾌｧｲﾙ編集かバックアップからの復元で直してください。")
+        .arg(messageName(name))
+        .arg(name.size())
+        .arg(kNameLimit)
+        .arg(kLineLimit);
+}
 
 void LimitWatch::see(int recordNumber, std::string_view line, size_t nameBytes) {
     if (line.size() <= kAbsurdLineBytes && nameBytes <= kAbsurdNameBytes) return;

@@ -19,6 +19,22 @@ inline constexpr size_t kAbsurdFactor = 100;
 inline constexpr size_t kAbsurdNameBytes = kNameLimit * kAbsurdFactor;
 inline constexpr size_t kAbsurdLineBytes = kLineLimit * kAbsurdFactor;
 
+// A name is shown whole in the drug lists up to the length called absurd
+// above; past it only its beginning and "…". A message names a drug by at
+// most twice the name limit: enough to tell any real name, short enough for
+// a message box.
+inline constexpr size_t kListedNameBytes = kAbsurdNameBytes;
+inline constexpr size_t kMessageNameBytes = 2 * kNameLimit;
+
+// A RegisteredName as a list shows it, and as a message names it.
+QString listedName(std::string_view name);
+QString messageName(std::string_view name);
+
+// A name this long is no drug: it is never made a prescription line. The
+// refusal, naming the file's limits.
+bool absurdName(std::string_view name);
+QString absurdNameMessage(std::string_view name);
+
 // Watches the lines of one load for records absurdly beyond the limits and
 // words what it saw for the user.
 class LimitWatch {

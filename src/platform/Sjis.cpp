@@ -83,4 +83,20 @@ QString firstUnencodable(const QString& text) {
     return {};
 }
 
+std::string_view leadingBytes(std::string_view sjis, size_t maxBytes) {
+    if (sjis.size() <= maxBytes) return sjis;
+    size_t end = 0;
+    while (end < sjis.size()) {
+        const size_t step = isDbcsLeadByte(static_cast<unsigned char>(sjis[end])) ? 2 : 1;
+        if (end + step > maxBytes) break;
+        end += step;
+    }
+    return sjis.substr(0, end);
+}
+
+QString elidedText(std::string_view sjis, size_t maxBytes) {
+    const std::string_view shown = leadingBytes(sjis, maxBytes);
+    return shown.size() == sjis.size() ? toUnicode(sjis) : toUnicode(shown) + QChar(0x2026);
+}
+
 }  // namespace dorimek::platform

@@ -44,4 +44,13 @@ constexpr bool isDbcsLeadByte(unsigned char b) {
     return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
+// The first bytes of sjis, at most maxBytes, never ending inside a
+// double-byte character.
+std::string_view leadingBytes(std::string_view sjis, size_t maxBytes);
+
+// sjis as text for a widget or a message: whole when it has at most maxBytes,
+// else its leading bytes followed by "…". Only the shown part is decoded, so
+// a text of megabytes costs no more than a short one.
+QString elidedText(std::string_view sjis, size_t maxBytes);
+
 }  // namespace dorimek::platform

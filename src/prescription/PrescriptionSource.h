@@ -13,8 +13,7 @@ class PrescriptionSource {
 public:
     virtual ~PrescriptionSource() = default;
     virtual const PrescriptionState& prescription() const = 0;
-    // The usage of line n (1..11) as Shift-JIS bytes: the text of usage box n.
-    // Empty for lines without a usage box.
+    // The usage of line n (1..24) as Shift-JIS bytes; empty when it has none.
     virtual std::string usageText(int n) const = 0;
 };
 

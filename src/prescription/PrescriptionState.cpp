@@ -1,12 +1,14 @@
 #include "PrescriptionState.h"
 
 #include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 
 #include <algorithm>
 
 namespace dorimek::prescription {
 namespace {
 const std::string kEmpty;
+const Usage kNoUsage;
 }
 
 const std::string& PrescriptionState::lineText(int n) const {
@@ -24,7 +26,20 @@ const std::string& PrescriptionState::unknownDrugName(int k) const {
     return unknownNames_[static_cast<size_t>(k)];
 }
 
+const Usage& PrescriptionState::usage(int n) const {
+    if (n < 1 || n > kMaxLines) return kNoUsage;
+    return usages_[static_cast<size_t>(n)];
+}
+
+void PrescriptionState::setUsage(int n, Usage usage) {
+    if (n < 1 || n > kMaxLines) return;
+    usages_[static_cast<size_t>(n)] = std::move(usage);
+}
+
 AppendResult PrescriptionState::appendKnown(std::string_view text, int index) {
+    // A name of megabytes is a broken file, not a drug: every list, message
+    // and sheet row would have to carry it.
+    if (masterfile::absurdName(text)) return AppendResult::AbsurdName;
     // The sheets have 24 rows of slots; a line past them would have nowhere
     // to keep its record number.
     if (count_ >= kMaxLines) return AppendResult::ListFull;
@@ -35,6 +50,7 @@ AppendResult PrescriptionState::appendKnown(std::string_view text, int index) {
 }
 
 AppendResult PrescriptionState::appendUnknown(std::string_view text) {
+    if (masterfile::absurdName(text)) return AppendResult::AbsurdName;
     if (count_ >= kMaxLines) return AppendResult::ListFull;
     const int slot = freeUnknownSlot();
     if (slot < 0) return AppendResult::NoUnknownSlot;
@@ -61,8 +77,12 @@ void PrescriptionState::removeLine(int k) {
     for (int i = k; i < count_; ++i) {
         texts_[static_cast<size_t>(i)] = std::move(texts_[static_cast<size_t>(i + 1)]);
         masterIndex_[static_cast<size_t>(i)] = masterIndex_[static_cast<size_t>(i + 1)];
+        usages_[static_cast<size_t>(i)] = std::move(usages_[static_cast<size_t>(i + 1)]);
     }
     texts_[static_cast<size_t>(count_)].clear();
+    // The last line's usage moved up with it; the position it leaves must
+    // not hand it to the next line appended.
+    usages_[static_cast<size_t>(count_)] = Usage{};
     --count_;
 }
 
@@ -84,32 +104,17 @@ int PrescriptionState::unusedUnknownSlot() const {
     return -1;
 }
 
-void PrescriptionState::dropLine(int n, UsageTexts* usages) {
-    if (usages) {
-        // Box i shows line i: the lines below n move up, so do their usages;
-        // the box freed at the end is emptied (line 12 had none to give).
-        const int last = std::min(count_, kUsageBoxes);
-        for (int i = n; i < last; ++i) {
-            (*usages)[static_cast<size_t>(i - 1)] = std::move((*usages)[static_cast<size_t>(i)]);
-        }
-        if (n <= last) (*usages)[static_cast<size_t>(last - 1)].clear();
-    }
-    removeLine(n);
+PrescriptionState::Rebound PrescriptionState::rebindAfterSave(
+    const masterfile::MasterRewrite& rewrite) {
+    return rebind(rewrite.names(), &rewrite);
 }
 
-PrescriptionState::Rebound PrescriptionState::rebindAfterSave(const masterfile::MasterRewrite& rewrite,
-                                                              UsageTexts* usages) {
-    return rebind(rewrite.names(), &rewrite, usages);
-}
-
-PrescriptionState::Rebound PrescriptionState::rebindTo(const masterfile::MasterNames& masterList,
-                                                       UsageTexts* usages) {
-    return rebind(masterList, nullptr, usages);
+PrescriptionState::Rebound PrescriptionState::rebindTo(const masterfile::MasterNames& masterList) {
+    return rebind(masterList, nullptr);
 }
 
 PrescriptionState::Rebound PrescriptionState::rebind(const masterfile::MasterNames& names,
-                                                     const masterfile::MasterRewrite* rewrite,
-                                                     UsageTexts* usages) {
+                                                     const masterfile::MasterRewrite* rewrite) {
     Rebound result;
     for (int n = 1; n <= count_;) {
         int& index = masterIndex_[static_cast<size_t>(n)];
@@ -141,7 +146,7 @@ PrescriptionState::Rebound PrescriptionState::rebind(const masterfile::MasterNam
             ++n;
         } else {
             result.removed.push_back(text);
-            dropLine(n, usages);
+            removeLine(n);
         }
     }
     return result;

@@ -1,6 +1,7 @@
 #include "LineProblems.h"
 
 #include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Sjis.h"
 
 #include <QStringList>
@@ -89,7 +90,7 @@ LineContents readLineContents(int line, int masterIndex, std::string_view regist
     if (!record) {
         problems.add(LineProblems::Kind::UnreadableRecord, line, record.error());
     } else {
-        problems.add(LineProblems::Kind::RecordNotFound, line, platform::toUnicode(registeredName));
+        problems.add(LineProblems::Kind::RecordNotFound, line, masterfile::messageName(registeredName));
     }
     return contents;
 }

@@ -76,9 +76,7 @@ void TForm5::fillUnknownExtras() {
 
 void TForm5::showUsage() {
     usageMemo_->Lines.clear();
-    const int line = currentLine();
-    if (line > prescription::PrescriptionState::kUsageBoxes) return;  // no usage box for this line
-    for (std::string& piece : splitUsage(source().usageText(line))) {
+    for (std::string& piece : splitUsage(source().usageText(currentLine()))) {
         usageMemo_->Lines.add(std::move(piece));
     }
 }

@@ -5,8 +5,7 @@
 namespace dorimek::sheets {
 
 // Print style 3: style 2's sheet with a narrower photo (82:76) and a usage
-// column "用法" showing the usage of each of the first eleven lines, one piece
-// per line.
+// column "用法" showing the usage of each line, one piece per line.
 class TForm5 : public TForm4 {
     Q_OBJECT
 

@@ -2,6 +2,7 @@
 
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/LineRecord.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 #include "sheets/engine/TextMeasurer.h"

@@ -38,6 +38,8 @@
 //                                           "a ninth unknown drug ..."
 //   25th line by click .................... twentyFifthClickIsRefused,
 //                                           main_window_test: twentyFifthLineIsRefused
+//   a name far past the limits ............ absurdMasterRecordIsShownCutAndToldOnce,
+//                                           host_test: RpCsvImportTable "a name far past ..."
 // photos, preview and print
 //   damaged photo ......................... previewProblemsAreToldInOneText,
 //                                           sheet_forms_test: PhotoSheets.ADamagedPhotoLeaves...,
@@ -56,6 +58,7 @@
 //   grid: write fails ..................... gridEditorConfirmations,
 //                                           hensyuu_test: failedWriteKeepsTheWindowAndTheMasterList
 //   個別編集 of a line with no record ...... perDrugEditingOfAnUnlistedLine
+//   個別編集 of an over-long record ........ host_test: DrugRecordEditor.RecordTooLongForTheFieldsIsNotLoaded
 //   編集終了 after a grid save ............. staleRecordAfterGridSaveIsRefused, host_test: StaleIndex
 //   編集終了 comma / line break / no name .. perDrugEditingRefusals,
 //                                           main_commands_test: refusedSaveKeepsTheUsersTexts
@@ -78,6 +81,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -189,13 +193,17 @@ class BadInputTest : public QObject {
         QTest::addColumn<QString>("told");
         QTest::newRow("a name of 20,000 bytes") << 10000 << 0 << QStringLiteral("登録名だけで 20000 バイト");
         QTest::newRow("a line of 40,000 bytes") << 2 << 40000 << QStringLiteral("は 40004 バイト");
+        QTest::newRow("a name of 50 MB")
+            << 25 * 1024 * 1024 << 0 << QStringLiteral("登録名だけで 52428800 バイト");
     }
     void absurdMasterRecordIsShownCutAndToldOnce() {
         QFETCH(int, nameChars);
         QFETCH(int, extraBytes);
         QFETCH(QString, told);
+        const std::string drug = sjis("薬");
         std::string name;
-        for (int i = 0; i < nameChars; ++i) name += sjis("薬");
+        name.reserve(drug.size() * size_t(nameChars));
+        for (int i = 0; i < nameChars; ++i) name += drug;
         const std::string record2 = extraBytes ? name + "," + std::string(size_t(extraBytes - 1), 'x') : name;
         writeBytes(path("yakujo.txt"), sjis(kMaster[0]) + "\r\n" + record2 + "\r\n" + sjis(kMaster[1]) +
                                            "\r\n" + sjis(kMaster[2]) + "\r\n");
@@ -208,14 +216,37 @@ class BadInputTest : public QObject {
                      !message.contains(QStringLiteral("ほかに")),
                  qPrintable(message));
         // Shown: at most 6,300 bytes (3,150 characters) and "…"; the record
-        // keeps its whole name for the prescription.
+        // keeps its whole name for every lookup.
         const QString shown = form->listBox1()->text(1);
         QCOMPARE(shown, nameChars > 3150 ? QString(3150, QChar(u'薬')) + QChar(0x2026)
                                          : QString(nameChars, QChar(u'薬')));
         QCOMPARE(form->masterList().at(1), name);
         QCOMPARE(form->listBox1()->count(), 4);
+
+        // A click on it: a name this long is no drug; it is refused at once,
+        // the message naming it by its beginning only.
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        sink->messages.clear();
+        QElapsedTimer clock;
+        clock.start();
         form->listBox1()->setCurrentRow(1);
-        QCOMPARE(form->prescription().lineText(1), name);
+        QCoreApplication::processEvents();  // the window drawn again
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+        if (name.size() <= 6300) {
+            QCOMPARE(form->prescription().lineText(1), name);
+            QCOMPARE(sink->messages, QStringList());
+            return;
+        }
+        QCOMPARE(form->prescription().lineCount(), 0);
+        QCOMPARE(form->listBox2()->count(), 0);
+        QCOMPARE(sink->messages,
+                 QStringList{QStringLiteral(
+                                 "「%1…」は登録名が %2 バイトあるため、処方に加えません。\n"
+                                 "薬剤マスタの登録名は 63 バイトまで、1 行は 318 バイトまでです。"
+                                 "ﾌｧｲﾙ編集かバックアップからの復元で直してください。")
+                                 .arg(QString(63, QChar(u'薬')))
+                                 .arg(name.size())});
     }
 
     void damagedMasterLinesStayOneEntryEach() {

@@ -1,6 +1,8 @@
 #include "DrugRecordEditor.h"
 
+#include "MasterSlice.h"
 #include "TestFiles.h"
+#include "masterfile/MasterFileLimits.h"
 #include "platform/Sjis.h"
 
 #include <QDir>
@@ -320,14 +322,67 @@ INSTANTIATE_TEST_SUITE_P(
         Mutation{"row deleted above", [](auto& l) { l.erase(l.begin()); }, false},
         Mutation{"the record itself deleted", [](auto& l) { l.erase(l.begin() + 1); }, false},
         Mutation{"file emptied", [](auto& l) { l.clear(); }, false},
-        Mutation{"a duplicate moved in above it",
+        Mutation{"a duplicate moved in above it: the loaded record is still the one written",
                  [](auto& l) {
                      l[0] = l[3];  // the name now first stands on line 0
                  },
-                 false},
+                 true},
         Mutation{"another record changed: the last save wins",
                  [](auto& l) { l[6] = sjis("ﾏｸﾞﾐｯﾄ錠330mg,マグミット錠,錠,,500mg,便秘,,"); },
                  true}));
+
+struct SameName {
+    const char* what;
+    int recordNumber;  // the line's MasterIndex
+    int loaded;        // the record 個別編集 loads and 編集終了 rewrites
+};
+void PrintTo(const SameName& c, std::ostream* os) { *os << c.what; }
+
+class SameNameRecords : public ::testing::TestWithParam<SameName> {};
+
+// A billing master cuts its kana names at 20 characters, so several drugs
+// share one RegisteredName; the line's record number says which one the user
+// chose, while that record still carries the name.
+TEST_P(SameNameRecords, EditsTheLinesOwnRecord) {
+    const SameName& c = GetParam();
+    MasterDir master(testing::masterSliceLines());
+    DrugRecordEditor editor(master.path);
+    const std::string name = masterfile::registeredNameOf(testing::masterSliceLines()[1]);
+
+    Result<LoadedDrug> loaded = editor.load(name, c.recordNumber);
+    ASSERT_TRUE(loaded.ok()) << loaded.error().toStdString();
+    EXPECT_EQ(loaded->recordIndex, c.loaded);
+    DrugRecord edited = loaded->record;
+    edited.caution = sjis("新しい注意");
+    ASSERT_TRUE(editor.finish(edited).ok());
+
+    std::vector<std::string> expected = testing::masterSliceLines();
+    expected[static_cast<size_t>(c.loaded)] = masterfile::joinRecord(edited);
+    EXPECT_EQ(master.bytes(), fileOf(expected));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MasterSlice, SameNameRecords,
+    ::testing::Values(
+        SameName{"picked from the second of three", testing::kAmlodipineSecond,
+                 testing::kAmlodipineSecond},
+        SameName{"imported: bound to the first, as the host binds names", testing::kAmlodipineFirst,
+                 testing::kAmlodipineFirst},
+        SameName{"no number: the first", -1, testing::kAmlodipineFirst},
+        SameName{"its number now holds another drug: the first", 4, testing::kAmlodipineFirst},
+        SameName{"its number past the end: the first", 99, testing::kAmlodipineFirst}));
+
+TEST(DrugRecordEditor, RecordTooLongForTheFieldsIsNotLoaded) {
+    std::vector<std::string> lines = masterLines();
+    lines[2] += std::string(masterfile::kAbsurdLineBytes, 'x');
+    MasterDir master(lines);
+    DrugRecordEditor editor(master.path);
+    const Result<LoadedDrug> loaded = editor.load(sjis("ﾑｺｽﾀ錠100mg"), 2);
+    ASSERT_FALSE(loaded.ok());
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("318 バイトまで")))
+        << loaded.error().toStdString();
+    EXPECT_FALSE(editor.pending());
+}
 
 TEST(DrugRecordEditor, LastLineWithoutLineEndIsKept) {
     for (const int edit : {0, kLastRecord}) {

@@ -15,7 +15,9 @@
 #include "sheets/Picyak.h"
 #include "sheets/Picyou.h"
 #include "sheets/Yakujo.h"
+#include "sheets/engine/ReportDocument.h"
 
+#include "MasterSlice.h"
 #include "RecordingMessageSink.h"
 #include "TestFiles.h"
 
@@ -26,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -52,6 +55,22 @@ const char* const kMasterLines[] = {
     "ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg,レバミピド錠100mg,錠,白色錠,100mg,胃の粘膜を守ります。,発疹に注意。,",
     "ﾌｧﾓﾁｼﾞﾝ錠20mg,ファモチジン錠20mg,錠,白色錠,20mg,胃酸をおさえます。,相談してください。,",
 };
+
+// The texts the 用法 cell of a detail row (1-based) drew on the sheet.
+QStringList usageCell(const dorimek::report::ReportDocument& doc, int row) {
+    QStringList texts;
+    for (const dorimek::report::ReportPage& page : doc.pages) {
+        for (const dorimek::report::PlacedElement& placed : page.elements) {
+            if (placed.name != QLatin1String("RpMemo4") || placed.row != row) continue;
+            for (const dorimek::report::ReportOp& op : page.ops) {
+                if (op.owner == placed.name && op.type == dorimek::report::ReportOp::Text &&
+                    placed.rect.intersects(op.rect))
+                    texts << op.text;
+            }
+        }
+    }
+    return texts;
+}
 
 std::string masterBytes() {
     std::string out;
@@ -262,7 +281,124 @@ class MainCommandsTest : public QObject {
         QCOMPARE(form->comboBox(3)->currentText(), QString());
     }
 
+    // ------------------------------------------------------------ the usage of every line
+
+    // The 用法 cell of rows 1, 11, 12 and 24 of the printed style-3 sheet
+    // ("" for an empty cell): usages typed into the box beside the line with
+    // the list scrolled to it, imported from rp.csv, imported and then left
+    // by 全消去 for the lines added next, and imported with line 1 removed
+    // afterwards (the lines below take theirs along; the line added last
+    // gets none).
+    void everyLineCarriesItsUsageToTheSheet_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("printed");
+        const QStringList own{"1回|食後", "11回|食後", "12回|食後", "24回|食後"};
+        QTest::newRow("typed") << "typed" << own;
+        QTest::newRow("imported") << "imported" << own;
+        QTest::newRow("imported, 全消去, lines added again") << "cleared" << own;
+        QTest::newRow("imported, line 1 removed, a line added")
+            << "removed" << QStringList{"2回|食後", "12回|食後", "13回|食後", ""};
+    }
+    void everyLineCarriesItsUsageToTheSheet() {
+        QFETCH(QString, how);
+        QFETCH(QStringList, printed);
+        const char* const names[] = {"ｱﾑﾛｼﾞﾋﾟﾝ錠5mg", "ﾃﾙﾐｻﾙﾀﾝ錠40mg", "ﾚﾊﾞﾐﾋﾟﾄﾞ錠100mg",
+                                     "ﾌｧﾓﾁｼﾞﾝ錠20mg"};
+        auto usage = [](int n) { return QStringLiteral("%1回 食後").arg(n); };
+        std::vector<std::string> records;
+        for (int n = 1; n <= 24; ++n)
+            records.push_back(rpRecord(names[(n - 1) % 4], true, usage(n).toUtf8().constData()));
+        writeRp(records);
+        auto form = open();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        form->radioButton(3)->setChecked(true);
+        QListWidget* list = form->listBox2();
+        auto addLines = [&](int count) {
+            for (int i = 0; i < count; ++i) form->appendKnownLine(form->masterList().at(0), 0);
+        };
+        // The box beside line n with the list scrolled to show it.
+        auto boxOf = [&](int n) {
+            list->scrollToItem(list->item(n - 1));
+            const int box = n - list->verticalScrollBar()->value();
+            return box >= 1 && box <= 11 ? form->comboBox(box) : nullptr;
+        };
+
+        if (how == "typed") {
+            addLines(24);
+            for (int n : {1, 11, 12, 24}) {
+                QComboBox* box = boxOf(n);
+                QVERIFY(box);
+                box->setEditText(usage(n));
+            }
+        } else {
+            click(form->button(54));
+            QCOMPARE(form->prescription().lineCount(), 24);
+            if (how == "cleared") {
+                click(form->button(49));
+                addLines(24);
+            } else if (how == "removed") {
+                list->setCurrentRow(0);
+                form->ListBox2DblClick();
+                addLines(1);
+            }
+        }
+        // The boxes beside the lines show what prints.
+        const int rows[] = {1, 11, 12, 24};
+        for (int i = 0; i < 4; ++i) {
+            QComboBox* box = boxOf(rows[i]);
+            QVERIFY(box);
+            QCOMPARE(box->currentText().replace(u' ', u'|'), printed[i]);
+        }
+
+        sink->messages.clear();
+        auto* sheet = form->sheetForStyle(3);
+        QCOMPARE(sheet->Yakujorep.run({false, {}}).outcome, dorimek::report::RunOutcome::Completed);
+        QCOMPARE(sink->messages, QStringList());
+        const auto doc = sheet->Yakujorep.lastDocument();
+        QVERIFY(doc);
+        QStringList got;
+        for (int row : rows) got << usageCell(*doc, row).join(u'|');
+        QCOMPARE(got, printed);
+    }
+
     // ------------------------------------------------------------ 個別編集 / 編集終了
+
+    // Records sharing a RegisteredName (a billing master's names are cut at
+    // 20 characters): 個別編集 loads and 編集終了 rewrites the record the line
+    // was picked from; an imported line of the name takes the first, as the
+    // host binds names.
+    void editLoadsTheRecordTheLineWasPickedFrom() {
+        using namespace dorimek::testing;
+        writeBytes(path(QStringLiteral("yakujo.txt")), masterSliceFile());
+        writeRp({rpRecord("ｱﾑﾛｼﾞﾋﾟﾝﾍﾞｼﾙｻﾝｴﾝODｼﾞ", true, "朝")});
+        auto form = open();
+        form->listBox1()->setCurrentRow(kAmlodipineSecond);
+        click(form->button(54));
+        QCOMPARE(form->prescription().masterIndex(1), kAmlodipineSecond);
+        QCOMPARE(form->prescription().masterIndex(2), kAmlodipineFirst);
+        sink->messages.clear();
+
+        form->listBox2()->setCurrentRow(0);
+        click(form->button(51));
+        QCOMPARE(form->edit(2)->text(), QStringLiteral("アムロジピンOD錠5mg「サワイ」"));
+        QCOMPARE(form->editedRecordIndex(), kAmlodipineSecond);
+        form->memo2()->setPlainText(QStringLiteral("新しい注意"));
+        click(form->button52());
+        QCOMPARE(sink->messages, QStringList());
+        std::vector<std::string> expected = masterSliceLines();
+        auto& line = expected[static_cast<size_t>(kAmlodipineSecond)];
+        line.replace(line.find(sjis("グレープフルーツジュースは避けてください")),
+                     sjis("グレープフルーツジュースは避けてください").size(), sjis("新しい注意"));
+        std::string bytes;
+        for (const std::string& l : expected) bytes += l + "\r\n";
+        QCOMPARE(readBytes(path(QStringLiteral("yakujo.txt"))), bytes);
+
+        form->listBox2()->setCurrentRow(1);
+        click(form->button(51));
+        QCOMPARE(form->edit(2)->text(), QStringLiteral("アムロジピンOD錠2.5mg「サワイ」"));
+        QCOMPARE(form->editedRecordIndex(), kAmlodipineFirst);
+    }
 
     void editRoundTripRewritesOnlyThatRecord() {
         auto form = open();

@@ -387,7 +387,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox2()->count(), 4);
     }
 
-    void doubleClickRemovesAndLeavesUsageBoxes() {
+    void doubleClickRemovesALineWithItsUsage() {
         auto form = openShown();
         clickRow(form->listBox1(), 5);
         clickRow(form->listBox1(), 9);
@@ -405,10 +405,12 @@ class MainWindowTest : public QObject {
         QCOMPARE(p.masterIndex(1), 5);
         QCOMPARE(p.masterIndex(2), 2);
         QCOMPARE(lines(list2), (QStringList{"ｲﾌﾞ1", "ｱﾀﾞﾗｰﾄ"}));
-        // The usage belongs to the box: the moved-up line now shows box 2's.
-        QCOMPARE(form->comboBox(2)->currentText(), QStringLiteral("朝夕"));
-        QCOMPARE(form->usageText(2), sjis("朝夕"));
-        QCOMPARE(form->usageText(3), sjis("眠前"));
+        // The usage belongs to the line: the moved-up line keeps its own, and
+        // the position it left has none for the next line appended.
+        QCOMPARE(form->comboBox(2)->currentText(), QStringLiteral("眠前"));
+        QCOMPARE(form->usageText(2), sjis("眠前"));
+        QCOMPARE(form->comboBox(3)->currentText(), QString());
+        QCOMPARE(form->usageText(3), std::string());
     }
 
     void onlyTheLeftButtonWorksTheLists() {

@@ -228,9 +228,15 @@ class HensyuuTest : public QObject {
             "\xFA\x5C,\xFA\x5C" + sjis("錠") + ",,,,,,",
             sjis("ソ表ポ,未割当") + "\x85\x40" + sjis(",,,,,,so.jpg") + "\r",
             sjis("ｶﾞｽﾀｰ,ガスター,錠,,,,,"),
+            // A damaged name far past any field: shown cut, not editable, kept whole.
+            std::string(7000, '\xC5') + sjis(",長い名前,,,,,,"),
         };
-        const std::string file = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + lines[3];
+        const std::string file = lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" +
+                                 lines[3] + "\r\n" + lines[4];
         auto form = open(file);
+        const QTableWidgetItem* longName = form->StringGrid1->item(4, 0);
+        QCOMPARE(longName->text(), QString(6300, QChar(u'ﾅ')) + QChar(0x2026));
+        QVERIFY(!(longName->flags() & Qt::ItemIsEditable));
         form->Button3Click();
         QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join(u'|')));
         QCOMPARE(readBytes(path_), file + "\r\n");
@@ -248,8 +254,8 @@ class HensyuuTest : public QObject {
         QVERIFY2(sink_->messages.isEmpty(), qPrintable(sink_->messages.join(u'|')));
         QCOMPARE(readBytes(path_), lines[1] + "\r\n" + sjis("新,,,,,,,") + "\r\n" +
                                        sjis("ソ表ポ,未割当") + "\x85\x40" + sjis(",,,1g,,,so.jpg") +
-                                       "\r\r\n" + lines[3] + "\r\n");
-        QCOMPARE(lastRewrite_.origins, (std::vector<int>{1, -1, 2, 3}));
+                                       "\r\r\n" + lines[3] + "\r\n" + lines[4] + "\r\n");
+        QCOMPARE(lastRewrite_.origins, (std::vector<int>{1, -1, 2, 3, 4}));
         QCOMPARE(lastRewrite_.newNumberOf(0), std::optional<int>());
         QCOMPARE(lastRewrite_.newNumberOf(2), std::optional<int>(2));
     }

@@ -3,7 +3,11 @@
 
 #include "TestFiles.h"
 
+#include "masterfile/MasterFileLimits.h"
+
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -65,6 +69,53 @@ TEST(PrescriptionState, RemoveLineShiftsIndices) {
             EXPECT_EQ(p.masterIndex(n), c.indices[static_cast<size_t>(n - 1)]) << c.remove;
         }
     }
+}
+
+// Every position has a usage: a line's moves with it when a line above is
+// removed, the position freed after the last line has none, and a position
+// past the lines keeps what was set there before its line exists.
+TEST(PrescriptionState, UsagesMoveWithTheirLines) {
+    struct Case {
+        const char* what;
+        std::function<void(PrescriptionState&)> act;
+        Strings usages;  // positions 1..5 afterwards
+    };
+    const Case cases[] = {
+        {"line 1 removed", [](PrescriptionState& p) { p.removeLine(1); }, {"b", "c", "", "d", ""}},
+        {"the last line removed",
+         [](PrescriptionState& p) { p.removeLine(3); },
+         {"a", "b", "", "d", ""}},
+        {"cleared: kept for the next lines",
+         [](PrescriptionState& p) {
+             p.clear();
+             p.appendKnown("X", 0);
+         },
+         {"a", "b", "c", "d", ""}},
+        {"appended at the position typed ahead",
+         [](PrescriptionState& p) { p.appendKnown("D", 4); },
+         {"a", "b", "c", "d", ""}},
+    };
+    for (const Case& c : cases) {
+        PrescriptionState p;
+        p.appendKnown("A", 0);
+        p.appendKnown("B", 1);
+        p.appendKnown("C", 2);
+        const char* typed[] = {"a", "b", "c", "d"};
+        for (int n = 1; n <= 4; ++n) p.setUsage(n, typed[n - 1]);
+        c.act(p);
+        for (int n = 1; n <= 5; ++n)
+            EXPECT_EQ(p.usage(n).text, c.usages[static_cast<size_t>(n - 1)]) << c.what << " " << n;
+    }
+}
+
+TEST(PrescriptionState, AbsurdNameIsNoLine) {
+    PrescriptionState p;
+    const std::string absurd(masterfile::kAbsurdNameBytes + 1, 'N');
+    EXPECT_EQ(p.appendKnown(absurd, 0), AppendResult::AbsurdName);
+    EXPECT_EQ(p.appendUnknown(absurd), AppendResult::AbsurdName);
+    EXPECT_EQ(p.appendKnown(absurd.substr(1), 0), AppendResult::Appended);
+    EXPECT_EQ(p.lineCount(), 1);
+    EXPECT_EQ(p.unknownDrugName(0), "");
 }
 
 TEST(PrescriptionState, ClearKeepsUnknownNames) {
