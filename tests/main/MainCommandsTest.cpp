@@ -500,17 +500,6 @@ class MainCommandsTest : public QObject {
                  !refused);
     }
 
-    void savedStyleIsTheStyleThatPrints() {
-        // No style stored: nothing is checked and the sheets print style 1;
-        // the saved file must not turn that into style 3 at the next start.
-        writeSettings(false, 0);
-        auto form = open();
-        QCOMPARE(form->printStyle(), 1);
-        click(form->button(55));
-        const std::string ini = readBytes(path(QStringLiteral("sorbenk.ini")));
-        QVERIFY2(ini.find("style=1\r\n") != std::string::npos, ini.c_str());
-    }
-
     void refusedSaveKeepsTheUsersTexts_data() {
         QTest::addColumn<QString>("control");
         QTest::addColumn<QString>("text");

@@ -574,11 +574,13 @@ class MainWindowTest : public QObject {
         QCOMPARE(again->comboBox(11)->itemText(0), QStringLiteral("朝"));
     }
 
-    void savingWithNoStyleCheckedWritesStyle3AndSevenLines() {
-        auto form = open();  // no settings file: nothing checked, no usage line
+    void savingWithNoStyleCheckedWritesTheStyleThatPrintsAndSevenLines() {
+        // No settings file: nothing checked, no usage line. The sheets print
+        // such a state as style 1, so the next start must check style 1.
+        auto form = open();
         QTest::mouseClick(form->button(55), Qt::LeftButton);
         const std::string bytes = readBytes(path("sorbenk.ini"));
-        QVERIFY(bytes.find("qevpath=Edit7\r\nclinic=Edit8\r\ntel=Edit9\r\nprev=0\r\nstyle=3\r\n") !=
+        QVERIFY(bytes.find("qevpath=Edit7\r\nclinic=Edit8\r\ntel=Edit9\r\nprev=0\r\nstyle=1\r\n") !=
                 std::string::npos);
         QCOMPARE(std::count(bytes.begin(), bytes.end(), '\n'), 7);
     }
