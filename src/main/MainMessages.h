@@ -31,6 +31,9 @@ inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタ�
 // %1: the field's label.
 inline const QString kLineBreakInField =
     QStringLiteral("「%1」に改行は入れられません。設定は保存されませんでした。");
+// %1: the field's label.
+inline const QString kTabInField =
+    QStringLiteral("「%1」にタブは入れられません。設定は保存されませんでした。");
 // %1: the field's label, %2: the character.
 inline const QString kUnencodableInField = QStringLiteral(
     "「%1」の文字「%2」は設定ファイルに保存できません。設定は保存されませんでした。");

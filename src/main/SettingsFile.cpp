@@ -171,6 +171,9 @@ Result<std::string> SettingsFile::encodeField(const QString& text, const QString
             c == QChar::ParagraphSeparator) {
             return Result<std::string>::failure(messages::kLineBreakInField.arg(label));
         }
+        // A pasted tab would print as a gap in the clinic's name or break
+        // the work folder's path.
+        if (c == QLatin1Char('\t')) return Result<std::string>::failure(messages::kTabInField.arg(label));
     }
     const QString bad = platform::firstUnencodable(text);
     if (!bad.isEmpty()) {

@@ -298,6 +298,7 @@ TEST(SettingsFile, EncodeFieldRefusesWhatTheFileCantHold) {
         {"", true, ""},
         {"two\nlines", false, "改行"},
         {"cr\ronly", false, "改行"},
+        {"pasted\ttab", false, "タブ"},
         {"smile \U0001F600", false, "\U0001F600"},
         {"한국", false, "한"},
     };
