@@ -259,7 +259,7 @@ TEST_P(SheetForms, AMasterFileGoneSincePrescribingPrintsTheNamesAndTellsOnce) {
 // stands whole on one page, in every style.
 TEST_P(SheetForms, RowsThatFitAPageAreNeverCutAtItsEnd) {
     const std::string slice = dorimek::testing::readBytes(
-        QStringLiteral(DORIMEK_TEST_DATA_DIR "/billing-slice-yakujo.txt"));
+        dorimek::testing::sourceDir() + QStringLiteral("/tests/data/billing-slice-yakujo.txt"));
     ASSERT_FALSE(slice.empty());
     dorimek::testing::writeBytes(folder_.path("yakujo.txt"), slice);
     // The records in eleven orders, so that long rows meet page ends in many places.

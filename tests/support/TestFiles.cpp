@@ -32,7 +32,7 @@ std::string sjis(const char* utf8) { return platform::fromUnicode(QString::fromU
 
 QString sourceDir() {
     const QByteArray dir = qgetenv("DORIMEK_SOURCE_DIR");
-    return dir.isEmpty() ? QDir::currentPath() : QString::fromLocal8Bit(dir);
+    return dir.isEmpty() ? QStringLiteral(DORIMEK_SOURCE_TREE) : QString::fromLocal8Bit(dir);
 }
 
 }  // namespace dorimek::testing

@@ -13,7 +13,8 @@ void writeBytes(const QString& path, std::string_view bytes);
 std::string readBytes(const QString& path);
 // Shift-JIS bytes for a UTF-8 literal, so tests can be written readably.
 std::string sjis(const char* utf8);
-// The source tree (for the bundled samples), from DORIMEK_SOURCE_DIR.
+// The source tree (for the bundled samples): DORIMEK_SOURCE_DIR when set,
+// else the tree the tests were built from.
 QString sourceDir();
 
 }  // namespace dorimek::testing
