@@ -14,6 +14,7 @@
 #include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "sheets/engine/PageFit.h"
+#include "sheets/engine/ReportDocument.h"
 #include "sheets/engine/ReportRenderer.h"
 
 #include <QDir>
@@ -83,6 +84,25 @@ TEST(PageFit, ReducesOnlyWhatCrossesAndNeverEnlarges) {
     EXPECT_EQ(shifted.dy, 0);
     EXPECT_EQ(PageFit{0.978}.notice(),
               QString::fromUtf8("このプリンタの印刷可能範囲に合わせて 97% に縮小します"));
+}
+
+TEST(PageFit, InkPastThePaperDoesNotShrinkTheSheet) {
+    // A text running out of a cell that doesn't grow, far past the page's
+    // foot: lost at any scale, so the sheet must not shrink to a sliver for it.
+    report::ReportDocument document;
+    document.pages.resize(1);
+    report::ReportOp frame;
+    frame.type = report::ReportOp::Line;
+    frame.from = {100, 100};
+    frame.to = {1700, 100};
+    report::ReportOp runaway;
+    runaway.type = report::ReportOp::Text;
+    runaway.text = QStringLiteral("朝昼夕 食後");
+    runaway.rect = {1500, 2000, 200, 400000};
+    document.pages[0].ops = {frame, runaway};
+    EXPECT_TRUE(PageFit::forDocument(document, {}).isIdentity());
+    const PageFit fit = PageFit::forDocument(document, {63.5, 49.4, 63.5, 49.4});
+    EXPECT_GT(fit.scale, 0.9);
 }
 
 const char* const kMaster[] = {

@@ -13,11 +13,6 @@ namespace {
 // layout records.
 constexpr double kClearance = 3;  // tenths of a millimetre
 
-void add(QRectF& bounds, const QRectF& r) {
-    if (r.isNull()) return;
-    bounds = bounds.isNull() ? r : bounds.united(r);
-}
-
 }  // namespace
 
 int PageFit::percent() const { return static_cast<int>(std::floor(scale * 100 + 1e-9)); }
@@ -63,24 +58,39 @@ PageFit PageFit::forDocument(const ReportDocument& document, const PrintableMarg
 }
 
 QRectF inkBounds(const ReportDocument& document) {
+    // Only what lands on the paper: a text running past the page's foot out
+    // of a cell that doesn't grow is lost at any scale, and measuring it
+    // would shrink the whole sheet to a sliver.
+    const QRectF paper(0, 0, document.pageWidth, document.pageLength);
     QRectF bounds;
+    const auto add = [&bounds, &paper](const QRectF& r) {
+        if (r.isNull() || r.left() > paper.right() || r.right() < paper.left() ||
+            r.top() > paper.bottom() || r.bottom() < paper.top())
+            return;
+        // Clamped, not intersected: a rule on the paper's very edge is ink.
+        const QRectF onPaper(QPointF(std::clamp(r.left(), paper.left(), paper.right()),
+                                     std::clamp(r.top(), paper.top(), paper.bottom())),
+                             QPointF(std::clamp(r.right(), paper.left(), paper.right()),
+                                     std::clamp(r.bottom(), paper.top(), paper.bottom())));
+        bounds = bounds.isNull() ? onPaper : bounds.united(onPaper);
+    };
     for (const ReportPage& page : document.pages) {
         for (const ReportOp& op : page.ops) {
             switch (op.type) {
                 case ReportOp::Fill:
-                    if (op.color != QColor(Qt::white) && op.color.alpha() != 0) add(bounds, op.rect);
+                    if (op.color != QColor(Qt::white) && op.color.alpha() != 0) add(op.rect);
                     break;
                 case ReportOp::Line:
-                    add(bounds, QRectF(op.from, op.to).normalized().adjusted(0, 0, 0.01, 0.01));
+                    add(QRectF(op.from, op.to).normalized().adjusted(0, 0, 0.01, 0.01));
                     break;
                 case ReportOp::Text:
                     if (!op.text.trimmed().isEmpty()) {
-                        add(bounds, op.clipped ? op.rect.intersected(op.clip) : op.rect);
+                        add(op.clipped ? op.rect.intersected(op.clip) : op.rect);
                     }
                     break;
                 case ReportOp::Image:
                     if (!op.image.isNull()) {
-                        add(bounds, op.clipped ? op.rect.intersected(op.clip) : op.rect);
+                        add(op.clipped ? op.rect.intersected(op.clip) : op.rect);
                     }
                     break;
             }
