@@ -38,7 +38,7 @@ int main(int argc, char** argv) {
             // The automatic start has done its work: end without showing the
             // window, as the host system expects.
             dorimek::platform::setMessageSink(nullptr);
-            return 0;
+            return dorimek::mainwin::exitStatus(mainWindow.autoRunOutcome());
         }
         mainWindow.show();
         // The master list is the last thing to be laid out and drawn.

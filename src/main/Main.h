@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AutoRunOutcome.h"
 #include "DrugEditCommands.h"
 #include "MasterListBox.h"
 #include "prescription/PrescriptionSource.h"
@@ -157,6 +158,12 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // then shows no window (see terminationRequested()).
     void requestTermination();
     bool terminationRequested() const { return terminationRequested_; }
+    // What a host-started run tells the host as its exit status. The first
+    // failure noted is the run's cause; later ones don't replace it.
+    void noteAutoRunOutcome(AutoRunOutcome outcome) {
+        if (autoRunOutcome_ == AutoRunOutcome::Done) autoRunOutcome_ = outcome;
+    }
+    AutoRunOutcome autoRunOutcome() const { return autoRunOutcome_; }
 
   public slots:
     void Button47Click();
@@ -200,6 +207,7 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     SettingsCommands settings_{*this};
     DrugEditCommands drugEdit_{*this};
     bool terminationRequested_ = false;
+    AutoRunOutcome autoRunOutcome_ = AutoRunOutcome::Done;
     masterfile::MasterNames masterList_;
     // Counts the master lists this window has held: a grid editor's record
     // numbers are this window's only if no other list came between.

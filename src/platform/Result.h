@@ -9,8 +9,15 @@ namespace dorimek {
 
 // What kind of failure an error text reports, for callers that answer some
 // failures differently (a file in the wrong encoding is named, a missing
-// one gets the fixed text).
-enum class ErrorKind { Other, WrongEncoding };
+// one gets the fixed text; a host-started run tells the host why printing
+// failed through its exit status).
+enum class ErrorKind {
+    Other,
+    WrongEncoding,
+    NoPrinter,       // no printer to print on (none chosen, the stored one unknown)
+    PrinterRefused,  // the queue is stopped or rejecting, or refused the job
+    SpoolerDown,     // the print spooler can't be reached
+};
 
 // A value or a user-facing error text. Event handlers must not let exceptions
 // escape into Qt, so fallible operations report through this instead.
@@ -47,19 +54,22 @@ private:
 class Status {
 public:
     Status() = default;
-    static Status failure(QString error) {
+    static Status failure(QString error, ErrorKind kind = ErrorKind::Other) {
         Status s;
         s.failed_ = true;
         s.error_ = std::move(error);
+        s.kind_ = kind;
         return s;
     }
     bool ok() const { return !failed_; }
     explicit operator bool() const { return ok(); }
     const QString& error() const { return error_; }
+    ErrorKind errorKind() const { return kind_; }
 
 private:
     bool failed_ = false;
     QString error_;
+    ErrorKind kind_ = ErrorKind::Other;
 };
 
 }  // namespace dorimek
