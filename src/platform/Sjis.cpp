@@ -1,17 +1,9 @@
 #include "Sjis.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "SjisCodec.h"
 
 namespace dorimek::platform {
 namespace {
-
-// windows-31j is code page 932 proper (NEC and IBM extensions, FULLWIDTH
-// TILDE for 0x8160); plain Shift_JIS is the fallback for a Qt built without it.
-const char* encodingName() {
-    static const char* name = QStringDecoder("windows-31j").isValid() ? "windows-31j" : "Shift_JIS";
-    return name;
-}
 
 // Input methods here type some characters under the code points of JIS X 0208
 // as Unicode maps them, while code page 932 holds the same characters under
@@ -32,6 +24,8 @@ constexpr TypedForm kTypedForms[] = {
     {u'\u00AC', u'\uFFE2'},  // NOT SIGN              0x81CA
 };
 
+}  // namespace
+
 QString inCodePageForms(const QString& text) {
     QString out = text;
     for (QChar& c : out) {
@@ -43,27 +37,6 @@ QString inCodePageForms(const QString& text) {
         }
     }
     return out;
-}
-
-}  // namespace
-
-QString toUnicode(std::string_view sjis) {
-    QStringDecoder decoder(encodingName(), QStringConverter::Flag::Stateless);
-    return decoder(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
-}
-
-SjisBatchDecoder::SjisBatchDecoder()
-    : decoder_(encodingName(), QStringConverter::Flag::Stateless) {}
-
-QString SjisBatchDecoder::operator()(std::string_view sjis) {
-    return decoder_(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size())));
-}
-
-std::string fromUnicode(const QString& text, bool* ok) {
-    QStringEncoder encoder(encodingName(), QStringConverter::Flag::Stateless);
-    QByteArray bytes = encoder(inCodePageForms(text));
-    if (ok) *ok = !encoder.hasError();
-    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 QString firstUnencodable(const QString& text) {

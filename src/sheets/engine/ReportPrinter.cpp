@@ -3,15 +3,15 @@
 #include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "TReport.h"
-#include "platform/AtomicFile.h"
 #include "platform/Messages.h"
+#include "platform/PagePrinter.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
+#include <QPainter>
 
+#include <algorithm>
 #include <memory>
 
 namespace dorimek::report {
@@ -76,25 +76,26 @@ Status ReportPrinter::print(TReport& report) {
     }
     if (!run.document) return {};  // BeforePrint declined: nothing to print
 
-    Result<std::string> pdf =
-        ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
-                                 report.PrinterSettings.LastPage, report.Title);
-    if (!pdf) return fail(pdf.error());
-    QTemporaryDir dir;
-    if (!dir.isValid()) {
-        return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。何も印刷していません。"));
-    }
-    const QString path = dir.filePath(QStringLiteral("report.pdf"));
-    QString why;
-    if (!platform::writeFileAtomically(path, *pdf, &why)) {
-        return fail(QStringLiteral("印刷用の一時ファイルを書き込めませんでした（%1）。何も印刷していません。")
-                        .arg(why));
-    }
+    const int count = run.document->pageCount();
+    const int first = std::max(1, report.PrinterSettings.FirstPage);
+    const int last = report.PrinterSettings.LastPage <= 0
+                         ? count
+                         : std::min(report.PrinterSettings.LastPage, count);
+    if (first > last) return fail(QStringLiteral("印刷するページがありません。"));
+    platform::PageDocument document;
+    document.title = report.Title;
+    document.pageCount = last - first + 1;
+    document.paintPage = [&run, first](int page, QPainter& painter) {
+        ReportRenderer::paintPage(*run.document, first - 1 + page, painter);
+    };
+    document.pdfBytes = [&run, &report] {
+        return ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
+                                        report.PrinterSettings.LastPage, report.Title);
+    };
     platform::PrinterService::JobOptions job;
     job.copies = report.PrinterSettings.Copies;
     job.duplex = report.PrinterSettings.Duplex;
-    const auto sent =
-        platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
+    const auto sent = platform::printDocument(*printer, document, job);
     if (!sent) return fail(sent.error());
     // The job is the spooler's now; a sheet that waits in a stopped queue is
     // told about once, and the run counts as done.

@@ -9,8 +9,8 @@ namespace dorimek::report {
 
 class TReport;
 
-// Runs a report to a printer: the pages go into a JIS B5 PDF drawn by the
-// same renderer as the preview, which the spooler then prints.
+// Runs a report to a printer: the pages drawn by the same renderer as the
+// preview go to the spooler on JIS B5 (as a PDF where the spooler takes one).
 class ReportPrinter {
   public:
     // The queue for a printer index (-1: the default printer), from the list
