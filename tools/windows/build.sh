@@ -28,11 +28,14 @@ win_nice cmake -G Ninja -S "$WIN_ROOT" -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$
     -DCMAKE_PREFIX_PATH="$prefixes" -DCMAKE_BUILD_TYPE=Release \
     -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DBUILD_TESTING="$with_tests" -DDORIMEK_BENCH=OFF "${launcher[@]}" >/dev/null
-targets=(dorimek)
-# The core tests, and the grid editor's: it saves yakujo.txt, which must come
-# out byte for byte as on Debian.
-[ "$with_tests" = ON ] && targets+=(core_tests hensyuu_test)
-win_nice cmake --build "$WIN_BUILD" -j2 --target "${targets[@]}"
+win_nice cmake --build "$WIN_BUILD" -j2 --target dorimek
+if [ "$with_tests" = ON ]; then
+    # The core tests, and the grid editor's: it saves yakujo.txt, which must
+    # come out byte for byte as on Debian. A test that simulates faults with
+    # POSIX calls doesn't build for Windows; the rest still run.
+    win_nice cmake --build "$WIN_BUILD" -j2 --target core_tests hensyuu_test -- -k 0 ||
+        echo "==> some tests don't build for Windows (see above); running the others"
+fi
 
 "$WIN_TOOLS/deploy.sh" "$WIN_BUILD/src/app/dorimek.exe" "$qt" "$WIN_BUILD/stage"
 

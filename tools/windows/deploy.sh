@@ -20,8 +20,9 @@ search=("$qt/bin" "$gcc_dir" "/usr/$WIN_TRIPLE/lib")
 find_dll() {
     local d
     for d in "${search[@]}"; do
-        [ -f "$d/$1" ] && { echo "$d/$1"; return; }
+        [ -f "$d/$1" ] && { echo "$d/$1"; return 0; }
     done
+    return 0
 }
 queue=("$stage/dorimek.exe" "$stage/platforms/qwindows.dll" "$stage"/styles/*.dll)
 declare -A seen=()
