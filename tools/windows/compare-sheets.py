@@ -96,6 +96,7 @@ def main():
         ok = False
 
     sheets = {}
+    ref = as_pdf(ref, prefix + "-debian")
     for name, path in (("windows", pdf), ("debian", ref)):
         w, h, pixels = render(path, f"{prefix}-{name}")
         rows = [pixels[y * w:(y + 1) * w] for y in range(h)]
