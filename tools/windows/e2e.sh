@@ -30,12 +30,12 @@ run_e2e() {
         fail "test spooler unavailable: $(cat "$cups_dir/unavailable")"
         return
     fi
-    # A PostScript printer's queue into the capture folder, as the default:
+    # A driver's queue into the capture folder, as the default:
     # behind a driver with papers of its own, B5 among them, as a clinic's
     # printer has (a raw queue gives wine no paper list, and it prints A4).
     lpadmin -h "$cups_dir/run/cups.sock" -p pscapture -E -v "capture:$cups_dir/capture" \
-        -m drv:///sample.drv/generic.ppd 2>&1 | grep -vi deprecated || true
-    lpadmin -h "$cups_dir/run/cups.sock" -d pscapture
+        -P /usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd 2>&1 | grep -vi deprecated || true
+    lpadmin -h "$cups_dir/run/cups.sock" -d pscapture || { fail "cannot add the queue pscapture"; return; }
     # Wine reads the queues from the spooler when a program starts; an
     # absolute socket path, a relative one reads as "not running".
     export CUPS_SERVER="$cups_dir/run/cups.sock"

@@ -84,7 +84,17 @@ run_core() {
         # Qt's Windows platform on the X display wine draws to: the
         # offscreen one has no fonts on Windows.
         local args=(--gtest_brief=1)
-        case "$(basename "$t")" in hensyuu_test.exe) args=() ;; esac
+        case "$(basename "$t")" in
+            hensyuu_test.exe) args=() ;;
+            # Not yet the same under wine: these measure text with the
+            # offscreen platform, which finds no fonts on Windows, or read the
+            # PDF with Debian's pdftotext, or set the locale through the
+            # environment, which Windows doesn't read.
+            report_engine_test.exe)
+                args+=(--gtest_filter=-ReportRender.TextInkMatchesTheMeasuredLineAtEveryResolution:ReportTextMeasurer.LineHeightGrowsWithTheSizeAndIsNotDeviceDependent) ;;
+            sheet_forms_test.exe)
+                args+=(--gtest_filter=-AllStyles/SheetForms.TextsArriveInThePdfInPrescriptionOrder/*:SheetDate.SystemLocaleFromTheEnvironment:UsageSheet.EachRowShowsItsOwnLinesUsage) ;;
+        esac
         if (cd "$WIN_BUILD" && timeout 900 nice -n 19 "$WINE64" "$t" "${args[@]}" >"$log" 2>&1); then
             echo "ok    $(basename "$t"): $(grep -E 'PASSED|^Totals' "$log" | tail -n 1)"
         else
