@@ -30,7 +30,14 @@ def as_pdf(path, prefix):
     if head == b"%PDF":
         return path
     out = prefix + ".pdf"
-    run("ps2pdf", "-dEPSCrop=false", path, out)
+    # A driver may put printer-language lines before the PostScript.
+    with open(path, "rb") as f:
+        data = f.read()
+    start = data.find(b"%!PS")
+    ps = prefix + ".ps"
+    with open(ps, "wb") as f:
+        f.write(data[max(start, 0):])
+    run("ps2pdf", ps, out)
     return out
 
 
