@@ -94,8 +94,6 @@ void AutoStart::run(TForm3& form) {
     if (!form.checkUsagesPrintable()) return stop(form, AutoRunOutcome::UsageUnprintable);
     const Status& trouble = form.settings().printerTrouble();
     if (form.previewOnAutoStart()) {
-        // The preview's own 印刷 would meet the same printer.
-        if (!trouble) platform::showMessage(trouble.error());
         if (form.useScreenPreview()) {
             // Ending right after showing it would take the preview off the
             // screen at once; the host's user needs the time to read it.

@@ -1,6 +1,5 @@
 #include "BoundedLog.h"
 
-#include "AtomicFile.h"
 #include "SystemError.h"
 
 #include <QFile>
@@ -16,9 +15,8 @@
 namespace dorimek::platform {
 namespace {
 
-// Two processes that found the log at once may each have waited for the
-// lock on a file the other has replaced since; they open it again. More
-// rounds than that mean something else keeps replacing it.
+// A writer that waited for the lock on a log someone removed or replaced
+// meanwhile opens it again; more rounds mean something keeps doing so.
 constexpr int kOpenRounds = 8;
 
 class Descriptor {
@@ -47,8 +45,8 @@ bool lockExclusive(int fd) {
     return true;
 }
 
-// True while the open file is still the one the path names: a trim puts a
-// new file in its place, and a line appended to the old one would be lost.
+// True while the open file is still the one the path names: a line appended
+// to a removed file would be lost.
 bool stillNamedBy(int fd, const QByteArray& path) {
     struct stat open {};
     struct stat named {};
@@ -110,14 +108,13 @@ Status BoundedLog::append(std::string_view line) const {
 
         struct stat st {};
         if (::fstat(fd.get(), &st) != 0 || st.st_size <= maxBytes_) return {};
-        // Still under the lock: nobody appends while the newest lines are
-        // copied into the file that replaces this one.
+        // Shortened in place, still under the lock: nobody appends meanwhile,
+        // and a writer waiting for the lock finds the same file after it.
         std::string text;
         if (!readAll(fd.get(), text)) return failed(path_, errno);
-        QString why;
-        if (!writeFileAtomically(path_, newestLines(text, keepBytes_), &why)) {
-            return Status::failure(
-                QStringLiteral("ログ %1 を短くできません（%2）。").arg(path_, why));
+        const std::string_view kept = newestLines(text, keepBytes_);
+        if (::ftruncate(fd.get(), 0) != 0 || !writeAll(fd.get(), kept)) {
+            return failed(path_, errno);
         }
         return {};
     }
