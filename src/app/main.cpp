@@ -1,3 +1,4 @@
+#include "DisplayGuard.h"
 #include "main/AutoStart.h"
 #include "main/Main.h"
 #include "ReportForms.h"
@@ -14,6 +15,7 @@
 #include <QStringList>
 
 #include <exception>
+#include <optional>
 
 int main(int argc, char** argv) {
     // The host's arguments as it passed them: QApplication takes its own
@@ -21,7 +23,11 @@ int main(int argc, char** argv) {
     // the printer index out of third place.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    using dorimek::mainwin::AutoStart;
+    const bool hostStarted = AutoStart::isAutoArgument(arguments.value(1));
+    std::optional<dorimek::app::DisplayGuard> displayGuard(std::in_place, hostStarted);
     QApplication app(argc, argv);
+    displayGuard.reset();
     // The name the task bar groups the windows by (WM_CLASS). No display
     // name: on X11 Qt would append it to every window's caption.
     QApplication::setApplicationName(QStringLiteral("dorimek"));
@@ -30,8 +36,6 @@ int main(int argc, char** argv) {
 
     // A run the host started has nobody to press OK: from here on no word
     // waits for an answer, and each run shows its words in a window of its own.
-    using dorimek::mainwin::AutoStart;
-    const bool hostStarted = AutoStart::isAutoArgument(arguments.value(1));
     dorimek::platform::MessageBoxSink messageBoxes;
     dorimek::platform::UnattendedMessageSink unattended(
         QStringLiteral("dorimek（基幹システムからの起動 %1）")

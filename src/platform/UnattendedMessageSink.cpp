@@ -1,7 +1,10 @@
 #include "UnattendedMessageSink.h"
 
+#include "FontMap.h"
+
 #include <QApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -14,7 +17,8 @@ namespace dorimek::platform {
 namespace {
 
 constexpr int kWindowWidth = 480;
-constexpr int kWindowHeight = 220;
+constexpr int kWindowHeight = 240;
+constexpr int kFontPx = 12;
 
 }  // namespace
 
@@ -37,7 +41,10 @@ void UnattendedMessageSink::add(const QString& text) {
         window->setAttribute(Qt::WA_ShowWithoutActivating);
         window->setWindowTitle(title_);
         window->resize(kWindowWidth, kWindowHeight);
+        window->setFont(windowFont(kGothicFace, kFontPx));
         auto* layout = new QVBoxLayout(window);
+        layout->addWidget(new QLabel(
+            QStringLiteral("基幹システムからの起動です。この表示はしばらくすると閉じます。"), window));
         text_ = new QPlainTextEdit(window);
         text_->setReadOnly(true);
         layout->addWidget(text_);

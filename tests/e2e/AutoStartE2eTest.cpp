@@ -149,6 +149,7 @@ struct UnattendedCase {
     const char* argument3;
     dorimek::mainwin::AutoRunOutcome outcome;
     const char* loggedPrinter;
+    bool withDisplay = true;
 };
 
 using Outcome = dorimek::mainwin::AutoRunOutcome;
@@ -172,6 +173,7 @@ const UnattendedCase kUnattendedCases[] = {
      "rejecting"},
     {"stopped queue", true, "2", "x-stopped", nullptr, true, true, "", Outcome::PrinterRefused,
      "x-stopped"},
+    {"no display", true, "0", "capture", nullptr, true, true, "", Outcome::NoDisplay, "-", false},
 };
 
 // A run of the program as the host starts it, in a program folder of its own.
@@ -415,7 +417,12 @@ void AutoStartE2eTest::unattendedRunsEndWithTheirCause() {
         }
         run.process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (c.withDisplay) {
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        } else {
+            for (const char* v : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+                env.remove(QString::fromLatin1(v));
+        }
         run.process->setProcessEnvironment(env);
         run.process->setProcessChannelMode(QProcess::MergedChannels);
         QStringList args{QStringLiteral("auto")};
@@ -450,7 +457,9 @@ void AutoStartE2eTest::unattendedRunsEndWithTheirCause() {
                  qPrintable(lines.first()));
         QCOMPARE(fields[1].toInt(), dorimek::mainwin::exitStatus(c.outcome));
         QCOMPARE(fields[2], dorimek::mainwin::autoRunOutcomeJapanese(c.outcome));
-        if (c.withMaster && c.withSettings && !c.workFolder) QCOMPARE(fields[3], run.rpCsv);
+        if (c.withDisplay && c.withMaster && c.withSettings && !c.workFolder) {
+            QCOMPARE(fields[3], run.rpCsv);
+        }
         QCOMPARE(fields[4], QString::fromUtf8(c.loggedPrinter));
     }
 }
