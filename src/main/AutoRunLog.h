@@ -17,9 +17,9 @@ namespace dorimek::mainwin {
 struct AutoRunRecord {
     QDateTime when;
     AutoRunOutcome outcome = AutoRunOutcome::Done;
-    QString rpCsvPath;    // as an absolute path; empty when the run never got that far
-    QString printer;      // the queue, or the name or number the run was told to use
-    QStringList words;    // what the run showed on the screen, in order
+    QString rpCsvPath;  // as an absolute path; empty when the run never got that far
+    QString printer;    // the queue, or the name or number the run was told to use
+    QStringList words;  // what the run showed on the screen, in order
 };
 
 // The run log in the program folder: one line per run, UTF-8, its fields

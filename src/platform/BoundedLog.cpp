@@ -34,8 +34,8 @@ class Descriptor {
 };
 
 Status failed(const QString& path, int errorNumber) {
-    return Status::failure(QStringLiteral("ログ %1 に書き込めません（%2）。")
-                               .arg(path, fileErrorReason(errorNumber)));
+    return Status::failure(
+        QStringLiteral("ログ %1 に書き込めません（%2）。").arg(path, fileErrorReason(errorNumber)));
 }
 
 bool lockExclusive(int fd) {

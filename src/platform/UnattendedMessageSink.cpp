@@ -44,7 +44,8 @@ void UnattendedMessageSink::add(const QString& text) {
         window->setFont(windowFont(kGothicFace, kFontPx));
         auto* layout = new QVBoxLayout(window);
         layout->addWidget(new QLabel(
-            QStringLiteral("基幹システムからの起動です。この表示はしばらくすると閉じます。"), window));
+            QStringLiteral("基幹システムからの起動です。この表示はしばらくすると閉じます。"),
+            window));
         text_ = new QPlainTextEdit(window);
         text_->setReadOnly(true);
         layout->addWidget(text_);
