@@ -11,8 +11,8 @@
 #include "platform/UnattendedMessageSink.h"
 
 #include <QApplication>
-#include <QTime>
 #include <QStringList>
+#include <QTime>
 
 #include <exception>
 #include <optional>
@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
     dorimek::platform::UnattendedMessageSink unattended(
         QStringLiteral("dorimek（基幹システムからの起動 %1）")
             .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
-    dorimek::platform::setMessageSink(hostStarted ? static_cast<dorimek::platform::MessageSink*>(&unattended)
-                                                  : &messageBoxes);
+    dorimek::platform::setMessageSink(
+        hostStarted ? static_cast<dorimek::platform::MessageSink*>(&unattended) : &messageBoxes);
     const QString folder = dorimek::platform::programFolder();
 
     try {

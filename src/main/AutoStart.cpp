@@ -120,9 +120,9 @@ int AutoStart::finish(const TForm3* form, const QString& programFolder,
     // Without the master file the settings weren't read: no file or printer
     // was involved yet.
     if (form && form->masterFileLoaded()) {
-        record.rpCsvPath = QFileInfo(QDir(programFolder).filePath(
-                                         RpCsvFile::pathIn(form->qevWorkPath())))
-                               .absoluteFilePath();
+        record.rpCsvPath =
+            QFileInfo(QDir(programFolder).filePath(RpCsvFile::pathIn(form->qevWorkPath())))
+                .absoluteFilePath();
         record.printer = form->settings().printerForLog();
     }
     record.words = words.words();

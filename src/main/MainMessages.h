@@ -25,14 +25,16 @@ inline const QString kFallbackToDefault = QStringLiteral("通常使うプリン�
 // %1: the index asked for, %2: the number of installed printers.
 inline const QString kPrinterIndexMissing =
     QStringLiteral("プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。");
-inline const QString kPrinterIndexOutOfRange = kPrinterIndexMissing + QStringLiteral("\n") + kFallbackToDefault;
+inline const QString kPrinterIndexOutOfRange =
+    kPrinterIndexMissing + QStringLiteral("\n") + kFallbackToDefault;
 // %1: the queue name stored in the settings file.
 inline const QString kStoredPrinterMissing = QStringLiteral(
     "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。");
-inline const QString kStoredPrinterGone = kStoredPrinterMissing + QStringLiteral("\n") + kFallbackToDefault;
+inline const QString kStoredPrinterGone =
+    kStoredPrinterMissing + QStringLiteral("\n") + kFallbackToDefault;
 // %1: the host's third argument as it came.
-inline const QString kPrinterArgumentNotANumber = QStringLiteral(
-    "基幹システムから指定されたプリンタ番号「%1」は番号ではありません。");
+inline const QString kPrinterArgumentNotANumber =
+    QStringLiteral("基幹システムから指定されたプリンタ番号「%1」は番号ではありません。");
 // After any of the three, in a run started by the host that was to print.
 inline const QString kAutoRunNotPrinted = QStringLiteral(
     "提供書は印刷していません。画面の「使用可能プリンタ」からプリンタを選んで「設定保存」を押すか、"

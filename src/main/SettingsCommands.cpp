@@ -115,7 +115,8 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
     service.setCurrentIndex(printerIndex_);
     if (printerIndex_ == -1 && !noDefaultPrinter_.isEmpty()) {
         if (hostStarted()) {
-            if (printerTrouble_) printerTrouble_ = Status::failure(noDefaultPrinter_, ErrorKind::NoPrinter);
+            if (printerTrouble_)
+                printerTrouble_ = Status::failure(noDefaultPrinter_, ErrorKind::NoPrinter);
         } else {
             platform::showMessage(noDefaultPrinter_, QString());
         }

@@ -9,9 +9,10 @@ namespace dorimek::platform {
 QString programFolder() {
     // Before the application object exists (Qt failing to start) only the
     // system knows where the program's file is.
-    QString dir = QCoreApplication::instance()
-                      ? QCoreApplication::applicationDirPath()
-                      : QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
+    QString dir =
+        QCoreApplication::instance()
+            ? QCoreApplication::applicationDirPath()
+            : QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir;
 }

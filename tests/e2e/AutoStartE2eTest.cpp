@@ -140,8 +140,8 @@ bool lpadmin(const QStringList& args) {
 // What the host's starts below find, and how each must end.
 struct UnattendedCase {
     const char* name;
-    bool withSettings;       // sorbenk.ini in the program folder
-    const char* index;       // its lines 1 and 2
+    bool withSettings;  // sorbenk.ini in the program folder
+    const char* index;  // its lines 1 and 2
     const char* printer;
     const char* workFolder;  // line 3; nullptr: the run's own host folder
     bool withMaster;         // yakujo.txt in the program folder
@@ -156,11 +156,13 @@ using Outcome = dorimek::mainwin::AutoRunOutcome;
 // No default printer is set while these run.
 const UnattendedCase kUnattendedCases[] = {
     {"printed", true, "0", "capture", nullptr, true, true, "", Outcome::Done, "capture"},
-    {"no rp.csv", true, "0", "capture", nullptr, true, false, "", Outcome::NoPrescriptionFile, "capture"},
+    {"no rp.csv", true, "0", "capture", nullptr, true, false, "", Outcome::NoPrescriptionFile,
+     "capture"},
     {"the old PC's work folder", true, "0", "capture", "C:\\QEV\\", true, true, "",
      Outcome::SettingsUnreadable, "capture"},
     {"no sorbenk.ini", false, "", "", nullptr, true, true, "", Outcome::SettingsUnreadable, "-"},
-    {"no yakujo.txt", true, "0", "capture", nullptr, false, true, "", Outcome::MasterUnreadable, "-"},
+    {"no yakujo.txt", true, "0", "capture", nullptr, false, true, "", Outcome::MasterUnreadable,
+     "-"},
     {"the default printer, and none is set", true, "-1", "", nullptr, true, true, "",
      Outcome::NoUsablePrinter, "-"},
     {"the old PC's printer", true, "0", "EPSON PX-M5080F", nullptr, true, true, "",
@@ -437,7 +439,8 @@ void AutoStartE2eTest::unattendedRunsEndWithTheirCause() {
         if (!run.process->waitForFinished(180000)) {
             run.process->kill();
             run.process->waitForFinished(5000);
-            QFAIL(qPrintable(QStringLiteral("%1: did not end by itself").arg(QString::fromUtf8(c.name))));
+            QFAIL(qPrintable(
+                QStringLiteral("%1: did not end by itself").arg(QString::fromUtf8(c.name))));
         }
         const QString output = QString::fromLocal8Bit(run.process->readAll());
         QVERIFY2(run.process->exitStatus() == QProcess::NormalExit, c.name);

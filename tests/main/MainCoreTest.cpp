@@ -369,10 +369,12 @@ TEST(PrinterChoice, IndexTextNumbers) {
     // A text without a number reads as 0, which a host-started run must not
     // take for printer 0.
     const std::tuple<const char*, int, bool> cases[] = {
-        {"2", 2, true},      {" 3", 3, true},  {"\t5", 5, true},
-        {"-1", -1, true},    {"+4", 4, true},  {"abc", 0, false},
-        {"12abc", 12, true}, {"", 0, false},   {"   ", 0, false},
-        {"--1", 0, false},   {"1 2", 1, true}, {"123456789", 1234567, true},  // seven characters held
+        {"2", 2, true},      {" 3", 3, true},
+        {"\t5", 5, true},    {"-1", -1, true},
+        {"+4", 4, true},     {"abc", 0, false},
+        {"12abc", 12, true}, {"", 0, false},
+        {"   ", 0, false},   {"--1", 0, false},
+        {"1 2", 1, true},    {"123456789", 1234567, true},  // seven characters held
         {"-", 0, false},     {"       7", 0, false},
     };
     for (const auto& [text, value, number] : cases) {

@@ -104,7 +104,8 @@ Status ReportPrinter::print(TReport& report) {
     }
     // The job is the spooler's now; a sheet that waits in a stopped queue is
     // told about once. It isn't printed, and a caller who must know gets so.
-    if (!sent->notPrintingNow.isEmpty()) return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
+    if (!sent->notPrintingNow.isEmpty())
+        return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
     return {};
 }
 
