@@ -77,8 +77,7 @@ void AutoStart::run(TForm3& form) {
                                             : AutoRunOutcome::SettingsUnreadable);
     }
 
-    // Nothing imported: no blank page. Nobody may be at the screen to press
-    // OK, so the word closes by itself and the run ends as after a print.
+    // Nothing imported: no blank page, and a status that says so.
     if (form.prescription().lineCount() == 0) {
         platform::notify(messages::kNothingToPrint, kUnattendedWordSeconds);
         return stop(form, AutoRunOutcome::NothingToPrint);
@@ -101,10 +100,12 @@ void AutoStart::run(TForm3& form) {
         } else {
             sheet->Yakujorep.Preview();
         }
-    } else if (!trouble) {
+    } else if (!trouble.ok()) {
         // Never on another printer than the one asked for: the sheet would
         // come out where nobody hands it to the patient.
-        platform::showMessage(trouble.error() + QLatin1Char('\n') + messages::kAutoRunNotPrinted);
+        QString text = trouble.error() + QLatin1Char('\n') + messages::kAutoRunNotPrinted;
+        if (trouble.errorKind() == ErrorKind::NoPrinter) text += messages::kChooseThePrinter;
+        platform::showMessage(text);
         return stop(form, outcomeOfPrintFailure(trouble.errorKind()));
     } else if (const Status printed = sheet->Yakujorep.Print(); !printed) {
         return stop(form, outcomeOfPrintFailure(printed.errorKind()));  // the report said why

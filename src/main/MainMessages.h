@@ -36,8 +36,9 @@ inline const QString kStoredPrinterGone =
 inline const QString kPrinterArgumentNotANumber =
     QStringLiteral("基幹システムから指定されたプリンタ番号「%1」は番号ではありません。");
 // After any of the three, in a run started by the host that was to print.
-inline const QString kAutoRunNotPrinted = QStringLiteral(
-    "提供書は印刷していません。画面の「使用可能プリンタ」からプリンタを選んで「設定保存」を押すか、"
+inline const QString kAutoRunNotPrinted = QStringLiteral("提供書は印刷していません。");
+inline const QString kChooseThePrinter = QStringLiteral(
+    "画面の「使用可能プリンタ」からプリンタを選んで「設定保存」を押すか、"
     "基幹システムのプリンタ番号の設定を直してください。");
 inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタがありません。");
 // %1: the field's label.

@@ -90,7 +90,10 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
         // A host-started run hears it when it prints, and only then.
         const bool chosen = !storedPrinterName_.empty() || !form_.argument(3).isEmpty();
         if (chosen && !hostStarted()) platform::showMessage(platform::kSpoolerUnavailable);
-        printerTrouble_ = Status::failure(platform::kSpoolerUnavailable, ErrorKind::SpoolerDown);
+        if (hostStarted()) {
+            printerTrouble_ =
+                Status::failure(platform::kSpoolerUnavailable, ErrorKind::SpoolerDown);
+        }
         return;
     }
     const QString argument3 = form_.argument(3);
