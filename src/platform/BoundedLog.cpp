@@ -3,6 +3,7 @@
 #include "SystemError.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <string>
@@ -88,6 +89,22 @@ std::string_view newestLines(std::string_view text, std::int64_t keep) {
     return lineEnd == std::string_view::npos ? std::string_view() : text.substr(lineEnd + 1);
 }
 
+// The staff share the program folder as a group: a log the first of them
+// creates must take the others' lines too.
+int openOrCreate(const QByteArray& path) {
+    constexpr int kFlags = O_RDWR | O_APPEND | O_CLOEXEC;
+    const int created = ::open(path.constData(), kFlags | O_CREAT | O_EXCL, 0666);
+    if (created < 0) return errno == EEXIST ? ::open(path.constData(), kFlags) : -1;
+    struct stat folder {};
+    struct stat file {};
+    const QByteArray folderPath = QFile::encodeName(QFileInfo(QFile::decodeName(path)).path());
+    if (::stat(folderPath.constData(), &folder) == 0 && (folder.st_mode & S_IWGRP) &&
+        ::fstat(created, &file) == 0) {
+        ::fchmod(created, (file.st_mode & 07777) | S_IRGRP | S_IWGRP);
+    }
+    return created;
+}
+
 }  // namespace
 
 Status BoundedLog::append(std::string_view line) const {
@@ -99,8 +116,7 @@ Status BoundedLog::append(std::string_view line) const {
 
     const QByteArray name = QFile::encodeName(path_);
     for (int round = 0; round < kOpenRounds; ++round) {
-        const Descriptor fd(
-            ::open(name.constData(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+        const Descriptor fd(openOrCreate(name));
         if (fd.get() < 0) return failed(path_, errno);
         if (!lockExclusive(fd.get())) return failed(path_, errno);
         if (!stillNamedBy(fd.get(), name)) continue;

@@ -178,6 +178,15 @@ TEST(BoundedLog, KeepsOnlyTheNewestWholeLinesOnceTooLarge) {
     }
 }
 
+TEST(BoundedLog, ANewLogInAGroupsFolderTakesTheGroupsLines) {
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::WriteGroup | QFile::ExeGroup);
+    const QString path = dir.filePath("run.log");
+    ASSERT_TRUE(platform::BoundedLog(path, 100, 50).append("a").ok());
+    EXPECT_TRUE(QFile::permissions(path) & QFile::WriteGroup);
+}
+
 TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
     // Each writer opens the log on its own, as two runs of the program do;
     // the small limit makes them trim while the others append.
