@@ -1,3 +1,5 @@
+#include "DisplayGuard.h"
+#include "main/AutoStart.h"
 #include "main/Main.h"
 #include "ReportForms.h"
 #include "StartupProbe.h"
@@ -6,11 +8,14 @@
 #include "platform/Messages.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtTranslations.h"
+#include "platform/UnattendedMessageSink.h"
 
 #include <QApplication>
 #include <QStringList>
+#include <QTime>
 
 #include <exception>
+#include <optional>
 
 int main(int argc, char** argv) {
     // The host's arguments as it passed them: QApplication takes its own
@@ -18,27 +23,39 @@ int main(int argc, char** argv) {
     // the printer index out of third place.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    using dorimek::mainwin::AutoStart;
+    const bool hostStarted = AutoStart::isAutoArgument(arguments.value(1));
+    std::optional<dorimek::app::DisplayGuard> displayGuard(std::in_place, hostStarted);
     QApplication app(argc, argv);
+    displayGuard.reset();
     // The name the task bar groups the windows by (WM_CLASS). No display
     // name: on X11 Qt would append it to every window's caption.
     QApplication::setApplicationName(QStringLiteral("dorimek"));
     dorimek::platform::installQtJapanese(app);
     dorimek::platform::ButtonKeys::install(app);
 
+    // A run the host started has nobody to press OK: from here on no word
+    // waits for an answer, and each run shows its words in a window of its own.
     dorimek::platform::MessageBoxSink messageBoxes;
-    dorimek::platform::setMessageSink(&messageBoxes);
+    dorimek::platform::UnattendedMessageSink unattended(
+        QStringLiteral("dorimek（基幹システムからの起動 %1）")
+            .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss"))));
+    dorimek::platform::setMessageSink(
+        hostStarted ? static_cast<dorimek::platform::MessageSink*>(&unattended) : &messageBoxes);
+    const QString folder = dorimek::platform::programFolder();
 
     try {
         // The main window comes first: its creation reads the settings that
         // the sheet forms take when they are created.
-        dorimek::mainwin::TForm3 mainWindow(arguments,
-                                            dorimek::platform::programFolder());
+        dorimek::mainwin::TForm3 mainWindow(arguments, folder);
         dorimek::app::createReportForms(mainWindow);
-        if (mainWindow.terminationRequested()) {
+        if (hostStarted || mainWindow.terminationRequested()) {
             // The automatic start has done its work: end without showing the
-            // window, as the host system expects.
+            // window, as the host system expects, and tell the host how.
+            const int status =
+                AutoStart::finish(&mainWindow, folder, unattended, mainWindow.autoRunOutcome());
             dorimek::platform::setMessageSink(nullptr);
-            return dorimek::mainwin::exitStatus(mainWindow.autoRunOutcome());
+            return status;
         }
         mainWindow.show();
         // The master list is the last thing to be laid out and drawn.
@@ -48,6 +65,12 @@ int main(int argc, char** argv) {
         return code;
     } catch (const std::exception& e) {
         dorimek::platform::showMessage(QString::fromLocal8Bit(e.what()));
+        if (hostStarted) {
+            const int status = AutoStart::finish(nullptr, folder, unattended,
+                                                 dorimek::mainwin::AutoRunOutcome::InternalError);
+            dorimek::platform::setMessageSink(nullptr);
+            return status;
+        }
     }
     dorimek::platform::setMessageSink(nullptr);
     return 0;

@@ -85,8 +85,13 @@ TForm3::TForm3(QStringList arguments, QString programFolder, QWidget* parent)
     try {
         FormCreate();
     } catch (const std::exception& e) {
-        // Start-up goes on with whatever FormCreate got done.
+        // Start-up goes on with whatever FormCreate got done; a host-started
+        // run ends with it, as nobody may be there to carry on.
         platform::showMessage(QString::fromLocal8Bit(e.what()));
+        if (AutoStart::isAutoArgument(argument(1))) {
+            noteAutoRunOutcome(AutoRunOutcome::InternalError);
+            requestTermination();
+        }
     }
 }
 
@@ -331,6 +336,12 @@ void TForm3::FormCreate() {
         platform::showMessage(names.errorKind() == ErrorKind::WrongEncoding
                                   ? names.error()
                                   : messages::kMasterFileMissing);
+        // The window opens for the staff to restore the file; a host-started
+        // run has nobody to do that and ends with the cause.
+        if (AutoStart::isAutoArgument(argument(1))) {
+            noteAutoRunOutcome(AutoRunOutcome::MasterUnreadable);
+            requestTermination();
+        }
         return;
     }
     setMasterList(std::move(names).value());
@@ -534,14 +545,17 @@ void TForm3::Button56Click() { settings_.setUpPrinter(); }
 
 // ---------------------------------------------------------------- import
 
-void TForm3::Button54Click() {
+void TForm3::Button54Click() { (void)importPrescription(); }
+
+ImportReport TForm3::importPrescription() {
     // The work folder as read at start, not what Edit7 shows now.
-    const ImportReport report =
+    ImportReport report =
         RpCsvImport::run(RpCsvFile::pathIn(settings_.qevWorkPath()), masterList_, prescription_);
     syncPrescriptionList();
     // The list is complete before the first message, so the user sees every
     // line the messages speak of.
     RpCsvImport::showMessages(report);
+    return report;
 }
 
 // ---------------------------------------------------------------- sheets

@@ -35,6 +35,8 @@ class TForm1;
 
 namespace dorimek::mainwin {
 
+struct ImportReport;
+
 // The main window. Creating it runs FormCreate: the program's folder becomes
 // the current directory, the master list is loaded from yakujo.txt, the
 // settings are read and the printer is set up, and with the first argument
@@ -98,6 +100,7 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     const std::string& usageLine() const { return settings_.usageLine(); }
     bool previewOnAutoStart() const { return settings_.previewOnAutoStart(); }
     const QString& defaultPrinterName() const { return settings_.defaultPrinterName(); }
+    const SettingsCommands& settings() const { return settings_; }
     prescription::SheetSettings sheetSettings() const {
         return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel()};
     }
@@ -150,6 +153,10 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // What the previews say of the printed sheet on the chosen printer: its
     // reduction to the printable area, or empty when it prints as laid out.
     QString printedFitNotice();
+
+    // "処方取込": imports rp.csv from the work folder read at start and shows
+    // what the import has to say.
+    ImportReport importPrescription();
 
     // The automatic start, run at the end of FormCreate when argument 1 is
     // "auto". Ends by requestTermination().

@@ -19,14 +19,27 @@ inline const QString kCannotLockDeviceMode = QStringLiteral("can not GlobalLock"
 
 inline const QString kPrescriptionFull =
     QStringLiteral("処方は24行までです。これ以上は追加できません。");
+// What the window does when the printer asked for isn't there; a run started
+// by the host doesn't, so that no sheet comes out at a printer nobody watches.
+inline const QString kFallbackToDefault = QStringLiteral("通常使うプリンタで印刷します。");
 // %1: the index asked for, %2: the number of installed printers.
-inline const QString kPrinterIndexOutOfRange = QStringLiteral(
-    "プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。\n"
-    "通常使うプリンタで印刷します。");
+inline const QString kPrinterIndexMissing =
+    QStringLiteral("プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。");
+inline const QString kPrinterIndexOutOfRange =
+    kPrinterIndexMissing + QStringLiteral("\n") + kFallbackToDefault;
 // %1: the queue name stored in the settings file.
-inline const QString kStoredPrinterGone = QStringLiteral(
-    "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。\n"
-    "通常使うプリンタで印刷します。");
+inline const QString kStoredPrinterMissing = QStringLiteral(
+    "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。");
+inline const QString kStoredPrinterGone =
+    kStoredPrinterMissing + QStringLiteral("\n") + kFallbackToDefault;
+// %1: the host's third argument as it came.
+inline const QString kPrinterArgumentNotANumber =
+    QStringLiteral("基幹システムから指定されたプリンタ番号「%1」は番号ではありません。");
+// After any of the three, in a run started by the host that was to print.
+inline const QString kAutoRunNotPrinted = QStringLiteral("提供書は印刷していません。");
+inline const QString kChooseThePrinter = QStringLiteral(
+    "画面の「使用可能プリンタ」からプリンタを選んで「設定保存」を押すか、"
+    "基幹システムのプリンタ番号の設定を直してください。");
 inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタがありません。");
 // %1: the field's label.
 inline const QString kLineBreakInField =

@@ -22,6 +22,9 @@ void SettingsCommands::readAtStart() {
     auto stored = SettingsFile::read();
     if (!stored) {
         platform::showMessage(stored.error());
+        // Without its settings a host-started run knows neither the host's
+        // folder nor the clinic's name for the sheet.
+        if (hostStarted()) form_.noteAutoRunOutcome(AutoRunOutcome::SettingsUnreadable);
     } else {
         applyStoredSettings(*stored);
         indexText = stored->printerIndexText;
@@ -87,23 +90,39 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
         // A host-started run hears it when it prints, and only then.
         const bool chosen = !storedPrinterName_.empty() || !form_.argument(3).isEmpty();
         if (chosen && !hostStarted()) platform::showMessage(platform::kSpoolerUnavailable);
+        if (hostStarted()) {
+            printerTrouble_ =
+                Status::failure(platform::kSpoolerUnavailable, ErrorKind::SpoolerDown);
+        }
         return;
     }
-    PrinterIndexChoice choice = choosePrinterIndex(indexText, form_.argument(3).toStdString(), count);
+    const QString argument3 = form_.argument(3);
+    PrinterIndexChoice choice = choosePrinterIndex(indexText, argument3.toStdString(), count);
     // The host's third argument is an index of its own; only the file's index
     // has a name beside it.
-    if (form_.argument(3).isEmpty()) {
+    if (argument3.isEmpty()) {
         choice = followStoredName(choice, platform::toUnicode(storedPrinterName_), service.printers());
     }
     if (choice.rejected) {
-        platform::showMessage(messages::kPrinterIndexOutOfRange.arg(*choice.rejected).arg(count));
+        printerNotAsked(messages::kPrinterIndexMissing.arg(*choice.rejected).arg(count),
+                        QStringLiteral("番号 %1").arg(*choice.rejected));
     }
-    if (!choice.gone.isEmpty()) platform::showMessage(messages::kStoredPrinterGone.arg(choice.gone));
+    if (!choice.gone.isEmpty()) {
+        printerNotAsked(messages::kStoredPrinterMissing.arg(choice.gone), choice.gone);
+    }
+    if (hostStarted() && !argument3.isEmpty() && !isIndexText(argument3.toStdString())) {
+        printerNotAsked(messages::kPrinterArgumentNotANumber.arg(argument3), argument3);
+    }
     printerIndex_ = choice.index;
     form_.listBox3()->setCurrentRow(printerIndex_);
     service.setCurrentIndex(printerIndex_);
     if (printerIndex_ == -1 && !noDefaultPrinter_.isEmpty()) {
-        platform::showMessage(noDefaultPrinter_, QString());
+        if (hostStarted()) {
+            if (printerTrouble_)
+                printerTrouble_ = Status::failure(noDefaultPrinter_, ErrorKind::NoPrinter);
+        } else {
+            platform::showMessage(noDefaultPrinter_, QString());
+        }
     }
 
     if (count == 0) return;
@@ -112,6 +131,21 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
     const auto current = service.current();
     if (!current || keepsItsPaperAtStart(current->device, defaultPrinterName_)) return;
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
+}
+
+void SettingsCommands::printerNotAsked(const QString& why, const QString& askedFor) {
+    if (!hostStarted()) {
+        platform::showMessage(why + QLatin1Char('\n') + messages::kFallbackToDefault);
+        return;
+    }
+    if (!printerTrouble_) return;  // the first reason is the run's
+    printerTrouble_ = Status::failure(why, ErrorKind::NoPrinter);
+    printerAskedFor_ = askedFor;
+}
+
+QString SettingsCommands::printerForLog() const {
+    if (!printerAskedFor_.isEmpty()) return printerAskedFor_;
+    return platform::PrinterService::instance().nameForIndex(printerIndex_);
 }
 
 bool SettingsCommands::hostStarted() const { return AutoStart::isAutoArgument(form_.argument(1)); }

@@ -37,12 +37,25 @@ class SettingsCommands {
     bool previewOnAutoStart() const { return previewOnAutoStart_; }
     const QString& defaultPrinterName() const { return defaultPrinterName_; }
 
+    // In a run started by the host: why the printer read at start is not the
+    // one the settings or the host asked for (a number naming no printer, a
+    // stored queue gone, a third argument that is no number, no default
+    // printer where it is meant, no spooler), with its kind; such a run
+    // prints nowhere else and says so itself. Succeeds when there is none.
+    const Status& printerTrouble() const { return printerTrouble_; }
+    // The printer as the run's log names it: the queue in use, or what was
+    // asked for when that isn't there.
+    QString printerForLog() const;
+
   private:
     void applyStoredSettings(const StoredSettings& stored);
     void setUpPrinterList();
     void choosePrinterAtStart(const std::optional<std::string>& indexText);
     int selectedPrinterEntry() const;
     bool hostStarted() const;
+    // Tells the window's user, who gets the default printer instead, or keeps
+    // it for the host-started run to report.
+    void printerNotAsked(const QString& why, const QString& askedFor);
     // Says which paper the sheet would come out on when printer has no JIS B5.
     static void tellIfNotJisB5(const QString& printer);
 
@@ -59,6 +72,8 @@ class SettingsCommands {
     // with no list to choose from, the stored choice is kept, not lost.
     std::optional<std::string> storedPrinterIndexText_;
     std::string storedPrinterName_;
+    Status printerTrouble_;
+    QString printerAskedFor_;
 };
 
 }  // namespace dorimek::mainwin

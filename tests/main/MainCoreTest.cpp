@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace dorimek::mainwin {
 namespace {
@@ -365,13 +366,21 @@ TEST(PrinterChoice, DefaultPrinterMatching) {
 }
 
 TEST(PrinterChoice, IndexTextNumbers) {
-    const std::pair<const char*, int> cases[] = {
-        {"2", 2},      {" 3", 3},  {"\t5", 5},
-        {"-1", -1},    {"+4", 4},  {"abc", 0},
-        {"12abc", 12}, {"", 0},    {"   ", 0},
-        {"--1", 0},    {"1 2", 1}, {"123456789", 1234567},  // only seven characters are held
+    // A text without a number reads as 0, which a host-started run must not
+    // take for printer 0.
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"2", 2, true},      {" 3", 3, true},
+        {"\t5", 5, true},    {"-1", -1, true},
+        {"+4", 4, true},     {"abc", 0, false},
+        {"12abc", 12, true}, {"", 0, false},
+        {"   ", 0, false},   {"--1", 0, false},
+        {"1 2", 1, true},    {"123456789", 1234567, true},  // seven characters held
+        {"-", 0, false},     {"       7", 0, false},
     };
-    for (const auto& [text, value] : cases) EXPECT_EQ(parseIndexText(text), value) << text;
+    for (const auto& [text, value, number] : cases) {
+        EXPECT_EQ(parseIndexText(text), value) << text;
+        EXPECT_EQ(isIndexText(text), number) << text;
+    }
 }
 
 TEST(PrinterChoice, PrinterIndexAtStart) {

@@ -1,4 +1,5 @@
 #include "platform/AtomicFile.h"
+#include "platform/BoundedLog.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 #include "platform/TextEncoding.h"
@@ -10,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -146,6 +148,84 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {
     const Status s = platform::writeFileAtomically(folderPath, "x");
     EXPECT_FALSE(s.ok());
     EXPECT_FALSE(s.error().isEmpty());
+}
+
+TEST(BoundedLog, KeepsOnlyTheNewestWholeLinesOnceTooLarge) {
+    struct Case {
+        const char* what;
+        std::string before;  // the log as found
+        std::int64_t maxBytes;
+        std::int64_t keepBytes;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"new log", "", 100, 50, "new\n"},
+        {"under the limit: appended", "a\nb\n", 100, 50, "a\nb\nnew\n"},
+        {"at the limit: kept", "0123456789\n", 15, 4, "0123456789\nnew\n"},
+        {"over: cut right after a line end", "aaaa\nbbbb\ncccc\n", 16, 9, "cccc\nnew\n"},
+        {"over: cut on a line end", "aaaa\nbbbb\ncccc\n", 16, 10, "cccc\nnew\n"},
+        {"over: cut inside a line", "aaaa\nbbbb\ncccc\n", 16, 11, "cccc\nnew\n"},
+        {"the new line alone is too long", "aaaa\n", 4, 2, ""},
+        {"a last line without its end", "aaaa\nbb", 8, 8, "bbnew\n"},
+    };
+    for (const Case& c : cases) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("run.log");
+        if (!c.before.empty()) writeBytes(path, c.before);
+        const platform::BoundedLog log(path, c.maxBytes, c.keepBytes);
+        ASSERT_TRUE(log.append("new").ok()) << c.what;
+        EXPECT_EQ(readBytes(path), c.after) << c.what;
+    }
+}
+
+TEST(BoundedLog, ANewLogInAGroupsFolderTakesTheGroupsLines) {
+    QTemporaryDir dir;
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                          QFile::WriteGroup | QFile::ExeGroup);
+    const QString path = dir.filePath("run.log");
+    ASSERT_TRUE(platform::BoundedLog(path, 100, 50).append("a").ok());
+    EXPECT_TRUE(QFile::permissions(path) & QFile::WriteGroup);
+}
+
+TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
+    // Each writer opens the log on its own, as two runs of the program do;
+    // the small limit makes them trim while the others append.
+    for (const std::int64_t maxBytes : {std::int64_t(1) << 30, std::int64_t(2000)}) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("run.log");
+        constexpr int kWriters = 4;
+        constexpr int kLines = 200;
+        std::vector<std::thread> writers;
+        for (int w = 0; w < kWriters; ++w) {
+            writers.emplace_back([&, w] {
+                const platform::BoundedLog log(path, maxBytes, maxBytes / 2);
+                for (int i = 0; i < kLines; ++i) {
+                    const std::string line = "writer " + std::to_string(w) + " line " +
+                                             std::to_string(i) + std::string(20, 'x');
+                    const Status written = log.append(line);
+                    EXPECT_TRUE(written.ok()) << written.error().toStdString();
+                }
+            });
+        }
+        for (std::thread& t : writers) t.join();
+        const std::string text = readBytes(path);
+        EXPECT_LE(static_cast<std::int64_t>(text.size()), maxBytes);
+        size_t count = 0;
+        for (size_t from = 0; from < text.size();) {
+            const size_t end = text.find('\n', from);
+            ASSERT_NE(end, std::string::npos);
+            const std::string line = text.substr(from, end - from);
+            EXPECT_EQ(line.rfind("writer ", 0), 0u) << line;
+            EXPECT_EQ(line.size() - line.find_last_not_of('x') - 1, 20u) << line;
+            ++count;
+            from = end + 1;
+        }
+        if (maxBytes > 1000000) {
+            EXPECT_EQ(count, size_t(kWriters * kLines));
+        }
+        // The very last line of some writer is among the newest.
+        EXPECT_NE(text.find("line " + std::to_string(kLines - 1) + "x"), std::string::npos);
+    }
 }
 
 }  // namespace

@@ -17,9 +17,9 @@
 namespace dorimek::report {
 namespace {
 
-Status fail(const QString& text) {
+Status fail(const QString& text, ErrorKind kind = ErrorKind::Other) {
     platform::showMessage(text);
-    return Status::failure(text);
+    return Status::failure(text, kind);
 }
 
 }  // namespace
@@ -27,21 +27,24 @@ Status fail(const QString& text) {
 Result<QString> ReportPrinter::resolvePrinter(int printerIndex) {
     const platform::PrinterService& service = platform::PrinterService::instance();
     if (!service.spoolerReachable()) {
-        return Result<QString>::failure(platform::kSpoolerUnavailable);
+        return Result<QString>::failure(platform::kSpoolerUnavailable, ErrorKind::SpoolerDown);
     }
     if (service.printerCount() == 0) {
         return Result<QString>::failure(
-            QStringLiteral("プリンタがインストールされていません。印刷できません。"));
+            QStringLiteral("プリンタがインストールされていません。印刷できません。"),
+            ErrorKind::NoPrinter);
     }
     const QString name = service.nameForIndex(printerIndex);
     if (!name.isEmpty()) return name;
     if (printerIndex == -1) {
         return Result<QString>::failure(
-            QStringLiteral("通常使うプリンタが設定されていません。印刷できません。"));
+            QStringLiteral("通常使うプリンタが設定されていません。印刷できません。"),
+            ErrorKind::NoPrinter);
     }
     return Result<QString>::failure(
         QStringLiteral("プリンタ番号 %1 のプリンタがありません。プリンタの設定を確認してください。")
-            .arg(printerIndex));
+            .arg(printerIndex),
+        ErrorKind::NoPrinter);
 }
 
 PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
@@ -55,7 +58,7 @@ PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
 Status ReportPrinter::print(TReport& report) {
     if (report.isRunning()) return Status::failure(QStringLiteral("この帳票は作成中です。"));
     Result<QString> printer = resolvePrinter(report.PrinterSettings.PrinterIndex);
-    if (!printer) return fail(printer.error());
+    if (!printer) return fail(printer.error(), printer.errorKind());
 
     // The progress window exists only where windows can be shown.
     std::unique_ptr<ReportProgressDialog> progress;
@@ -95,10 +98,14 @@ Status ReportPrinter::print(TReport& report) {
     job.duplex = report.PrinterSettings.Duplex;
     const auto sent =
         platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
-    if (!sent) return fail(sent.error());
+    if (!sent) {
+        return fail(sent.error(), sent.errorKind() == ErrorKind::Other ? ErrorKind::PrinterRefused
+                                                                       : sent.errorKind());
+    }
     // The job is the spooler's now; a sheet that waits in a stopped queue is
-    // told about once, and the run counts as done.
-    if (!sent->notPrintingNow.isEmpty()) platform::showMessage(sent->notPrintingNow);
+    // told about once. It isn't printed, and a caller who must know gets so.
+    if (!sent->notPrintingNow.isEmpty())
+        return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
     return {};
 }
 

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace dorimek::app {
+
+// Qt ends the program on the spot when it can't open the display (no
+// DISPLAY, the X server gone). While armed, that end becomes exit status 30
+// and, in a start by the host, a line in the run log, so the host learns why
+// no sheet came rather than seeing a crash.
+class DisplayGuard {
+  public:
+    explicit DisplayGuard(bool hostStarted);
+    ~DisplayGuard();  // the display is open: Qt's fatal errors are its own again
+    DisplayGuard(const DisplayGuard&) = delete;
+    DisplayGuard& operator=(const DisplayGuard&) = delete;
+};
+
+}  // namespace dorimek::app
