@@ -36,8 +36,8 @@ struct PreviewRows {
     // seven at a time.
     std::vector<PreviewRow> rows;
     // What the user is told once the window is open, as the sheets tell it
-    // after printing: photo files that open but don't decode (their cells
-    // empty), and lines whose record is gone or whose master file couldn't
+    // after printing: photos that are missing or can't be shown (their
+    // cells empty), and lines whose record is gone or whose master file couldn't
     // be read (shown by name only). The rows are still shown as far as they can be.
     sheets::LineProblems problems;
 
