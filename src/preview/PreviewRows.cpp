@@ -11,7 +11,8 @@
 namespace dorimek::preview {
 
 PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
-                             const QString& masterPath) {
+                             const QString& masterPath,
+                             const std::function<void(int done, int total)>& progress) {
     PreviewRows result;
     sheets::PhotoResolver resolver;  // one listing of each photo folder for all the rows
     const prescription::PrescriptionState& state = source.prescription();
@@ -40,6 +41,7 @@ PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSi
         if (!row.photo.error.isEmpty()) {
             result.problems.add(sheets::LineProblems::Kind::PhotoNotShown, line, row.photo.error);
         }
+        if (progress) progress(line, state.lineCount());
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -53,7 +54,9 @@ struct PreviewRows {
 // name only, as on the sheets), each row's photo decoded for photoPixels device pixels and padded
 // to the image's proportion, and each line's usage split into words. A row's
 // trouble never keeps the rows after it from being filled.
+// progress, when given, hears after each line how many of how many are done.
 PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
-                             const QString& masterPath = masterfile::kMasterFileName);
+                             const QString& masterPath = masterfile::kMasterFileName,
+                             const std::function<void(int done, int total)>& progress = {});
 
 }  // namespace dorimek::preview
