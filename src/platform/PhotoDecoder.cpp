@@ -239,9 +239,9 @@ int orientationOf(j_decompress_ptr cinfo) {
 }
 
 // A progressive file's first scan holds the mean of every 8 x 8 block, and
-// the later ones only refine the blocks' detail. At 1/8 scale a block is one
-// output pixel, its mean, so the scans that refine detail need not be read at
-// all: that is most of the file and most of the decoding time. True once
+// the later ones only refine the blocks' detail. For a cell that resolves no
+// more than a block, the scans that refine detail need not be read at all:
+// that is most of the file and most of the decoding time. True once
 // every component's block means are known to within their last bit (the
 // usual first scan holds all but that bit: a difference of at most one level
 // of 255, where a shade of a pill photo is printed at a few dots a side).
@@ -250,6 +250,26 @@ bool blockMeansKnown(j_decompress_ptr cinfo) {
     for (int c = 0; c < cinfo->num_components; ++c) {
         const int bits = cinfo->coef_bits[c][0];
         if (bits < 0 || bits > 1) return false;
+    }
+    return true;
+}
+
+// The block means of a component give one value per block of its samples:
+// per 8 x (largest / own sampling factor) pixels of the picture, 16 for the
+// colour of most camera files. Enough when the cell asks for no finer. (At
+// 1/8 libjpeg draws such a colour component two by two from the block's
+// detail, which the cell then averages away again.)
+bool meansCover(j_decompress_ptr cinfo, QSize cover) {
+    if (cover.width() <= 0 || cover.height() <= 0) return false;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        if (comp.h_samp_factor <= 0 || comp.v_samp_factor <= 0) return false;
+        const qint64 spanX = 8LL * cinfo->max_h_samp_factor / comp.h_samp_factor;
+        const qint64 spanY = 8LL * cinfo->max_v_samp_factor / comp.v_samp_factor;
+        if (spanX * cover.width() > qint64{cinfo->image_width} ||
+            spanY * cover.height() > qint64{cinfo->image_height}) {
+            return false;
+        }
     }
     return true;
 }
@@ -324,7 +344,8 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
         s->cinfo.out_color_space = JCS_EXT_XRGB;
 #endif
     }
-    const bool meansOnly = m == 1 && s->cinfo.progressive_mode;
+    const bool meansOnly =
+        m == 1 && s->cinfo.progressive_mode && meansCover(&s->cinfo, storedCover);
     if (meansOnly) {
         s->cinfo.buffered_image = TRUE;
         s->cinfo.do_block_smoothing = FALSE;  // guesses detail a 1/8 output never shows

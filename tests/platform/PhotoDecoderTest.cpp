@@ -10,9 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -272,6 +275,124 @@ TEST(PhotoDecoder, AMissingFileIsReportedAsNotOpening) {
         ASSERT_FALSE(photo);
         EXPECT_TRUE(photo.error().contains(QStringLiteral("開けません")));
         EXPECT_FALSE(platform::readPhotoHeader(path, kind));
+    }
+}
+
+}  // namespace
+}  // namespace dorimek
+
+namespace dorimek {
+namespace {
+
+// A progressive JPEG of a photo's kind of detail, written by libjpeg with
+// the scan script cameras and tools use.
+std::string progressiveJpeg(int w, int h) {
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, &out, &size);
+    cinfo.image_width = JDIMENSION(w);
+    cinfo.image_height = JDIMENSION(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 92, TRUE);
+    jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::mt19937 rng(3);
+    std::vector<unsigned char> row(size_t(w) * 3);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < w; ++x) {
+            const int grain = int(rng() % 31) - 15;
+            row[size_t(3 * x)] = uchar(std::clamp(40 + 180 * x / w + grain, 0, 255));
+            row[size_t(3 * x + 1)] = uchar(std::clamp(200 - 150 * y / h + grain, 0, 255));
+            row[size_t(3 * x + 2)] = uchar(((x / 40 + y / 40) % 2 ? 220 : 30) + grain / 2);
+        }
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char*>(out), size);
+    std::free(out);
+    return bytes;
+}
+
+// libjpeg's own whole decode at M/8, the picture every early stop must match.
+QImage wholeDecode(const std::string& bytes, int m) {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = unsigned(m);
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    QImage image(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW p = image.scanLine(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return image;
+}
+
+TEST(PhotoDecoder, AProgressiveJpegReadOnlyInPartLooksAsReadWhole) {
+    QTemporaryDir dir;
+    const std::string bytes = progressiveJpeg(1600, 1200);
+    struct Case {
+        const char* what;
+        std::string file;
+        QSize cover;
+        int scale;
+        int tolerance;  // largest difference of a channel from the whole decode
+        int cell;       // output pixels a side that one pixel of the cell covers
+    };
+    // Compared as the cell sees them: averaged over squares of `cell` pixels.
+    const Case cases[] = {
+        {"a cell of a sixteenth: the first scans only", bytes, {100, 75}, 1, 2, 2},
+        // Cut after the first scans, the rest of the file is never missed.
+        {"the same of a file cut in its last scans",
+         bytes.substr(0, bytes.size() * 3 / 4),
+         {100, 75},
+         1,
+         2,
+         2},
+        {"a cell of an eighth: colour detail needs every scan", bytes, {200, 150}, 1, 0, 1},
+        {"2/8: every scan", bytes, {201, 150}, 2, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("p.jpg"));
+        writeBytes(path, c.file);
+        const auto photo = platform::decodePhoto(path, PhotoKind::Jpeg, c.cover);
+        ASSERT_TRUE(photo) << c.what << ": " << photo.error().toStdString();
+        EXPECT_EQ(photo->scaleNum, c.scale) << c.what;
+        const QImage whole = wholeDecode(bytes, c.scale);
+        ASSERT_EQ(photo->image.size(), whole.size()) << c.what;
+        int worst = 0;
+        const int n = c.cell;
+        for (int y = 0; y + n <= whole.height(); y += n) {
+            for (int x = 0; x + n <= whole.width(); x += n) {
+                for (int channel = 0; channel < 3; ++channel) {
+                    int a = 0, b = 0;
+                    for (int dy = 0; dy < n; ++dy) {
+                        for (int dx = 0; dx < n; ++dx) {
+                            a += (photo->image.pixel(x + dx, y + dy) >> (8 * channel)) & 0xFF;
+                            b += (whole.pixel(x + dx, y + dy) >> (8 * channel)) & 0xFF;
+                        }
+                    }
+                    worst = std::max(worst, std::abs(a - b) / (n * n));
+                }
+            }
+        }
+        EXPECT_LE(worst, c.tolerance) << c.what;
     }
 }
 
