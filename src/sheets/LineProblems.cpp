@@ -53,7 +53,8 @@ QString LineProblems::message(Medium medium) const {
         {Kind::PhotoNotShown,
          medium == Medium::Screen
              ? QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。")
-             : QStringLiteral("次の写真を印刷できませんでした。写真の欄は空けてあります。")},
+             : QStringLiteral(
+                   "次の写真を提供書に載せられませんでした。写真の欄は空けてあります。")},
         {Kind::UnreadableRecord,
          QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。") + nameOnly},
         {Kind::RecordNotFound,

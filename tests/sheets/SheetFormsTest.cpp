@@ -621,7 +621,8 @@ TEST_P(PhotoSheets, ADamagedPhotoLeavesItsCellEmptyAndTheRunGoesOn) {
     // name the master file gives and the path looked at.
     ASSERT_EQ(sink.messages.size(), 1);
     const QString told = sink.messages.front();
-    EXPECT_TRUE(told.startsWith(u("次の写真を印刷できませんでした。"))) << told.toStdString();
+    EXPECT_TRUE(told.startsWith(u("次の写真を提供書に載せられませんでした。")))
+        << told.toStdString();
     EXPECT_EQ(told.count(QStringLiteral("gone.jpg")), 2) << told.toStdString();  // name and path
     EXPECT_TRUE(told.contains(u("・7・11行目: 「gone.jpg」: ファイルがありません（探した場所: ") +
                               folder_.path("gone.jpg")))
