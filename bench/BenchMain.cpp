@@ -1,6 +1,6 @@
 // The benchmarks, one table:
 //
-//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 12345] [--quick]
 //
 // 1. Sheet, in process: every style against master files of 500 and 20,000
 //    records, each in a child process of its own. Timed from building the
@@ -19,6 +19,10 @@
 // 4. Per-row reads: a sheet's 24 rows finding their records, each reading the
 //    master file from the top as the sheet does, against one pass over the
 //    file for the whole sheet (what a sheet could do instead; not used).
+// 5. Camera photos: a sheet of 24 rows of 8000 x 6000 progressive JPEGs
+//    (made here with libjpeg), each row's photo cell against libjpeg's own
+//    1/8-scale decode of the whole file, the reference figure; target: a row
+//    costs at most half of it. In a child process of its own, for its peak.
 // Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
 // that slows down in the middle slows every kind alike; median and minimum
 // are shown. Peak memory is each child's own (VmHWM, or wait4() of a
@@ -50,7 +54,7 @@ struct Options {
     QString folder;
     int runs = 7;
     bool quick = false;
-    QString sections = QStringLiteral("1234");  // which of the sections below run
+    QString sections = QStringLiteral("12345");  // which of the sections below run
 };
 
 void section(const char* title) { std::printf("\n%s\n", title); }
@@ -180,6 +184,37 @@ int startupSection(const Options& o, const std::vector<int>& masters) {
     return failures;
 }
 
+int cameraSection(const Options& o) {
+    section(
+        "5. camera photos: 24 rows of 8000 x 6000 progressive JPEGs, style 2 sheet to PDF (in "
+        "process)");
+    std::printf("%10s %10s %10s %7s %9s %9s %9s\n", "1/8 dec s", "row med s", "row min s", "ratio",
+                "sheet s", "sheet MB", "peak MB");
+    int failures = 0;
+    for (int i = 0; i < o.runs; ++i) {
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--camera"), o.folder});
+        double eighth = 0, rowMed = 0, rowMin = 0, sheet = 0;
+        long sheetKb = 0, peakKb = 0;
+        if (!child.waitForFinished(600000) || child.exitCode() != 0 ||
+            std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %lf %lf %ld %ld",
+                        &eighth, &rowMed, &rowMin, &sheet, &sheetKb, &peakKb) != 6) {
+            std::fprintf(stderr, "camera run failed\n%s", child.readAllStandardError().constData());
+            ++failures;
+            continue;
+        }
+        std::printf("%10.3f %10.3f %10.3f %7.2f %9.3f %9.1f %9.1f\n", eighth, rowMed, rowMin,
+                    rowMed / eighth, sheet, sheetKb / 1024.0, peakKb / 1024.0);
+        std::fflush(stdout);
+        if (i == 1) break;  // each run holds 24 + 6 decodes already: two runs tell it
+    }
+    std::printf(
+        "1/8 dec = libjpeg decoding one such file whole at 1/8 (the reference); "
+        "row = one row's photo cell; target ratio <= 0.50; sheet MB = peak after the sheet\n");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -189,6 +224,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 3 && args[1] == QLatin1String("--camera")) return measureCamera(args[2]);
     if (args.size() == 5 && args[1] == QLatin1String("--measure")) {
         return measureSheet(args[2], args[3].toInt(), args[4].toInt());
     }
@@ -202,7 +238,9 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]\n");
+        std::fprintf(stderr,
+                     "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] "
+                     "[--sections 12345] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;
@@ -226,6 +264,8 @@ int main(int argc, char** argv) {
     }
     o.program = program;
     bool staged = stagePhotos(o.folder, o.quick ? 8 : 1);
+    if (o.sections.contains(QLatin1Char('5')))
+        staged = staged && stageCameraPhotos(o.folder, o.quick ? 8 : 1);
     for (int r : sheetMasters) staged = staged && stageMaster(o.folder, r);
     for (int r : startMasters) staged = staged && stageMaster(o.folder, r);
     if (!staged) {
@@ -244,5 +284,6 @@ int main(int argc, char** argv) {
         std::vector<int> masters(startMasters.begin() + 1, startMasters.end());
         failures += measureRowReads(o.folder, masters, o.runs);
     }
+    if (o.sections.contains(QLatin1Char('5'))) failures += cameraSection(o);
     return failures == 0 ? 0 : 1;
 }

@@ -168,6 +168,7 @@ void TForm1::YakujorepBeforePrint(TReport&, bool&) {
     dateLabel_->setCaption(sheetDate());
     RowIndex = 0;
     problems_.clear();
+    startRows();
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {

@@ -271,7 +271,7 @@ class BadInputTest : public QObject {
 
         // What the sheet and the preview show of those lines: nothing for the
         // line without commas, the record after the long line and not a piece
-        // of it, and a photo name that names no file is just an empty cell.
+        // of it, and a photo name that names no file is an empty cell, named.
         const auto preview = dorimek::preview::buildPreviewRows(*form, QSize());
         QCOMPARE(preview.rows[0].name, std::string());
         QCOMPARE(preview.rows[0].efficacy, std::string());
@@ -279,7 +279,9 @@ class BadInputTest : public QObject {
         QCOMPARE(preview.rows[2].name, sjis("余分な項目"));
         QCOMPARE(preview.rows[2].photo.state, dorimek::sheets::PhotoCell::State::Missing);
         QCOMPARE(preview.rows[3].name, sjis("レバミピド錠100mg"));
-        QCOMPARE(preview.problemMessage(), QString());
+        QVERIFY2(preview.problemMessage().contains(
+                     QStringLiteral("・3行目: 「photos/x.jpg,余り」: ファイルがありません")),
+                 qPrintable(preview.problemMessage()));
     }
 
     void twentyFifthClickIsRefused() {
@@ -293,8 +295,8 @@ class BadInputTest : public QObject {
     }
 
     void previewProblemsAreToldInOneText() {
-        // Line 1's photo is no JPEG, line 2's photo isn't there at all (no
-        // word about it), line 3's record has gone from the file since start.
+        // Line 1's photo is no picture, line 2's photo isn't there at all,
+        // line 3's record has gone from the file since start.
         const std::string kept = masterBytes() +
                                  sjis("ﾌｧﾓﾁｼﾞﾝ錠,ファモチジン錠,錠,,,,,photos/bad.jpg\r\n") +
                                  sjis("ｵﾙﾒﾃｯｸ錠,オルメテック錠,錠,,,,,photos/none.jpg\r\n");
@@ -307,14 +309,18 @@ class BadInputTest : public QObject {
 
         const auto preview = dorimek::preview::buildPreviewRows(*form, QSize(82, 76));
         const QStringList lines = preview.problemMessage().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
         QCOMPARE(lines[0], QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。"));
-        QVERIFY2(lines[1].startsWith(QStringLiteral("・1行目: 写真ファイル「bad.jpg」を")),
+        QVERIFY2(lines[1].startsWith(QStringLiteral("・1行目: 「photos/bad.jpg」: 写真ファイル「")),
                  qPrintable(lines[1]));
-        QCOMPARE(lines[2], QString());
-        QCOMPARE(lines[3], QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。"
-                                          "薬剤名だけ表示しています。"));
-        QCOMPARE(lines[4], QStringLiteral("・3行目: ｶﾞｽﾀｰ錠"));
+        QVERIFY2(lines[2].startsWith(QStringLiteral(
+                     "・2行目: 「photos/none.jpg」: ファイルがありません（探した場所: ")),
+                 qPrintable(lines[2]));
+        QCOMPARE(lines[3], QString());
+        QCOMPARE(lines[4],
+                 QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。"
+                                "薬剤名だけ表示しています。"));
+        QCOMPARE(lines[5], QStringLiteral("・3行目: ｶﾞｽﾀｰ錠"));
         QCOMPARE(preview.rows[1].name, sjis("オルメテック錠"));
         QCOMPARE(preview.rows[1].photo.state, dorimek::sheets::PhotoCell::State::Missing);
         QCOMPARE(preview.rows[2].name, sjis("ｶﾞｽﾀｰ錠"));  // its name only

@@ -3,12 +3,15 @@
 #include "ReportLayouter.h"
 #include "ReportPreviewWindow.h"
 #include "ReportPrinter.h"
+#include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "platform/Messages.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <exception>
+#include <memory>
 
 namespace dorimek::report {
 namespace {
@@ -169,8 +172,23 @@ void TReport::Preview() {
         return;
     }
     try {
-        RunResult r = run();
-        if (!r.document) return;
+        // Rows of camera photos take a while: say how far it has got, and
+        // let the person waiting give up.
+        std::unique_ptr<ReportProgressDialog> progress;
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            progress =
+                std::make_unique<ReportProgressDialog>(nullptr, QStringLiteral("プレビュー作成中"));
+            QObject::connect(progress.get(), &ReportProgressDialog::cancelRequested,
+                             [this] { cancelRun(); });
+            progress->show();
+        }
+        RunOptions options;
+        options.progress = [&progress](int page, int row) {
+            if (progress) progress->setProgress(page, row);
+        };
+        RunResult r = run(options);
+        progress.reset();
+        if (!r.document || r.outcome == RunOutcome::Cancelled) return;
         ReportPreviewWindow window(*this, r.document);
         preview_ = &window;
         window.exec();
