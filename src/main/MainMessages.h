@@ -22,11 +22,15 @@ inline const QString kPrescriptionFull =
 // %1: the index asked for, %2: the number of installed printers.
 inline const QString kPrinterIndexOutOfRange = QStringLiteral(
     "プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。\n"
-    "通常使うプリンタで印刷します。");
+    "通常使うプリンタで印刷します。\n"
+    "「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください。");
 // %1: the queue name stored in the settings file.
+// A name from another computer (the old PC's printer) is the usual cause.
 inline const QString kStoredPrinterGone = QStringLiteral(
-    "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。\n"
-    "通常使うプリンタで印刷します。");
+    "設定ファイルのプリンタ %1 はこのコンピュータに登録されていません"
+    "（別のコンピュータのプリンタか、削除されたか、名前が変わりました）。\n"
+    "通常使うプリンタで印刷します。\n"
+    "「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください。");
 inline const QString kNoPrinters = QStringLiteral("使用可能なプリンタがありません。");
 // %1: the field's label.
 inline const QString kLineBreakInField =

@@ -173,11 +173,11 @@ class MainWindowTest : public QObject {
         row("Label14", 672, 112, 0, 0, "も押すこと");
         row("CheckBox1", 344, 326, 169, 17, "QEVから起動時プレビュー有");
         row("Label9", 344, 350, 0, 0, "QEVワークパス");
-        row("Edit7", 344, 364, 161, 20, "Edit7");
+        row("Edit7", 344, 364, 161, 20, "");
         row("Label10", 344, 388, 0, 0, "医院名");
-        row("Edit8", 344, 402, 161, 20, "Edit8");
+        row("Edit8", 344, 402, 161, 20, "");
         row("Label11", 344, 426, 0, 0, "電話");
-        row("Edit9", 344, 440, 161, 20, "Edit9");
+        row("Edit9", 344, 440, 161, 20, "");
         row("Button55", 348, 464, 157, 22, "設定保存");
         row("Label12", 528, 336, 0, 0, "使用可能プリンタ");
         row("ListBox3", 520, 360, 209, 129, "");
@@ -252,7 +252,9 @@ class MainWindowTest : public QObject {
         QVERIFY(!form->masterFileLoaded());
         QCOMPARE(form->listBox1()->count(), 0);
         QCOMPARE(form->listBox3()->count(), 0);
-        QCOMPARE(form->edit(7)->text(), QStringLiteral("Edit7"));
+        // An empty field with a hint, never a text that a save could store.
+        QCOMPARE(form->edit(7)->text(), QString());
+        QCOMPARE(form->edit(7)->placeholderText(), QStringLiteral("未設定"));
         QVERIFY(!form->radioButton(2)->isChecked());
         QCOMPARE(form->printerIndex(), -1);
     }
@@ -263,7 +265,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox1()->count(), 60);
         QCOMPARE(form->masterList().at(38), sjis("漢方薬"));
         QCOMPARE(form->listBox1()->text(38), QStringLiteral("漢方薬"));
-        QCOMPARE(form->edit(8)->text(), QStringLiteral("Edit8"));
+        QCOMPARE(form->edit(8)->text(), QString());
         QCOMPARE(form->clinicName(), std::string());
         QCOMPARE(form->qevWorkPath(), std::string());
         QCOMPARE(form->printerIndex(), -1);
@@ -293,7 +295,11 @@ class MainWindowTest : public QObject {
         auto form = open({QStringLiteral("x"), QString(), QStringLiteral("2")});
         // No spooler answers here: the host's printer can't be checked, and
         // the user hears that printing is unavailable, not "no printer".
-        QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
+        // The file ends before its work folder, which is named first.
+        QCOMPARE(sink->messages.size(), 2);
+        QVERIFY(sink->messages.first().startsWith(
+            QStringLiteral("QEVワークパス「」はこのコンピュータでは使えません（空です）")));
+        QCOMPARE(sink->messages.last(), dorimek::platform::kSpoolerUnavailable);
         QCOMPARE(form->printerIndex(), -1);
         QCOMPARE(form->listBox3()->count(), 0);
     }
@@ -519,19 +525,20 @@ class MainWindowTest : public QObject {
     // ------------------------------------------------------------ settings
 
     void settingsReadAndSavedBack() {
-        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=old\r\nqevpath=C:\\QEV\\\r\n" +
+        QDir(dir->path()).mkdir(QStringLiteral("qev"));
+        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=old\r\nqevpath=qev/\r\n" +
                                             sjis("clinic=山田医院\r\ntel=03-1234-5678\r\n") +
                                             "prev=1\r\nstyle=2\r\n" +
                                             sjis("usage=@朝,@昼,@夕,\r\n"));
         auto form = open();
         // The printer stored by name can't be checked without a spooler.
         if (noPrinters()) QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
-        QCOMPARE(form->edit(7)->text(), QStringLiteral("C:\\QEV\\"));
+        QCOMPARE(form->edit(7)->text(), QStringLiteral("qev/"));
         QCOMPARE(form->edit(8)->text(), QStringLiteral("山田医院"));
         QCOMPARE(form->edit(9)->text(), QStringLiteral("03-1234-5678"));
         QCOMPARE(form->clinicName(), sjis("山田医院"));
         QCOMPARE(form->clinicTel(), std::string("03-1234-5678"));
-        QCOMPARE(form->qevWorkPath(), std::string("C:\\QEV\\"));
+        QCOMPARE(form->qevWorkPath(), std::string("qev/"));
         QVERIFY(form->previewOnAutoStart());
         QVERIFY(form->checkBox1()->isChecked());
         QVERIFY(form->radioButton(2)->isChecked());
@@ -559,7 +566,7 @@ class MainWindowTest : public QObject {
                                dorimek::platform::PrinterService::instance().nameForIndex(-1));
         QCOMPARE(readBytes(path("sorbenk.ini")),
                  "prindex=-1\r\nprinter=" + printer +
-                     "\r\nqevpath=C:\\QEV\\\r\nclinic=" + dorimek::platform::fromUnicode(longName) +
+                     "\r\nqevpath=qev/\r\nclinic=" + dorimek::platform::fromUnicode(longName) +
                      "\r\n" + sjis("tel=03-1234-5678\r\n") + "prev=0\r\nstyle=3\r\n" +
                      sjis("usage=@朝,@昼,@夕,\r\n"));
         // What the rest of the system uses stays as read at start.
@@ -577,10 +584,11 @@ class MainWindowTest : public QObject {
     void savingWithNoStyleCheckedWritesTheStyleThatPrintsAndSevenLines() {
         // No settings file: nothing checked, no usage line. The sheets print
         // such a state as style 1, so the next start must check style 1.
+        // Nothing was read or typed, so no text is stored either.
         auto form = open();
         QTest::mouseClick(form->button(55), Qt::LeftButton);
         const std::string bytes = readBytes(path("sorbenk.ini"));
-        QVERIFY(bytes.find("qevpath=Edit7\r\nclinic=Edit8\r\ntel=Edit9\r\nprev=0\r\nstyle=1\r\n") !=
+        QVERIFY(bytes.find("qevpath=\r\nclinic=\r\ntel=\r\nprev=0\r\nstyle=1\r\n") !=
                 std::string::npos);
         QCOMPARE(std::count(bytes.begin(), bytes.end(), '\n'), 7);
     }
