@@ -1,5 +1,7 @@
 #include "SettingsFile.h"
 
+#include <algorithm>
+
 #include "MainMessages.h"
 #include "platform/AtomicFile.h"
 #include "platform/LineReader.h"
@@ -23,14 +25,11 @@ bool holdsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
 
-// A value in UTF-8: all the file is, or this value alone is (one set aside
-// and written back into a file saved as Shift-JIS since). Shift-JIS text is
-// almost never valid UTF-8: its kana and most kanji begin with bytes UTF-8
-// uses only inside a character.
+// A value in UTF-8: this value shows it on its own, or all the file is.
 bool isUtf8Value(std::string_view value, bool fileIsUtf8) {
     bool multiByte = false;
     if (!platform::isValidUtf8(value, &multiByte) || !multiByte) return false;
-    return fileIsUtf8 || !platform::isValidSjisText(value);
+    return fileIsUtf8 || SettingsFile::readsAsUtf8(value);
 }
 
 // The value as Shift-JIS, or nullopt when it holds a character Shift-JIS
@@ -175,6 +174,17 @@ QString SettingsFile::setAsideMessage(const std::vector<SetAsideValue>& values) 
     return text;
 }
 
+bool SettingsFile::readsAsUtf8(std::string_view value) {
+    // Japanese in UTF-8 takes three bytes a character, and a lead byte of
+    // 0xE0 or more opens such a character. Shift-JIS text nearly never forms
+    // one: its kana and common kanji begin with bytes UTF-8 uses only inside
+    // a character. Half-width kana pairs may form two-byte UTF-8 characters,
+    // so those alone prove nothing.
+    const bool longCharacter = std::any_of(
+        value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+    return longCharacter && platform::isValidUtf8(value);
+}
+
 Result<StoredSettings> SettingsFile::read(const QString& path) {
     platform::LineReader reader(path);
     using R = Result<StoredSettings>;
@@ -189,13 +199,12 @@ Result<StoredSettings> SettingsFile::read(const QString& path) {
     // A newer Notepad saves UTF-8; a value Shift-JIS can hold is carried over,
     // one it can't is set aside alone.
     bool utf8 = true;
-    bool multiByte = false;
+    bool shown = false;
     for (const std::string& l : lines) {
-        bool multi = false;
-        utf8 = utf8 && platform::isValidUtf8(l, &multi);
-        multiByte = multiByte || multi;
+        utf8 = utf8 && platform::isValidUtf8(l);
+        shown = shown || readsAsUtf8(l);
     }
-    return parse(lines, utf8 && multiByte);
+    return parse(lines, utf8 && shown);
 }
 
 std::string SettingsFile::format(const SettingsToWrite& v) {

@@ -74,6 +74,11 @@ class SettingsFile {
     // with fromUtf8, values that are UTF-8 are converted or set aside.
     static StoredSettings parse(const std::vector<std::string>& lines, bool fromUtf8 = false);
 
+    // True when a value on its own reads as UTF-8 rather than Shift-JIS: a
+    // setting set aside goes back into a file saved as Shift-JIS since, and
+    // must read as what it is there too.
+    static bool readsAsUtf8(std::string_view value);
+
     // What start-up tells about values set aside; empty when there are none.
     static QString setAsideMessage(const std::vector<SetAsideValue>& values);
 
