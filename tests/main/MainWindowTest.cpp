@@ -631,6 +631,118 @@ class MainWindowTest : public QObject {
         QVERIFY(sink->messages.first().startsWith(QStringLiteral("設定ファイル sorbenk.iniを開けません\n")));
         QVERIFY(sink->messages.first().contains(QStringLiteral("同じ名前のフォルダがあります")));
     }
+    // ------------------------------------------------------------ settings from the old PC
+
+    // sorbenk.ini as the old PC and its editors left it, read at start and
+    // saved with 設定保存 untouched: the file then holds the settings and
+    // nothing else (no caption, no lost usage line), and a work folder that
+    // can't work here is named at start and on saving.
+    void settingsFromTheOldPcSaveOnlySettings_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("fields");  // Edit7 to Edit9 after start
+        QTest::addColumn<QString>("atStart");     // in what start-up says; "" nothing
+        QTest::addColumn<QByteArray>("saved");    // the file from its qevpath line on
+        QTest::addColumn<QString>("atSave");
+        auto text = [](const char* qev, const char* clinic = "山田医院",
+                       const char* usage = "@朝,@昼,") {
+            return std::string("prindex=-1\r\nprinter=\r\nqevpath=") + qev +
+                   "\r\nclinic=" + clinic +
+                   "\r\ntel=03-1234\r\nprev=1\r\nstyle=2\r\nusage=" + usage + "\r\n";
+        };
+        auto tail = [&](const char* qev) {
+            const std::string t = sjis(text(qev).c_str());
+            return QByteArray::fromStdString(t.substr(t.find("qevpath=")));
+        };
+        const QStringList usual{"qev/", "山田医院", "03-1234"};
+        const QByteArray bom("\xEF\xBB\xBF");
+        const std::string plain = text("qev/");
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("BOM + Shift-JIS") << bom + QByteArray::fromStdString(sjis(plain.c_str())) << usual
+                               << QString() << tail("qev/") << QString();
+        row("BOM + UTF-8") << bom + QByteArray::fromStdString(plain) << usual << QString()
+                           << tail("qev/") << QString();
+        row("UTF-8 of a newer Notepad")
+            << QByteArray::fromStdString(plain) << usual << QString() << tail("qev/") << QString();
+        QByteArray loneCr = QByteArray::fromStdString(sjis(plain.c_str()));
+        row("lone CR line ends") << loneCr.replace("\r\n", "\r") << usual << QString()
+                                 << tail("qev/") << QString();
+        // What Shift-JIS can't hold is set aside alone and kept as the file had it.
+        row("UTF-8 clinic name Shift-JIS lacks")
+            << QByteArray::fromStdString(text("qev/", "\xF0\xA0\xAE\xB7野医院"))
+            << QStringList{"qev/", "", "03-1234"}
+            << QStringLiteral("医院名「\U00020BB7野医院」の「\U00020BB7」")
+            << QByteArray::fromStdString(
+                   "qevpath=qev/\r\nclinic=\xF0\xA0\xAE\xB7"
+                   "野医院\r\n" +
+                   sjis("tel=03-1234\r\nprev=1\r\nstyle=2\r\nusage=@朝,@昼,\r\n"))
+            << QString();
+        row("UTF-8 usage entry Shift-JIS lacks")
+            << QByteArray::fromStdString(text("qev/", "山田医院", "@朝,@\xF0\x9F\x98\x80,"))
+            << usual << QStringLiteral("用法「\U0001F600」")
+            << QByteArray::fromStdString(
+                   sjis("qevpath=qev/\r\nclinic=山田医院\r\ntel=03-1234\r\n") +
+                   "prev=1\r\nstyle=2\r\nusage=@\xE6\x9C\x9D,@\xF0\x9F\x98\x80,\r\n")
+            << QString();
+        row("file ends after the work folder")
+            << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n")
+            << QStringList{"qev/", "", ""} << QString()
+            << QByteArray("qevpath=qev/\r\nclinic=\r\ntel=\r\nprev=0\r\nstyle=1\r\n") << QString();
+        // Work folders that can't work here, quoted as read.
+        const struct {
+            const char* name;
+            const char* qev;
+            const char* why;
+        } folders[] = {
+            {"Windows drive", "C:\\QEV\\", "（Windows のドライブ名（C:）で始まっています）"},
+            {"Windows network place", "\\\\SERVER\\qev\\", "（Windows のネットワーク上の場所"},
+            {"drive root", "Z:\\", "（Windows のドライブ名（Z:）で始まっています）"},
+            {"empty", "", "（空です）"},
+            {"folder that isn't there", "/nonexistent-dorimek/qev/",
+             "（このフォルダはありません）"},
+        };
+        for (const auto& f : folders) {
+            const QString quoted =
+                QStringLiteral("QEVワークパス「%1」はこのコンピュータでは使えません")
+                    .arg(QString::fromUtf8(f.qev));
+            row(f.name) << QByteArray::fromStdString(sjis(text(f.qev).c_str()))
+                        << QStringList{QString::fromUtf8(f.qev), "山田医院", "03-1234"}
+                        << quoted + QString::fromUtf8(f.why) << tail(f.qev)
+                        << QStringLiteral("設定を保存しました。ただし、") + quoted;
+        }
+        row("folder without its final /")
+            << QByteArray::fromStdString(sjis(text("qev").c_str())) << usual
+            << QStringLiteral("QEVワークパス「qev」の最後に「/」がないため、「qev/」として使います")
+            << tail("qev/") << QString();
+    }
+    void settingsFromTheOldPcSaveOnlySettings() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, atStart);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, atSave);
+        QDir(dir->path()).mkdir(QStringLiteral("qev"));
+        writeBytes(path("sorbenk.ini"), ini.toStdString());
+        auto form = open();
+        auto check = [&](const QString& expected, const char* when) {
+            const QString all = sink->messages.join(QLatin1Char('\n'));
+            const bool about = all.contains(QStringLiteral("QEVワークパス")) ||
+                               all.contains(QStringLiteral("sorbenk.ini")) ||
+                               all.contains(QStringLiteral("UTF-8"));
+            QVERIFY2(expected.isEmpty() ? !about : all.contains(expected),
+                     qPrintable(QString::fromUtf8(when) + QStringLiteral(": ") + all));
+        };
+        check(atStart, "at start");
+        for (int i = 0; i < 3; ++i) QCOMPARE(form->edit(7 + i)->text(), fields.at(i));
+        QCOMPARE(form->qevWorkPath(), dorimek::platform::fromUnicode(fields.at(0)));
+
+        sink->messages.clear();
+        QTest::mouseClick(form->button(55), Qt::LeftButton);
+        check(atSave, "on saving");
+        const std::string written = readBytes(path("sorbenk.ini"));
+        const size_t at = written.find("qevpath=");
+        QVERIFY(at != std::string::npos);
+        QCOMPARE(QByteArray::fromStdString(written.substr(at)), saved);
+    }
 };
 
 QTEST_MAIN(MainWindowTest)
