@@ -908,6 +908,21 @@ class MainCommandsTest : public QObject {
         QVERIFY(form->terminationRequested());
     }
 
+    void autoStartWithTheOldPcsWorkFolderEndsAsSettingsUnreadable() {
+        writeBytes(
+            path(QStringLiteral("sorbenk.ini")),
+            "prindex=-1\r\nprinter=\r\nqevpath=C:\\QEV\\\r\nclinic=c\r\ntel=t\r\nprev=1\r\n");
+        closeEnginePreviews();
+        auto form = open({QStringLiteral("auto")});
+        QVERIFY(!sink->messages.isEmpty());
+        QVERIFY2(sink->messages.first().startsWith(
+                     QStringLiteral("QEVワークパス「C:\\QEV\\」はこのコンピュータでは使えません")),
+                 qPrintable(sink->messages.first()));
+        // The host learns why nothing came out, not just that nothing did.
+        QCOMPARE(form->autoRunOutcome(), dorimek::mainwin::AutoRunOutcome::SettingsUnreadable);
+        QVERIFY(form->terminationRequested());
+    }
+
     void autoStartWhosePrintFailsStaysOpenWithThePrescription() {
         if (dorimek::platform::PrinterService::instance().printerCount() > 0)
             QSKIP("printers are installed: the print would not fail");
