@@ -631,6 +631,7 @@ class MainWindowTest : public QObject {
         QVERIFY(sink->messages.first().startsWith(QStringLiteral("設定ファイル sorbenk.iniを開けません\n")));
         QVERIFY(sink->messages.first().contains(QStringLiteral("同じ名前のフォルダがあります")));
     }
+
     // ------------------------------------------------------------ settings from the old PC
 
     // sorbenk.ini as the old PC and its editors left it, read at start and
