@@ -3,7 +3,7 @@
 #include "BenchSupport.h"
 
 #include "masterfile/LineRecord.h"
-#include "platform/LineReader.h"
+#include "masterfile/MasterLines.h"
 #include "platform/Sjis.h"
 #include "prescription/PrescriptionSource.h"
 #include "sheets/PhotoCell.h"
@@ -192,7 +192,7 @@ int measureRowReads(const QString& folder, const std::vector<int>& masters, int 
             std::vector<std::string> lines(kLines);
             std::vector<bool> done(kLines, false);
             int open = kLines, foundOnce = 0;
-            platform::LineReader reader(QStringLiteral("yakujo.txt"));
+            masterfile::MasterLines reader(QStringLiteral("yakujo.txt"));
             std::string_view text;
             for (int n = 0; open > 0 && reader.next(text); ++n) {
                 const std::string_view name = masterfile::registeredNameIn(text);

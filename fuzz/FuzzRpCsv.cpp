@@ -111,6 +111,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "a record without a drug name went unreported");
         }
         check(r.drugName.find(',') == std::string::npos, "a drug name holds a comma");
+        // Debris of old tools is no text: the end-of-file byte and NULs.
+        for (const std::string* text : {&r.drugName, &r.usage}) {
+            check(text->find_first_of(std::string_view("\x1a\0", 2)) == std::string::npos,
+                  "an end-of-file byte or NUL taken for text");
+        }
         if (!r.hasOwnUsage) check(r.usage.empty(), "usage kept without its flag");
     }
     return 0;

@@ -2,8 +2,8 @@
 
 #include "masterfile/LineRecord.h"
 #include "masterfile/MasterFileLimits.h"
+#include "masterfile/MasterLines.h"
 #include "platform/AtomicFile.h"
-#include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
 #include <QFileInfo>
@@ -28,7 +28,7 @@ Result<std::vector<std::string>> readAllLines(const QString& path) {
         return R::failure(
             QStringLiteral("%1と同じ名前のフォルダがあるため、保存しませんでした").arg(name));
     }
-    platform::LineReader reader(path);
+    masterfile::MasterLines reader(path);
     if (!reader.isOpen()) {
         return R::failure(QStringLiteral("%1を開けないため、保存しませんでした: %2")
                               .arg(name, reader.openError()));

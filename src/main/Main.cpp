@@ -12,6 +12,7 @@
 #include "masterfile/DrugMasterFile.h"
 #include "masterfile/Hensyuu.h"
 #include "masterfile/MasterFileLimits.h"
+#include "masterfile/MasterLines.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
@@ -169,6 +170,10 @@ void TForm3::buildControls() {
                 const int n = numberAfter(c.name, "Edit");
                 edits_[n] = e;
                 if (n <= 6) useLargeBlackFont(e);
+                // The settings' fields once showed their names ("Edit7") until
+                // the file filled them, and a save stored those as settings.
+                // An empty field with a hint is never taken for a value.
+                if (n >= 7) e->setPlaceholderText(QStringLiteral("未設定"));
                 w = e;
                 break;
             }
@@ -331,7 +336,8 @@ void TForm3::FormCreate() {
     platform::setCurrentDirectory(programFolder_);
 
     masterfile::LimitWatch limits;
-    auto names = masterfile::LoadRegisteredNames(masterfile::kMasterFileName, &limits);
+    platform::LineDebris debris;
+    auto names = masterfile::LoadRegisteredNames(masterfile::kMasterFileName, &limits, &debris);
     if (!names) {
         platform::showMessage(names.errorKind() == ErrorKind::WrongEncoding
                                   ? names.error()
@@ -347,6 +353,10 @@ void TForm3::FormCreate() {
     setMasterList(std::move(names).value());
     masterFileLoaded_ = true;
     if (limits.sawAbsurdRecord()) platform::showMessage(limits.message(masterfile::kMasterFileName));
+    if (const QString skipped = masterfile::debrisMessage(debris, masterfile::kMasterFileName);
+        !skipped.isEmpty()) {
+        platform::showMessage(skipped);
+    }
 
     settings_.readAtStart();
 

@@ -25,13 +25,24 @@ inline const QString kFallbackToDefault = QStringLiteral("通常使うプリン�
 // %1: the index asked for, %2: the number of installed printers.
 inline const QString kPrinterIndexMissing =
     QStringLiteral("プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは %2 台です)。");
-inline const QString kPrinterIndexOutOfRange =
-    kPrinterIndexMissing + QStringLiteral("\n") + kFallbackToDefault;
+// What mends it in the window; a name from the old PC is the usual cause.
+inline const QString kChooseInListAndSave =
+    QStringLiteral("「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください。");
+inline const QString kPrinterIndexOutOfRange = kPrinterIndexMissing + QStringLiteral("
+") +
+                                               kFallbackToDefault + QStringLiteral("
+") +
+                                               kChooseInListAndSave;
 // %1: the queue name stored in the settings file.
+// A name from another computer (the old PC's printer) is the usual cause.
 inline const QString kStoredPrinterMissing = QStringLiteral(
-    "設定ファイルのプリンタ %1 は登録されていません（削除されたか、名前が変わりました）。");
-inline const QString kStoredPrinterGone =
-    kStoredPrinterMissing + QStringLiteral("\n") + kFallbackToDefault;
+    "設定ファイルのプリンタ %1 はこのコンピュータに登録されていません"
+    "（別のコンピュータのプリンタか、削除されたか、名前が変わりました）。");
+inline const QString kStoredPrinterGone = kStoredPrinterMissing + QStringLiteral("
+") +
+                                          kFallbackToDefault + QStringLiteral("
+") +
+                                          kChooseInListAndSave;
 // %1: the host's third argument as it came.
 inline const QString kPrinterArgumentNotANumber =
     QStringLiteral("基幹システムから指定されたプリンタ番号「%1」は番号ではありません。");

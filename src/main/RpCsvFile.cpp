@@ -3,6 +3,7 @@
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <array>
@@ -53,14 +54,17 @@ RpCsvFile::LineKind RpCsvFile::parseLine(std::string_view line, int fileLine, Rp
     return out.drugName.empty() ? LineKind::NoName : LineKind::Record;
 }
 
+QString RpCsvFile::missingMessage(const QString& path) {
+    return QStringLiteral("rp.csvがありません\n探したファイル: %1")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
 Result<RpCsvContent> RpCsvFile::read(const QString& path) {
     // A folder opens for reading on some systems and then fails on the first
     // read; for the user it is simply not the file.
-    if (QFileInfo(path).isDir())
-        return Result<RpCsvContent>::failure(QStringLiteral("rp.csvがありません"));
+    if (QFileInfo(path).isDir()) return Result<RpCsvContent>::failure(missingMessage(path));
     platform::LineReader reader(path);
-    if (!reader.isOpen())
-        return Result<RpCsvContent>::failure(QStringLiteral("rp.csvがありません"));
+    if (!reader.isOpen()) return Result<RpCsvContent>::failure(missingMessage(path));
 
     RpCsvContent content;
     std::string line;
@@ -92,6 +96,8 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path) {
                 QStringLiteral("\n処方は取り込みませんでした。"),
             ErrorKind::WrongEncoding);
     }
+    if (reader.debris().textAfterEndMark())
+        content.textAfterEndMarkLine = reader.debris().endMarkLine();
     if (reader.failed()) {
         content.readError =
             QStringLiteral("rp.csvを最後まで読めませんでした（%1行目まで取り込みました）")

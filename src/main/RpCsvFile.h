@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,6 +34,9 @@ struct RpCsvContent {
     // Set when reading stopped early because of an I/O error; the records
     // before it are kept.
     QString readError;
+    // The line of an end-of-file byte 0x1A with text behind it: what follows
+    // the byte is not the host's current prescription and is not read.
+    std::optional<int> textAfterEndMarkLine;
 };
 
 // The prescription file the host system leaves in its work folder. It is only
@@ -47,9 +51,13 @@ class RpCsvFile {
 
     // Reads the whole file. Every line is read whole, however long, so a long
     // header or record is never taken as two lines. Fails, with the fixed
-    // text "rp.csvがありません", when the file can't be opened, and, naming
-    // the file, when it isn't Shift-JIS with proper line ends.
+    // text "rp.csvがありません" and the path tried, when the file can't be
+    // opened, and, naming the file, when it isn't Shift-JIS with proper line
+    // ends.
     static Result<RpCsvContent> read(const QString& path);
+    // The message for a file that isn't there: the fixed text, then where it
+    // was looked for, so that a wrong work folder shows at once.
+    static QString missingMessage(const QString& path);
 
     // NoName: the line has every field up to the drug name's closing comma
     // but the name is empty. It lists no drug, yet its usage fields are the

@@ -137,6 +137,12 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
 
     if (!report.malformedLines.empty()) report.messages << malformedMessage(report.malformedLines);
     if (!report.refused.empty()) report.messages << refusedMessage(report.refused);
+    if (content.textAfterEndMarkLine) {
+        report.messages << QStringLiteral(
+                               "rp.csvの%1行目にファイル終端記号（0x1A）があります。"
+                               "その後ろは今回の処方ではないため取り込みませんでした")
+                               .arg(*content.textAfterEndMarkLine);
+    }
     if (!content.readError.isEmpty()) report.messages << content.readError;
     return report;
 }

@@ -4,6 +4,7 @@
 #include "Main.h"
 #include "MainMessages.h"
 #include "PrinterChoice.h"
+#include "QevWorkPath.h"
 #include "platform/Messages.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
@@ -30,12 +31,25 @@ void SettingsCommands::readAtStart() {
         indexText = stored->printerIndexText;
         storedPrinterIndexText_ = stored->printerIndexText;
         storedPrinterName_ = stored->printerName.value_or(std::string());
+        if (const QString aside = SettingsFile::setAsideMessage(stored->setAside);
+            !aside.isEmpty()) {
+            platform::showMessage(aside);
+        }
+        checkWorkFolderAtStart();
     }
+    for (TextField& f : textFields_) f.shownAtStart = form_.edit(f.edit)->text();
     setUpPrinterList();
     choosePrinterAtStart(indexText);
 }
 
 void SettingsCommands::applyStoredSettings(const StoredSettings& s) {
+    for (const SetAsideValue& v : s.setAside) {
+        if (v.line >= 3 && v.line <= 5)
+            textFields_[static_cast<size_t>(v.line - 3)].fileBytes = v.fileBytes;
+    }
+    textFields_[0].readValue = s.qevWorkPath.has_value();
+    textFields_[1].readValue = s.clinicName.has_value();
+    textFields_[2].readValue = s.clinicTel.has_value();
     if (s.qevWorkPath) {
         qevWorkPath_ = *s.qevWorkPath;
         form_.edit(7)->setText(platform::toUnicode(qevWorkPath_));
@@ -59,6 +73,19 @@ void SettingsCommands::applyStoredSettings(const StoredSettings& s) {
         for (const std::string& entry : s.usageList) items << platform::toUnicode(entry);
         form_.setUsageItems(items);
     }
+}
+
+void SettingsCommands::checkWorkFolderAtStart() {
+    const QevWorkPathCheck check = checkQevWorkPath(qevWorkPath_);
+    const QString text = qevWorkPathMessage(qevWorkPath_, check, false);
+    if (check.separatorAdded) {
+        qevWorkPath_ = check.usable;
+        form_.edit(7)->setText(platform::toUnicode(qevWorkPath_));
+    }
+    if (!text.isEmpty()) platform::showMessage(text);
+    // A host-started run would import nothing and print an empty sheet.
+    if (!check.works() && hostStarted())
+        form_.noteAutoRunOutcome(AutoRunOutcome::SettingsUnreadable);
 }
 
 void SettingsCommands::setUpPrinterList() {
@@ -135,7 +162,8 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
 
 void SettingsCommands::printerNotAsked(const QString& why, const QString& askedFor) {
     if (!hostStarted()) {
-        platform::showMessage(why + QLatin1Char('\n') + messages::kFallbackToDefault);
+        platform::showMessage(why + QLatin1Char('\n') + messages::kFallbackToDefault +
+                              QLatin1Char('\n') + messages::kChooseInListAndSave);
         return;
     }
     if (!printerTrouble_) return;  // the first reason is the run's
@@ -166,25 +194,36 @@ int SettingsCommands::selectedPrinterEntry() const {
     return -1;
 }
 
+bool SettingsCommands::collectTextFields(SettingsToWrite& v) const {
+    std::string* targets[] = {&v.qevWorkPath, &v.clinicName, &v.clinicTel};
+    for (size_t i = 0; i < textFields_.size(); ++i) {
+        const TextField& f = textFields_[i];
+        const QLineEdit* edit = form_.edit(f.edit);
+        const bool typed = edit->isModified() || edit->text() != f.shownAtStart;
+        if (!typed && !f.readValue) {
+            // Nothing read, nothing typed: the file keeps what it held.
+            *targets[i] = f.fileBytes.value_or(std::string());
+            continue;
+        }
+        auto bytes = SettingsFile::encodeField(edit->text(), QString::fromUtf8(f.label));
+        if (!bytes) {
+            platform::showMessage(bytes.error());
+            return false;
+        }
+        *targets[i] = std::move(bytes).value();
+    }
+    return true;
+}
+
 void SettingsCommands::save() {
     // Refuse before anything changes: a value the file can't hold would come
     // back different, or shift the lines after it.
     SettingsToWrite v;
-    const struct {
-        int edit;
-        const char* label;
-        std::string* target;
-    } fields[] = {{7, "QEVワークパス", &v.qevWorkPath},
-                  {8, "医院名", &v.clinicName},
-                  {9, "電話", &v.clinicTel}};
-    for (const auto& f : fields) {
-        auto bytes = SettingsFile::encodeField(form_.edit(f.edit)->text(), QString::fromUtf8(f.label));
-        if (!bytes) {
-            platform::showMessage(bytes.error());
-            return;
-        }
-        *f.target = std::move(bytes).value();
-    }
+    if (!collectTextFields(v)) return;
+    // The folder is a prefix for "rp.csv": it is stored with its separator.
+    const std::string workPathEntered = v.qevWorkPath;
+    const QevWorkPathCheck workPath = checkQevWorkPath(workPathEntered);
+    v.qevWorkPath = workPath.usable;
 
     auto& service = platform::PrinterService::instance();
     const int row = selectedPrinterEntry();
@@ -210,6 +249,10 @@ void SettingsCommands::save() {
     if (const Status written = SettingsFile::write(v); !written) {
         platform::showMessage(written.error());
         return;
+    }
+    if (workPath.separatorAdded) form_.edit(7)->setText(platform::toUnicode(workPath.usable));
+    if (const QString text = qevWorkPathMessage(workPathEntered, workPath, true); !text.isEmpty()) {
+        platform::showMessage(text);
     }
     if (service.printerCount() == 0) return;
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -49,6 +50,12 @@ class SettingsCommands {
 
   private:
     void applyStoredSettings(const StoredSettings& stored);
+    // Names a work folder that can't work here, and adds a missing final
+    // separator to the one in use.
+    void checkWorkFolderAtStart();
+    // What "設定保存" writes for the text fields, or false after telling
+    // the user why nothing can be written.
+    bool collectTextFields(SettingsToWrite& v) const;
     void setUpPrinterList();
     void choosePrinterAtStart(const std::optional<std::string>& indexText);
     int selectedPrinterEntry() const;
@@ -74,6 +81,21 @@ class SettingsCommands {
     std::string storedPrinterName_;
     Status printerTrouble_;
     QString printerAskedFor_;
+
+    // The text fields Edit7 to Edit9: what start-up showed in each, and what
+    // a save writes while the user hasn't changed it. That is the value read
+    // (readValue), or else the file's own bytes for a value set aside, or
+    // else nothing: never a text the program put there itself.
+    struct TextField {
+        int edit;
+        const char* label;
+        QString shownAtStart;
+        bool readValue = false;
+        std::optional<std::string> fileBytes;
+    };
+    std::array<TextField, 3> textFields_{{{7, "QEVワークパス", {}, false, {}},
+                                          {8, "医院名", {}, false, {}},
+                                          {9, "電話", {}, false, {}}}};
 };
 
 }  // namespace dorimek::mainwin

@@ -313,9 +313,12 @@ class MainPrintTest : public QObject {
             << QStringList();
         QTest::newRow("the chosen queue deleted")
             << QStringList{"a-extra", "b-extra"} << "a-extra" << 0 << "a-extra" << -1 << "b-extra"
-            << QStringList{QStringLiteral("設定ファイルのプリンタ a-extra は登録されていません"
-                                          "（削除されたか、名前が変わりました）。\n"
-                                          "通常使うプリンタで印刷します。")};
+            << QStringList{QStringLiteral(
+                   "設定ファイルのプリンタ a-extra はこのコンピュータに登録されていません"
+                   "（別のコンピュータのプリンタか、削除されたか、名前が変わりました）。\n"
+                   "通常使うプリンタで印刷します。\n"
+                   "「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください"
+                   "。")};
     }
     void storedPrinterIsFoundByName() {
         QFETCH(QStringList, added);

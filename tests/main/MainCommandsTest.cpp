@@ -23,6 +23,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -135,6 +136,7 @@ class MainCommandsTest : public QObject {
                           "\r\ntel=0123\r\nprev=" + (prev ? "1" : "0") + "\r\n";
         if (style != 0) ini += "style=" + std::to_string(style) + "\r\n";
         writeBytes(path(QStringLiteral("sorbenk.ini")), ini);
+        QDir().mkpath(qevFolder());  // a work folder that isn't there is named at start
     }
     void writeRp(const std::vector<std::string>& records) {
         writeBytes(qevFolder() + QStringLiteral("rp.csv"), rpFile(records));
@@ -263,7 +265,12 @@ class MainCommandsTest : public QObject {
             QCOMPARE(form->prescription().masterIndex(n), indices.at(n - 1));
         for (int n = 1; n <= usages.size(); ++n)
             QCOMPARE(form->comboBox(n)->currentText(), usages.at(n - 1));
-        QCOMPARE(sink->messages, messages);
+        // A missing file is named with the path tried, after the fixed text.
+        QStringList firstLines;
+        for (const QString& m : sink->messages) firstLines << m.section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(firstLines, messages);
+        if (!fileExists)
+            QVERIFY(sink->messages.first().endsWith(QStringLiteral(": ") + qevFolder() + "rp.csv"));
     }
 
     void secondImportReusesTheFirstUnknownSlot() {
@@ -897,10 +904,27 @@ class MainCommandsTest : public QObject {
         writeSettings(true, 0);  // engine preview, no style stored
         closeEnginePreviews();
         auto form = open({QStringLiteral("auto")});
-        QCOMPARE(sink->messages, (QStringList{QStringLiteral("rp.csvがありません"),
-                                              dorimek::mainwin::messages::kNothingToPrint}));
+        QCOMPARE(sink->messages,
+                 (QStringList{QStringLiteral("rp.csvがありません\n探したファイル: ") + qevFolder() +
+                                  QStringLiteral("rp.csv"),
+                              dorimek::mainwin::messages::kNothingToPrint}));
         QCOMPARE(form->prescription().lineCount(), 0);
         QCOMPARE(styleThatRan(), 0);
+        QVERIFY(form->terminationRequested());
+    }
+
+    void autoStartWithTheOldPcsWorkFolderEndsAsSettingsUnreadable() {
+        writeBytes(
+            path(QStringLiteral("sorbenk.ini")),
+            "prindex=-1\r\nprinter=\r\nqevpath=C:\\QEV\\\r\nclinic=c\r\ntel=t\r\nprev=1\r\n");
+        closeEnginePreviews();
+        auto form = open({QStringLiteral("auto")});
+        QVERIFY(!sink->messages.isEmpty());
+        QVERIFY2(sink->messages.first().startsWith(
+                     QStringLiteral("QEVワークパス「C:\\QEV\\」はこのコンピュータでは使えません")),
+                 qPrintable(sink->messages.first()));
+        // The host learns why nothing came out, not just that nothing did.
+        QCOMPARE(form->autoRunOutcome(), dorimek::mainwin::AutoRunOutcome::SettingsUnreadable);
         QVERIFY(form->terminationRequested());
     }
 

@@ -5,6 +5,7 @@
 #include "platform/Sjis.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -309,7 +310,10 @@ TEST(RpCsvImport, MissingFileChangesNothing) {
                                 dir.path()}) {                                // a folder
         const ImportReport report = RpCsvImport::run(path, masterList(), state);
         EXPECT_FALSE(report.fileOpened);
-        EXPECT_EQ(report.messages, QStringList{QStringLiteral("rp.csvがありません")});
+        // The fixed text first, then the very path tried.
+        ASSERT_EQ(report.messages.size(), 1);
+        EXPECT_EQ(report.messages.first(), QStringLiteral("rp.csvがありません\n探したファイル: ") +
+                                               QFileInfo(path).absoluteFilePath());
         EXPECT_TRUE(report.lines.empty());
         EXPECT_EQ(state.lineCount(), 2);
         EXPECT_EQ(state.masterIndex(2), -2);

@@ -120,7 +120,14 @@ TEST(EncodingCheck, TellsUtf8AndLoneCrFilesFromShiftJis) {
         {"plain ASCII", "prindex=0\r\nprinter=capture\r\n", P::None},
         {"CR CR LF line ends", sjisText + "\r\r\n" + sjisText + "\r\r\n", P::None},
         {"UTF-8", "clinic=" + utf8Text + "\r\n", P::Utf8},
-        {"UTF-8 with BOM", "\xEF\xBB\xBFprindex=0\r\n", P::Utf8Bom},
+        {"UTF-8 with BOM",
+         "\xEF\xBB\xBF"
+         "clinic=" +
+             utf8Text + "\r\n",
+         P::Utf8Bom},
+        // Old tools put the mark before Shift-JIS too; it is dropped, not a verdict.
+        {"Shift-JIS with BOM", "\xEF\xBB\xBF" + sjisText + "\r\n", P::None},
+        {"ASCII with BOM", "\xEF\xBB\xBFprindex=0\r\n", P::None},
         {"Shift-JIS with lone CR line ends", sjisText + "\r" + sjisText + "\r", P::LoneCr},
     };
     QTemporaryDir dir;
