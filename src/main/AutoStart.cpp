@@ -1,9 +1,11 @@
 #include "AutoStart.h"
 
+#include "AutoRunClaim.h"
 #include "Main.h"
 #include "MainMessages.h"
-#include "platform/Messages.h"
+#include "RpCsvImport.h"
 #include "SheetForms.h"
+#include "platform/Messages.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
 
@@ -55,7 +57,20 @@ void AutoStart::waitUntilClosed(QWidget* window) {
 }
 
 void AutoStart::run(TForm3& form) {
-    form.Button54Click();
+    // The import of "処方取込", but a prescription the host is still writing,
+    // or one another run has just taken, prints nothing.
+    const ImportReport imported =
+        RpCsvImport::runForAutoStart(RpCsvFile::pathIn(form.qevWorkPath()), AutoRunClaim::kFileName,
+                                     form.masterList(), form.prescriptionState());
+    form.syncPrescriptionList();
+    if (imported.stopped) {
+        form.noteAutoRunOutcome(*imported.stopped);
+        for (const QString& text : imported.messages)
+            platform::notify(text, kUnattendedWordSeconds);
+        form.requestTermination();
+        return;
+    }
+    RpCsvImport::showMessages(imported);
 
     // Nothing imported: no blank page. Nobody may be at the screen to press
     // OK, so the word closes by itself and the run ends as after a print.

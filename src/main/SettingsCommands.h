@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SettingsFile.h"
+#include "platform/FileStamp.h"
 
 #include <QString>
 
@@ -42,6 +43,10 @@ class SettingsCommands {
     void setUpPrinterList();
     void choosePrinterAtStart(const std::optional<std::string>& indexText);
     int selectedPrinterEntry() const;
+    // Writes v unless another window saved the file since this one read or
+    // wrote it; then asks before writing over that. False when nothing was
+    // written (the user has been told, or chose not to).
+    bool writeAsking(const SettingsToWrite& v);
     bool hostStarted() const;
     // Says which paper the sheet would come out on when printer has no JIS B5.
     static void tellIfNotJisB5(const QString& printer);
@@ -59,6 +64,9 @@ class SettingsCommands {
     // with no list to choose from, the stored choice is kept, not lost.
     std::optional<std::string> storedPrinterIndexText_;
     std::string storedPrinterName_;
+    // What sorbenk.ini held when this window read it, or last wrote it;
+    // nullopt when it couldn't be read to its end.
+    std::optional<platform::FileStamp> readStamp_;
 };
 
 }  // namespace dorimek::mainwin

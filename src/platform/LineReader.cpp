@@ -86,7 +86,10 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
     if (!ended && line[0] == kDosEndOfFile) return false;
     if (ended && len > 0 && line[len - 1] == '\r') --len;
     text = std::string_view(line, len);
-    check_.feedLine(text);
+    // A CR before the end of an unended line is no cut: the file ends its
+    // lines with CR alone, which the check must still see.
+    const bool crInside = len > 1 && std::memchr(line, '\r', len - 1) != nullptr;
+    if (ended || checkUnterminated_ || crInside) check_.feedLine(text);
     if (hadLineEnd) *hadLineEnd = ended;
     return true;
 }
