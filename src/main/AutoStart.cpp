@@ -3,9 +3,9 @@
 #include "AutoRunClaim.h"
 #include "Main.h"
 #include "MainMessages.h"
+#include "platform/Messages.h"
 #include "RpCsvImport.h"
 #include "SheetForms.h"
-#include "platform/Messages.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
 

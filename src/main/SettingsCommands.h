@@ -60,13 +60,13 @@ class SettingsCommands {
     std::string clinicName_;
     std::string clinicTel_;
     std::string usageLine_;
+    // What sorbenk.ini held when this window read it, or last wrote it;
+    // nullopt when it couldn't be read to its end.
+    std::optional<platform::FileStamp> readStamp_;
     // Lines 1 and 2 as read, for "設定保存" while printing is unavailable:
     // with no list to choose from, the stored choice is kept, not lost.
     std::optional<std::string> storedPrinterIndexText_;
     std::string storedPrinterName_;
-    // What sorbenk.ini held when this window read it, or last wrote it;
-    // nullopt when it couldn't be read to its end.
-    std::optional<platform::FileStamp> readStamp_;
 };
 
 }  // namespace dorimek::mainwin
