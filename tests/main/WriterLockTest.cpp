@@ -9,7 +9,6 @@
 #include "masterfile/DrugMasterFile.h"
 #include "platform/AtomicFile.h"
 #include "platform/FileLock.h"
-#include "platform/FileStamp.h"
 #include "platform/Sjis.h"
 
 #include <QTemporaryDir>
@@ -22,90 +21,74 @@
 #include <future>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace dorimek::mainwin {
 namespace {
 
 using masterfile::DrugRecord;
 using testing::readBytes;
-using testing::sjis;
 using testing::writeBytes;
 
 struct Folder {
     Folder() {
-        writeBytes(master, sjis("ｱﾑﾛｼﾞﾝ錠5mg,アムロジン,錠,,5mg,高血圧,,\r\n"
-                                "ﾛｷｿﾆﾝ錠60mg,ロキソニン,錠,,60mg,痛み止め,,\r\n"
-                                "ﾑｺｽﾀ錠100mg,ムコスタ,錠,,100mg,胃薬,,\r\n"
-                                "ﾏｸﾞﾐｯﾄ錠330mg,マグミット,錠,,330mg,便秘,,\r\n"));
-        writeBytes(ini,
-                   "prindex=0\r\nprinter=p\r\nqevpath=q/\r\nclinic=first\r\ntel=1\r\n"
-                   "prev=0\r\nstyle=1\r\n");
+        writeBytes(master, testing::sjis("ｱﾑﾛｼﾞﾝ錠5mg,アムロジン,錠,,5mg,高血圧,,\r\n"
+                                         "ﾛｷｿﾆﾝ錠60mg,ロキソニン,錠,,60mg,痛み止め,,\r\n"
+                                         "ﾑｺｽﾀ錠100mg,ムコスタ,錠,,100mg,胃薬,,\r\n"
+                                         "ﾏｸﾞﾐｯﾄ錠330mg,マグミット,錠,,330mg,便秘,,\r\n"));
+        writeBytes(
+            ini,
+            "prindex=0\r\nprinter=p\r\nqevpath=q/\r\nclinic=c\r\ntel=1\r\nprev=0\r\nstyle=1\r\n");
     }
+    std::vector<DrugRecord> records() const { return *masterfile::LoadDrugRecords(master); }
     QTemporaryDir dir;
     QString master = dir.filePath(QStringLiteral("yakujo.txt"));
     QString ini = dir.filePath(QStringLiteral("sorbenk.ini"));
 };
 
-std::vector<DrugRecord> records(const Folder& f) { return *masterfile::LoadDrugRecords(f.master); }
-
-// One window's save: open() reads what the window reads when it opens and
-// gives the save to run later; landed() tells whether its change is in the
-// file.
+// One window's save, which puts mark into its file. open() reads what the
+// window reads when it opens and gives the save to run later.
 struct Writer {
-    const char* name;
+    std::string mark;
+    bool settings;  // sorbenk.ini, else yakujo.txt
     std::function<std::function<Status()>(const Folder&)> open;
-    std::function<bool(const Folder&)> landed;
+    bool landed(const Folder& f) const {
+        return readBytes(settings ? f.ini : f.master).find(mark) != std::string::npos;
+    }
 };
 
 // 個別編集 of record n, then 編集終了.
-Writer drugEdit(int n) {
-    const std::string mark = "individual" + std::to_string(n);
-    return {
-        "個別編集",
-        [n, mark](const Folder& f) -> std::function<Status()> {
-            const DrugRecord loaded = records(f)[static_cast<size_t>(n)];
-            return [&f, n, mark, loaded] {
-                DrugRecord edited = loaded;
-                edited.caution = mark;
-                return DrugRecordEditor::save(n, loaded.registeredName, edited, f.master, {},
-                                              masterfile::joinRecord(loaded));
-            };
-        },
-        [n, mark](const Folder& f) { return records(f)[static_cast<size_t>(n)].caution == mark; }};
+Writer drugEdit(size_t n) {
+    const std::string mark = "edit" + std::to_string(n);
+    return {mark, false, [=](const Folder& f) -> std::function<Status()> {
+                DrugRecord r = f.records()[n];
+                const std::string line = masterfile::joinRecord(r);
+                r.caution = mark;
+                return [&f, n, r, line] {
+                    return DrugRecordEditor::save(int(n), r.registeredName, r, f.master, {}, line);
+                };
+            }};
 }
 
 // ﾌｧｲﾙ編集 changing record n, then 保存して終了.
-Writer grid(int n) {
+Writer grid(size_t n) {
     const std::string mark = "grid" + std::to_string(n);
-    return {
-        "ﾌｧｲﾙ編集",
-        [n, mark](const Folder& f) -> std::function<Status()> {
-            const platform::FileStamp stamp = *platform::stampFile(f.master);
-            std::vector<DrugRecord> rows = records(f);
-            rows[static_cast<size_t>(n)].caution = mark;
-            return [&f, rows, stamp] {
-                return masterfile::SaveDrugRecords(rows, f.master, {}, stamp);
-            };
-        },
-        [n, mark](const Folder& f) { return records(f)[static_cast<size_t>(n)].caution == mark; }};
+    return {mark, false, [=](const Folder& f) -> std::function<Status()> {
+                const platform::FileStamp stamp = *platform::stampFile(f.master);
+                std::vector<DrugRecord> rows = f.records();
+                rows[n].caution = mark;
+                return [&f, rows, stamp] {
+                    return masterfile::SaveDrugRecords(rows, f.master, {}, stamp);
+                };
+            }};
 }
 
 // 設定保存 of another clinic name.
 Writer settings(const char* clinic) {
-    return {"設定保存",
-            [clinic](const Folder& f) -> std::function<Status()> {
+    return {clinic, true, [=](const Folder& f) -> std::function<Status()> {
                 const platform::FileStamp stamp = *platform::stampFile(f.ini);
-                return [&f, clinic, stamp] {
-                    SettingsToWrite v;
-                    v.printerIndex = 0;
-                    v.clinicName = clinic;
-                    return SettingsFile::write(v, f.ini, stamp);
-                };
-            },
-            [clinic](const Folder& f) {
-                return readBytes(f.ini).find(std::string("clinic=") + clinic + "\r\n") !=
-                       std::string::npos;
+                SettingsToWrite v;
+                v.clinicName = clinic;
+                return [&f, v, stamp] { return SettingsFile::write(v, f.ini, stamp); };
             }};
 }
 
@@ -138,8 +121,8 @@ TEST_P(WriterPairs, SecondWriterSeesTheFirstOnesChange) {
     std::future<Status> second;
     platform::FileLock::setWaitingHook([&](const QString&) { secondWaited = true; });
     // The first writer has checked the file and written its new content
-    // beside it: the second one starts now, and is let run until it either
-    // waits for the first or is done.
+    // beside it: the second one starts now, and runs until it waits for the
+    // first or is done.
     platform::setBeforeReplaceHook([&](const QString&) {
         if (fired.exchange(true)) return;
         second = std::async(std::launch::async, secondSave);
@@ -156,19 +139,10 @@ TEST_P(WriterPairs, SecondWriterSeesTheFirstOnesChange) {
     EXPECT_TRUE(secondWaited.load())
         << "the second writer did not wait for the first one's replace";
     EXPECT_TRUE(p.first.landed(f)) << "the first writer's change was lost";
-    switch (p.expected) {
-        case Second::Saved:
-            EXPECT_TRUE(got.ok()) << got.error().toStdString();
-            EXPECT_TRUE(p.second.landed(f));
-            break;
-        case Second::Asks:
-            EXPECT_EQ(got.errorKind(), ErrorKind::FileChanged) << got.error().toStdString();
-            EXPECT_FALSE(p.second.landed(f));
-            break;
-        case Second::Refuses:
-            EXPECT_FALSE(got.ok());
-            EXPECT_FALSE(p.second.landed(f));
-            break;
+    EXPECT_EQ(p.second.landed(f), p.expected == Second::Saved);
+    EXPECT_EQ(got.ok(), p.expected == Second::Saved) << got.error().toStdString();
+    if (p.expected == Second::Asks) {
+        EXPECT_EQ(got.errorKind(), ErrorKind::FileChanged);
     }
 }
 
@@ -190,9 +164,7 @@ TEST(WriterLock, AWriterThatCantGetTheLockWritesNothingAndSaysSo) {
     const std::string before = readBytes(f.ini);
     const auto held = platform::FileLock::forFile(f.ini);
     ASSERT_TRUE(held && held->held());
-    SettingsToWrite v;
-    v.clinicName = "other";
-    const Status s = SettingsFile::write(v, f.ini);
+    const Status s = SettingsFile::write(SettingsToWrite{}, f.ini);
     EXPECT_EQ(s.errorKind(), ErrorKind::FileBusy);
     EXPECT_TRUE(s.error().contains(QStringLiteral("sorbenk.ini")));
     EXPECT_EQ(readBytes(f.ini), before);
