@@ -34,6 +34,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
@@ -130,6 +131,9 @@ int hostSection(const Options& o, int records) {
         if (startupRun(o, records, &s, &kb)) bare.push_back(s); else ++failures;
         for (int style = 1; style <= 3; ++style) {
             if (!stageHostFiles(o.folder, style)) return 1;
+            // Each run is a new request from the host: the record of the one
+            // before would make it the same click's repeat, which prints nothing.
+            QFile::remove(QDir(o.folder).filePath(QStringLiteral(".dorimek-autorun")));
             const ChildRun run = runChild(o.program, {QStringLiteral("auto")}, {}, o.folder);
             if (!run.ok || run.exitCode != 0) {
                 std::fprintf(stderr, "auto run, style %d: failed (exit %d)\n", style, run.exitCode);

@@ -1,5 +1,6 @@
 #include "AutoStart.h"
 
+#include "AutoRunClaim.h"
 #include "AutoRunLog.h"
 #include "Main.h"
 #include "MainMessages.h"
@@ -66,7 +67,15 @@ void AutoStart::run(TForm3& form) {
     // Settings that couldn't be read were noted as the run's cause already.
     if (form.autoRunOutcome() != AutoRunOutcome::Done) return stop(form, form.autoRunOutcome());
 
-    const ImportReport imported = form.importPrescription();
+    // The import of "処方取込", but a prescription the host is still writing,
+    // or one another run has just taken, prints nothing.
+    const ImportReport imported =
+        RpCsvImport::runForAutoStart(RpCsvFile::pathIn(form.qevWorkPath()), AutoRunClaim::kFileName,
+                                     form.masterList(), form.prescriptionState());
+    form.syncPrescriptionList();
+    RpCsvImport::showMessages(imported);
+    if (imported.stopped) return stop(form, *imported.stopped);
+    claimed_ = imported.claimed;
     if (!imported.fileOpened) {
         // A work folder that can't be one here (the old PC's "C:\QEV\", a
         // folder that isn't there, a path without its final "/") is the
@@ -146,6 +155,9 @@ int AutoStart::finish(const TForm3* form, const QString& programFolder,
 }
 
 void AutoStart::stop(TForm3& form, AutoRunOutcome outcome) {
+    // Nothing came out: the host's retry of this prescription must print.
+    if (claimed_ && outcome != AutoRunOutcome::Done) AutoRunClaim::release(*claimed_);
+    claimed_.reset();
     form.noteAutoRunOutcome(outcome);
     form.requestTermination();
 }

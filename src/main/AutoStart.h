@@ -2,7 +2,11 @@
 
 #include "AutoRunOutcome.h"
 
+#include "platform/FileStamp.h"
+
 #include <QString>
+
+#include <optional>
 
 class QWidget;
 
@@ -44,6 +48,8 @@ class AutoStart {
 
   private:
     static void stop(TForm3& form, AutoRunOutcome outcome);
+    // The prescription this run took from the others started with it.
+    static inline std::optional<platform::FileStamp> claimed_;
 };
 
 }  // namespace dorimek::mainwin

@@ -4,6 +4,8 @@
 #include "masterfile/MasterFileLimits.h"
 #include "masterfile/MasterLines.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
+#include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
 #include <QFileInfo>
@@ -180,6 +182,10 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
     if (const QString problem = checkRecord(record, asRead); !problem.isEmpty()) {
         return Status::failure(problem);
     }
+    // From the read to the replace no other save of this program can land,
+    // so a change saved meanwhile by another window is read and kept.
+    const Result<platform::FileLock> lock = platform::FileLock::forFile(masterPath);
+    if (!lock) return Status::failure(lock.error(), lock.errorKind());
     Result<std::vector<std::string>> lines = readAllLines(masterPath);
     if (!lines) return Status::failure(lines.error());
 

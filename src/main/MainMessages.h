@@ -28,20 +28,16 @@ inline const QString kPrinterIndexMissing =
 // What mends it in the window; a name from the old PC is the usual cause.
 inline const QString kChooseInListAndSave =
     QStringLiteral("「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください。");
-inline const QString kPrinterIndexOutOfRange = kPrinterIndexMissing + QStringLiteral("
-") +
-                                               kFallbackToDefault + QStringLiteral("
-") +
+inline const QString kPrinterIndexOutOfRange = kPrinterIndexMissing + QStringLiteral("\n") +
+                                               kFallbackToDefault + QStringLiteral("\n") +
                                                kChooseInListAndSave;
 // %1: the queue name stored in the settings file.
 // A name from another computer (the old PC's printer) is the usual cause.
 inline const QString kStoredPrinterMissing = QStringLiteral(
     "設定ファイルのプリンタ %1 はこのコンピュータに登録されていません"
     "（別のコンピュータのプリンタか、削除されたか、名前が変わりました）。");
-inline const QString kStoredPrinterGone = kStoredPrinterMissing + QStringLiteral("
-") +
-                                          kFallbackToDefault + QStringLiteral("
-") +
+inline const QString kStoredPrinterGone = kStoredPrinterMissing + QStringLiteral("\n") +
+                                          kFallbackToDefault + QStringLiteral("\n") +
                                           kChooseInListAndSave;
 // %1: the host's third argument as it came.
 inline const QString kPrinterArgumentNotANumber =

@@ -3,10 +3,17 @@
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
+#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <array>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace dorimek::mainwin {
 namespace {
@@ -14,8 +21,71 @@ namespace {
 constexpr int kNameField = 5;
 constexpr int kUsageFlagField = 4;
 constexpr int kUsageField = 9;
+constexpr char kDosEndOfFile = 0x1A;
+
+// A file nobody has written to for this long is not being written.
+constexpr std::chrono::seconds kSettledAge{2};
+
+// What one look at the file finds.
+struct Look {
+    bool exists = false;
+    off_t size = 0;
+    timespec modified{};
+    bool endsWithLineEnd = false;
+
+    bool sameAs(const Look& o) const {
+        return exists == o.exists && size == o.size && modified.tv_sec == o.modified.tv_sec &&
+               modified.tv_nsec == o.modified.tv_nsec;
+    }
+};
+
+Look lookAt(const QString& path) {
+    Look look;
+    // Not blocking: a pipe in the file's place must not hold the look.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return look;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        look.exists = true;
+        look.size = st.st_size;
+        look.modified = st.st_mtim;
+        char tail[2] = {};
+        const off_t from = st.st_size >= 2 ? st.st_size - 2 : 0;
+        const ssize_t n =
+            st.st_size > 0 ? ::pread(fd, tail, static_cast<size_t>(st.st_size - from), from) : 0;
+        // A DOS end-of-file mark after the last line end ends no line.
+        look.endsWithLineEnd = (n >= 1 && tail[n - 1] == '\n') ||
+                               (n == 2 && tail[0] == '\n' && tail[1] == kDosEndOfFile);
+    }
+    ::close(fd);
+    return look;
+}
+
+bool settledLongAgo(const Look& look) {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const auto age = std::chrono::seconds(now.tv_sec - look.modified.tv_sec) +
+                     std::chrono::nanoseconds(now.tv_nsec - look.modified.tv_nsec);
+    return age >= kSettledAge;
+}
 
 }  // namespace
+
+bool RpCsvFile::waitUntilComplete(const QString& path, const RpCsvWait& wait) {
+    Look last = lookAt(path);
+    if (!last.exists) return true;
+    if (last.endsWithLineEnd && settledLongAgo(last)) return true;
+    const auto deadline = std::chrono::steady_clock::now() + wait.total;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (wait.onPause) wait.onPause();
+        std::this_thread::sleep_for(wait.interval);
+        const Look now = lookAt(path);
+        if (!now.exists) return true;
+        if (now.endsWithLineEnd && now.sameAs(last)) return true;
+        last = now;
+    }
+    return false;
+}
 
 QString RpCsvFile::pathIn(std::string_view qevWorkPath) {
     std::string bytes(qevWorkPath);
@@ -59,18 +129,33 @@ QString RpCsvFile::missingMessage(const QString& path) {
         .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
 }
 
-Result<RpCsvContent> RpCsvFile::read(const QString& path) {
+Result<RpCsvContent> RpCsvFile::read(const QString& path, const RpCsvWait& wait) {
     // A folder opens for reading on some systems and then fails on the first
     // read; for the user it is simply not the file.
     if (QFileInfo(path).isDir()) return Result<RpCsvContent>::failure(missingMessage(path));
+    // The host may have started us while still writing the file.
+    waitUntilComplete(path, wait);
     platform::LineReader reader(path);
     if (!reader.isOpen()) return Result<RpCsvContent>::failure(missingMessage(path));
+    reader.leaveUnterminatedLineUnchecked();
 
     RpCsvContent content;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    qint64 hashed = 0;
     std::string line;
     int fileLine = 0;
-    while (reader.next(line)) {
+    bool ended = true;
+    while (reader.next(line, &ended)) {
         ++fileLine;
+        // However complete it looks, a line the host hasn't ended yet may be
+        // any beginning of the real one: 朝昼 of 朝昼夕, or a name cut short.
+        if (!ended) {
+            content.unfinishedLine = fileLine;
+            break;
+        }
+        hash.addData(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
+        hash.addData(QByteArrayView("\n", 1));
+        hashed += static_cast<qint64>(line.size()) + 1;
         if (fileLine <= kHeaderLines) continue;
         RpRecord record;
         switch (parseLine(line, fileLine, record)) {
@@ -98,6 +183,7 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path) {
     }
     if (reader.debris().textAfterEndMark())
         content.textAfterEndMarkLine = reader.debris().endMarkLine();
+    content.contentStamp = {true, hashed, hash.result()};
     if (reader.failed()) {
         content.readError =
             QStringLiteral("rp.csvを最後まで読めませんでした（%1行目まで取り込みました）")

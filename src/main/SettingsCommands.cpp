@@ -20,6 +20,9 @@ namespace dorimek::mainwin {
 
 void SettingsCommands::readAtStart() {
     std::optional<std::string> indexText;
+    // Taken before the read, so that a save landing between the two shows
+    // as a change at "設定保存", never the other way round.
+    if (auto stamp = platform::stampFile(SettingsFile::kFileName)) readStamp_ = *stamp;
     auto stored = SettingsFile::read();
     if (!stored) {
         platform::showMessage(stored.error());
@@ -246,10 +249,7 @@ void SettingsCommands::save() {
     v.printStyle = form_.printStyle();
     v.usageLine = usageLine_;
 
-    if (const Status written = SettingsFile::write(v); !written) {
-        platform::showMessage(written.error());
-        return;
-    }
+    if (!writeAsking(v)) return;
     if (workPath.separatorAdded) form_.edit(7)->setText(platform::toUnicode(workPath.usable));
     if (const QString text = qevWorkPathMessage(workPathEntered, workPath, true); !text.isEmpty()) {
         platform::showMessage(text);
@@ -257,6 +257,33 @@ void SettingsCommands::save() {
     if (service.printerCount() == 0) return;
     if (const Status b5 = forceJisB5(service); !b5) platform::showMessage(b5.error());
     tellIfNotJisB5(service.nameForIndex(service.currentIndex()));
+}
+
+bool SettingsCommands::writeAsking(const SettingsToWrite& v) {
+    while (true) {
+        const Status written = SettingsFile::write(v, SettingsFile::kFileName, readStamp_);
+        if (written) {
+            readStamp_ = platform::stampOf(SettingsFile::format(v));
+            return true;
+        }
+        if (written.errorKind() != ErrorKind::FileChanged) {
+            platform::showMessage(written.error());
+            return false;
+        }
+        // Stamped before asking: a further save landing while the user reads
+        // this is asked about again, not written over.
+        const auto now = platform::stampFile(SettingsFile::kFileName);
+        const int choice = platform::choose(
+            QStringLiteral(
+                "%1 は、この画面で読み込んだ後に変更されました"
+                "（ほかの画面の「設定保存」などです）。\n"
+                "このまま保存すると、その変更はこの画面の設定で上書きされ、失われます。\n"
+                "上書きしないときは、この画面を閉じて起動し直すと、保存されている設定が出ます。")
+                .arg(SettingsFile::kFileName),
+            {QStringLiteral("上書きして保存")});
+        if (choice != 0) return false;
+        readStamp_ = now ? std::optional(*now) : std::nullopt;
+    }
 }
 
 void SettingsCommands::setUpPrinter() {

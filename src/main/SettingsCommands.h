@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SettingsFile.h"
+#include "platform/FileStamp.h"
 
 #include <QString>
 
@@ -59,6 +60,10 @@ class SettingsCommands {
     void setUpPrinterList();
     void choosePrinterAtStart(const std::optional<std::string>& indexText);
     int selectedPrinterEntry() const;
+    // Writes v unless another window saved the file since this one read or
+    // wrote it; then asks before writing over that. False when nothing was
+    // written (the user has been told, or chose not to).
+    bool writeAsking(const SettingsToWrite& v);
     bool hostStarted() const;
     // Tells the window's user, who gets the default printer instead, or keeps
     // it for the host-started run to report.
@@ -75,6 +80,9 @@ class SettingsCommands {
     std::string clinicName_;
     std::string clinicTel_;
     std::string usageLine_;
+    // What sorbenk.ini held when this window read it, or last wrote it;
+    // nullopt when it couldn't be read to its end.
+    std::optional<platform::FileStamp> readStamp_;
     // Lines 1 and 2 as read, for "設定保存" while printing is unavailable:
     // with no list to choose from, the stored choice is kept, not lost.
     std::optional<std::string> storedPrinterIndexText_;

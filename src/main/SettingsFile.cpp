@@ -4,6 +4,7 @@
 
 #include "MainMessages.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 #include "platform/TextEncoding.h"
@@ -223,7 +224,8 @@ std::string SettingsFile::format(const SettingsToWrite& v) {
     return out;
 }
 
-Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
+Status SettingsFile::write(const SettingsToWrite& v, const QString& path,
+                           const std::optional<platform::FileStamp>& expected) {
     // A line break inside a value would shift every later line on reading.
     for (const std::string* text : {&v.printerName, &v.qevWorkPath, &v.clinicName, &v.clinicTel}) {
         if (holdsLineBreak(*text)) {
@@ -241,10 +243,23 @@ Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
         return Status::failure(messages::kSettingsNotWritable);
     }
     QString why;
-    if (!platform::writeFileAtomically(path, format(v), &why)) {
-        return Status::failure(messages::settingsNotWritableBecause(why));
+    Status written;
+    if (expected) {
+        written = platform::replaceFileIfUnchanged(path, *expected, format(v), &why);
+    } else if (const Result<platform::FileLock> lock = platform::FileLock::forFile(path); !lock) {
+        written = Status::failure(lock.error(), lock.errorKind());
+        why = lock.error();
+    } else {
+        written = platform::writeFileAtomically(path, format(v), &why);
     }
-    return {};
+    if (written) return {};
+    // A change by another window is for the caller to ask about; a busy lock
+    // says itself that nothing was written.
+    if (written.errorKind() == ErrorKind::FileChanged ||
+        written.errorKind() == ErrorKind::FileBusy) {
+        return written;
+    }
+    return Status::failure(messages::settingsNotWritableBecause(why));
 }
 
 Result<std::string> SettingsFile::encodeField(const QString& text, const QString& label) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FileStamp.h"
 #include "platform/Result.h"
 
 #include <QString>
@@ -98,8 +99,12 @@ class SettingsFile {
     static std::string format(const SettingsToWrite& values);
     // Replaces the file whole; on failure the old file stays as it was and
     // the error is the message for the user. Texts holding a line break are
-    // refused before anything is written.
-    static Status write(const SettingsToWrite& values, const QString& path = kFileName);
+    // refused before anything is written. Writes under the file's lock; with
+    // expected (the stamp of the file as read) only while the file still
+    // holds that, else fails with ErrorKind::FileChanged for the caller to
+    // ask. ErrorKind::FileBusy: another window's save kept the lock.
+    static Status write(const SettingsToWrite& values, const QString& path = kFileName,
+                        const std::optional<platform::FileStamp>& expected = std::nullopt);
 
     // An edit field's text as Shift-JIS for the file, or the message that
     // refuses it (a line break, or a character code page 932 can't hold).

@@ -4,6 +4,8 @@
 #include "MasterLines.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
+#include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
 #include <QFileInfo>
@@ -274,7 +276,8 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
 }
 
 Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& path,
-                       const std::vector<FieldMask>& asRead) {
+                       const std::vector<FieldMask>& asRead,
+                       const std::optional<platform::FileStamp>& expected) {
     std::string bytes;
     for (size_t i = 0; i < records.size(); ++i) {
         const QString problem = formatProblem(records[i], i < asRead.size() ? asRead[i] : FieldMask{});
@@ -287,6 +290,9 @@ Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& pa
         bytes += joinRecord(records[i]);
         bytes += "\r\n";
     }
+    if (expected) return platform::replaceFileIfUnchanged(path, *expected, bytes);
+    const Result<platform::FileLock> lock = platform::FileLock::forFile(path);
+    if (!lock) return Status::failure(lock.error(), lock.errorKind());
     return platform::writeFileAtomically(path, bytes);
 }
 

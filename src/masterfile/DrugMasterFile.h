@@ -2,6 +2,7 @@
 
 #include "masterfile/MasterNames.h"
 #include "platform/LineReader.h"
+#include "platform/FileStamp.h"
 #include "platform/Result.h"
 
 #include <QString>
@@ -103,8 +104,12 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name,
 // Replaces the file whole and atomically: every record one line, CR LF after
 // each. Refuses (writing nothing) a record whose formatProblem() is not empty;
 // asRead (one mask per record, or none) names the fields kept as read.
+// Holds the file's lock while it writes. With expected (the stamp taken when
+// the records were read) it writes only while the file still holds that,
+// and otherwise fails with ErrorKind::FileChanged, writing nothing.
 Status SaveDrugRecords(const std::vector<DrugRecord>& records,
                        const QString& path = kMasterFileName,
-                       const std::vector<FieldMask>& asRead = {});
+                       const std::vector<FieldMask>& asRead = {},
+                       const std::optional<platform::FileStamp>& expected = std::nullopt);
 
 }  // namespace dorimek::masterfile

@@ -141,9 +141,11 @@ void TForm2::load() {
     shownRows_ = gridRows();
 }
 
-bool TForm2::mayWrite(const GridRows& rows) {
+bool TForm2::overwriteAfterAsking(const GridRows& rows,
+                                  std::optional<platform::FileStamp>& expected) {
+    // Stamped before asking: a further save landing while the user reads
+    // this is asked about again, not written over.
     const auto now = platform::stampFile(path_);
-    if (now && loadedStamp_ && *now == *loadedStamp_) return true;
     const QString fileName = QFileInfo(path_).fileName();
     const int edits = rows.editCount(loaded_);
     const QString lost = edits > 0 ? QStringLiteral(
@@ -160,7 +162,10 @@ bool TForm2::mayWrite(const GridRows& rows) {
             .arg(fileName, lost);
     const int choice = platform::choose(
         text, {QStringLiteral("読み込み直す"), QStringLiteral("上書きして保存")}, windowTitle());
-    if (choice == 1) return true;
+    if (choice == 1) {
+        expected = now ? std::optional(*now) : std::nullopt;
+        return true;
+    }
     if (choice == 0) {
         const int row = currentRow();
         const int column = std::max(0, StringGrid1->currentColumn());
@@ -265,13 +270,26 @@ void TForm2::Button3Click() {
         return;
     }
     // The grid writes the rows it loaded: a change written since (by
-    // "編集終了" or another program) would be undone without a word.
-    // A grid that couldn't load the file was asked about just above.
-    if (!loadFailed_ && !mayWrite(rows)) return;
-    const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead);
-    if (!saved) {
-        // The fixed text first, then what happened and that nothing was saved.
-        platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n%2").arg(fileName, saved.error()));
+    // "編集終了", another window or another program) would be undone without
+    // a word. The save checks for one under the file's lock, so none can
+    // land between the check and the write. A grid that couldn't load the
+    // file was asked about just above; one whose stamp failed is asked now.
+    std::optional<platform::FileStamp> expected = loadedStamp_;
+    if (!loadFailed_ && !expected && !overwriteAfterAsking(rows, expected)) return;
+    while (true) {
+        const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead,
+                                             loadFailed_ ? std::nullopt : expected);
+        if (saved) break;
+        if (saved.errorKind() == ErrorKind::FileChanged) {
+            if (!overwriteAfterAsking(rows, expected)) return;
+            continue;
+        }
+        // The fixed text first, then what happened and that nothing was
+        // saved; a busy lock says that itself.
+        platform::showMessage(
+            saved.errorKind() == ErrorKind::FileBusy
+                ? saved.error()
+                : QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n%2").arg(fileName, saved.error()));
         return;
     }
     if (rebuildMasterList_) {

@@ -64,10 +64,11 @@ class TForm2 : public QWidget {
     void buildControls();
     // Reads the file into the grid and remembers what it held.
     void load();
-    // Before a save: true when the file still holds what the grid loaded, or
-    // the user chose to write over what changed since. Reloads the grid when
-    // the user chooses that instead (and answers false).
-    bool mayWrite(const GridRows& rows);
+    // The file changed since the grid loaded it: true when the user chooses
+    // to write over that, with expected set to what the file holds now (or
+    // nullopt when it can't be stamped). Reloads the grid when the user
+    // chooses that instead (and answers false).
+    bool overwriteAfterAsking(const GridRows& rows, std::optional<platform::FileStamp>& expected);
     int currentRow() const;
     GridRows gridRows() const;
     void showRows(const GridRows& rows);

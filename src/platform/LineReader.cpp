@@ -149,7 +149,10 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
         check_.noteByteOrderMark();
     }
     text = std::string_view(line, len);
-    check_.feedLine(text);
+    // A CR before the end of an unended line is no cut: the file ends its
+    // lines with CR alone, which the check must still see.
+    const bool crInside = len > 1 && std::memchr(line, '\r', len - 1) != nullptr;
+    if (ended || checkUnterminated_ || crInside) check_.feedLine(text);
     if (hadLineEnd) *hadLineEnd = ended;
     return true;
 }

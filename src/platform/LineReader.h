@@ -79,6 +79,11 @@ public:
     // The same, without a copy: text points into the reader's own buffer and
     // stays valid until the next read. For readers that pass over most lines.
     bool next(std::string_view& text, bool* hadLineEnd = nullptr);
+    // For a file that may still be being written: a last line without its
+    // line end is no text yet, so its bytes (a character cut in two) don't
+    // count against the file's encoding. A file whose lines end with a lone
+    // CR is still told as such.
+    void leaveUnterminatedLineUnchecked() { checkUnterminated_ = false; }
     // True when a read failed (as opposed to reaching the end).
     bool failed() const;
     // Whether the lines read so far show a file that isn't Shift-JIS text
@@ -112,6 +117,7 @@ public:
     bool mayHoldNul_ = false;  // a NUL was read somewhere in the file
     int lineNumber_ = 0;
     LineDebris debris_;
+    bool checkUnterminated_ = true;
     QString openError_;
     EncodingCheck check_;
 };

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -362,6 +363,71 @@ class AutoStartE2eTest : public QObject {
         }
         QCOMPARE(run.exitCode(), 0);
         QVERIFY2(!queue.waitForJob(before, clinic).isEmpty(), "the sheet was not queued");
+    }
+
+    // The host's button clicked twice: two runs for the same rp.csv print one
+    // sheet between them; the next patient's rp.csv prints again.
+    void doubleStartPrintsOnce() {
+        QTemporaryDir root;
+        QVERIFY(root.isValid());
+        const QString program = root.filePath(QStringLiteral("prog"));
+        const QString exe = program + QStringLiteral("/dorimek");
+        QVERIFY(copyFile(qEnvironmentVariable("DORIMEK_EXE"), exe));
+        QFile(exe).setPermissions(QFile::permissions(exe) | QFile::ExeOwner);
+        const QString samples = sourceDir() + QStringLiteral("/samples");
+        QVERIFY(copyFile(samples + QStringLiteral("/yakujo.txt"),
+                         program + QStringLiteral("/yakujo.txt")));
+        const QString rp = program + QStringLiteral("/rp.csv");
+        QVERIFY(copyFile(samples + QStringLiteral("/qev/rp.csv"), rp));
+        const auto settingsFor = [&](const QString& clinic) {
+            writeBytes(program + QStringLiteral("/sorbenk.ini"),
+                       "prindex=0\r\nprinter=capture\r\nqevpath=" +
+                           dorimek::platform::fromUnicode(program) +
+                           "/\r\nclinic=" + dorimek::platform::fromUnicode(clinic) +
+                           "\r\ntel=1\r\nprev=0\r\nstyle=1\r\n");
+        };
+        const auto start = [&](QProcess& run) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+            run.setProcessEnvironment(env);
+            run.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            run.start(exe, {QStringLiteral("auto")});
+        };
+        const auto finish = [](QProcess& run) {
+            if (run.waitForFinished(120000)) return run.exitCode();
+            run.kill();
+            run.waitForFinished(5000);
+            return -1;
+        };
+
+        const QString clinic = QStringLiteral("二度押し%1").arg(QCoreApplication::applicationPid());
+        settingsFor(clinic);
+        const QSet<QString> before = queue.jobs();
+        QProcess first;
+        QProcess second;
+        start(first);
+        start(second);
+        QVERIFY(first.waitForStarted(10000) && second.waitForStarted(10000));
+        QList<int> statuses{finish(first), finish(second)};
+        std::sort(statuses.begin(), statuses.end());
+        // 16: the same unchanged prescription was handled moments ago.
+        QCOMPARE(statuses, (QList<int>{0, 16}));
+
+        // The next patient: another prescription, printed at once. The queue
+        // prints in order, so once its sheet is there a second sheet of the
+        // double start would be there too.
+        const QString next = QStringLiteral("次の患者%1").arg(QCoreApplication::applicationPid());
+        settingsFor(next);
+        std::string bytes = readBytes(rp);
+        bytes += bytes.substr(bytes.rfind("\r\n", bytes.size() - 3) + 2);  // its last drug twice
+        writeBytes(rp, bytes);
+        QProcess third;
+        start(third);
+        QVERIFY(third.waitForStarted(10000));
+        QCOMPARE(finish(third), 0);
+        QVERIFY2(!queue.waitForJob(before, next).isEmpty(),
+                 "the next patient's sheet was not queued");
+        QCOMPARE(queue.waitForJobs(before, clinic, 2, 1000).size(), 1);
     }
 };
 

@@ -620,6 +620,29 @@ class MainWindowTest : public QObject {
         QCOMPARE(readBytes(path("sorbenk.ini")), old);
     }
 
+    void aSecondWindowAsksBeforeUndoingTheFirstOnesSave() {
+        // A work folder that works here, so that 設定保存 has nothing to say of it.
+        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=\r\nqevpath=" +
+                                            (dir->path() + QLatin1Char('/')).toStdString() +
+                                            "\r\nclinic=c\r\ntel=t\r\nprev=0\r\nstyle=1\r\n");
+        auto first = open();
+        auto second = open();
+        sink->messages.clear();
+        first->edit(8)->setText(QStringLiteral("first"));
+        QTest::mouseClick(first->button(55), Qt::LeftButton);
+        second->edit(8)->setText(QStringLiteral("second"));
+        QTest::mouseClick(second->button(55), Qt::LeftButton);  // cancelled
+        QCOMPARE(sink->choices.size(), 1);
+        QVERIFY(readBytes(path("sorbenk.ini")).find("clinic=first\r\n") != std::string::npos);
+        sink->choiceAnswer = 0;  // 上書きして保存
+        QTest::mouseClick(second->button(55), Qt::LeftButton);
+        QVERIFY(readBytes(path("sorbenk.ini")).find("clinic=second\r\n") != std::string::npos);
+        // Its own save is no change to ask about.
+        QTest::mouseClick(second->button(55), Qt::LeftButton);
+        QCOMPARE(sink->choices.size(), 2);
+        QCOMPARE(sink->messages, QStringList());
+    }
+
     void unwritableSettingsFileIsReported() {
         QDir(dir->path())
             .mkdir(QStringLiteral("sorbenk.ini"));  // a folder where the file should be
