@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutoRunOutcome.h"
+#include "AutoStart.h"
 #include "DrugEditCommands.h"
 #include "MasterListBox.h"
 #include "prescription/PrescriptionSource.h"
@@ -99,7 +100,8 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     bool previewOnAutoStart() const { return settings_.previewOnAutoStart(); }
     const QString& defaultPrinterName() const { return settings_.defaultPrinterName(); }
     prescription::SheetSettings sheetSettings() const {
-        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel()};
+        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel(),
+                AutoStart::isAutoArgument(argument(1))};
     }
 
     bool useScreenPreview() const { return useScreenPreview_; }

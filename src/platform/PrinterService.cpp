@@ -28,8 +28,13 @@ bool spoolerAnswers() {
     return true;
 }
 
-// The state of one job, or 0 when the spooler doesn't say.
-int jobState(int jobId) {
+struct JobStatus {
+    int state = 0;  // 0 when the spooler doesn't say
+    QString message;
+};
+
+// The state of one job and the last word of the printer on it.
+JobStatus jobStatus(int jobId) {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
@@ -37,16 +42,34 @@ int jobState(int jobId) {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    static const char* const wanted[] = {"job-state"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 1,
+    static const char* const wanted[] = {"job-state", "job-printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
                   nullptr, wanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    int state = 0;
+    JobStatus status;
     if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
-        state = ippGetInteger(a, 0);
+        status.state = ippGetInteger(a, 0);
+    }
+    if (ipp_attribute_t* a = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_ZERO)) {
+        status.message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
     }
     ippDelete(response);
-    return state;
+    return status;
+}
+
+int jobState(int jobId) { return jobStatus(jobId).state; }
+
+// The kind of a refusal at submission, from the spooler's last answer.
+ErrorKind submitFailureKind() {
+    switch (cupsLastError()) {
+        case IPP_STATUS_ERROR_NOT_FOUND:
+            return ErrorKind::NoPrinter;
+        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
+        case IPP_STATUS_ERROR_INTERNAL:
+            return spoolerAnswers() ? ErrorKind::PrinterRefused : ErrorKind::SpoolerDown;
+        default:
+            return ErrorKind::PrinterRefused;
+    }
 }
 
 // The queue's state as its destination entry gives it, or 0.
@@ -155,7 +178,7 @@ std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
 
 QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
     return {
-        QStringLiteral("media=jis_b5_182x257mm"),
+        options.media,
         QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
         QStringLiteral("sides=%1").arg(options.duplex ? QStringLiteral("two-sided-long-edge")
                                                       : QStringLiteral("one-sided")),
@@ -168,7 +191,8 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                                                                const JobOptions& jobOptions) const {
     using R = Result<SubmittedJob>;
     if (printer.isEmpty()) {
-        return R::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"));
+        return R::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"),
+                          ErrorKind::NoPrinter);
     }
     cups_option_t* options = nullptr;
     int numOptions = 0;
@@ -185,7 +209,8 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
     cupsFreeOptions(numOptions, options);
     if (job <= 0) {
         return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2")
-                              .arg(printer, QString::fromUtf8(cupsLastErrorString())));
+                              .arg(printer, QString::fromUtf8(cupsLastErrorString())),
+                          submitFailureKind());
     }
     SubmittedJob submitted;
     submitted.id = job;
@@ -203,6 +228,36 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                 .arg(printer);
     }
     return submitted;
+}
+
+PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobId) {
+    const JobStatus status = jobStatus(jobId);
+    JobFate fate;
+    switch (status.state) {
+        case IPP_JSTATE_COMPLETED:
+            fate.done = true;
+            break;
+        case IPP_JSTATE_STOPPED:
+        case IPP_JSTATE_CANCELED:
+        case IPP_JSTATE_ABORTED:
+            fate.done = true;
+            fate.refused = true;
+            break;
+        default:
+            // Waiting behind a queue that the printer's backend stopped is
+            // refused as well: it won't print until someone mends the queue.
+            if (queueState(printer) == IPP_PSTATE_STOPPED) fate.refused = fate.done = true;
+            break;
+    }
+    if (fate.refused) fate.reason = status.message;
+    return fate;
+}
+
+QString PrinterService::refusedText(const QString& printer, const QString& reason) {
+    QString text = QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。").arg(printer);
+    if (!reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(reason);
+    text += QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
+    return text;
 }
 
 }  // namespace dorimek::platform
