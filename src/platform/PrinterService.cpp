@@ -59,17 +59,14 @@ JobStatus jobStatus(int jobId) {
 
 int jobState(int jobId) { return jobStatus(jobId).state; }
 
-// The kind of a refusal at submission, from the spooler's last answer.
-ErrorKind submitFailureKind() {
-    switch (cupsLastError()) {
-        case IPP_STATUS_ERROR_NOT_FOUND:
-            return ErrorKind::NoPrinter;
-        case IPP_STATUS_ERROR_SERVICE_UNAVAILABLE:
-        case IPP_STATUS_ERROR_INTERNAL:
-            return spoolerAnswers() ? ErrorKind::PrinterRefused : ErrorKind::SpoolerDown;
-        default:
-            return ErrorKind::PrinterRefused;
-    }
+// The kind of a failure at submission: the spooler gone, the queue gone, or
+// the queue refusing (not accepting jobs, or the job's options).
+ErrorKind submitFailureKind(const QString& printer) {
+    if (!spoolerAnswers()) return ErrorKind::SpoolerDown;
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest) return ErrorKind::NoPrinter;
+    cupsFreeDests(1, dest);
+    return ErrorKind::PrinterRefused;
 }
 
 // The queue's state as its destination entry gives it, or 0.
@@ -208,9 +205,9 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                                    numOptions, options);
     cupsFreeOptions(numOptions, options);
     if (job <= 0) {
-        return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2")
-                              .arg(printer, QString::fromUtf8(cupsLastErrorString())),
-                          submitFailureKind());
+        const QString why = QString::fromUtf8(cupsLastErrorString());
+        return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2").arg(printer, why),
+                          submitFailureKind(printer));
     }
     SubmittedJob submitted;
     submitted.id = job;

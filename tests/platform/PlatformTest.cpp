@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 #include "platform/LineReader.h"
+#include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "platform/TextEncoding.h"
 
@@ -150,3 +151,74 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {
 
 }  // namespace
 }  // namespace dorimek
+
+namespace dorimek::platform {
+namespace {
+
+// The paper a job asks for, from what the spooler lists of a queue.
+TEST(QueuePaper, AJobAsksOnlyForPaperTheQueueLists) {
+    const MediaEntry a4{"iso_a4_210x297mm", 21000, 29700, 423, 423, 423, 423};
+    const MediaEntry letter{"na_letter_8.5x11in", 21590, 27940, 423, 423, 423, 423};
+    const MediaEntry isoB5{"iso_b5_176x250mm", 17600, 25000, 423, 423, 423, 423};
+    const MediaEntry b5{"jis_b5_182x257mm", 18200, 25700, 423, 423, 423, 423};
+    const MediaEntry b5Ppd{"jis_b5_182x257mm", 18203, 25718, 300, 500, 300, 400};
+    const MediaEntry b5Edge{"jis_b5_182x257mm_borderless", 18200, 25700, 0, 0, 0, 0};
+    const MediaEntry legalMax{"custom_max_8.5x14in", 21590, 35560};
+    const MediaEntry minSize{"custom_min_3x5in", 7620, 12700};
+    const MediaEntry postcardMax{"custom_max_100x148mm", 10000, 14800};
+    const MediaEntry noMargins{};
+    const MediaEntry fallback{{}, 0, 0, 635, 1270, 635, 1270};
+    struct Case {
+        const char* name;
+        MediaFacts facts;
+        bool known;
+        bool jisB5;
+        const char* jobMedia;
+        const char* paperInstead;  // the user's name for it, without B5
+        double width, length, left, top;  // tenths of a millimetre
+    };
+    const Case cases[] = {
+        {"a raw queue lists nothing", {}, false, true, "media=jis_b5_182x257mm", "", 1820, 2570, 0, 0},
+        {"JIS B5 by name", {{a4, b5}}, true, true, "media=jis_b5_182x257mm", "", 1820, 2570, 42.3, 42.3},
+        {"a PPD's B5 in whole points",
+         {{b5Ppd}}, true, true, "media=jis_b5_182x257mm", "", 1820.3, 2571.8, 30, 40},
+        {"to the edge listed first, bordered second: the bordered one, by its margins",
+         {{b5Edge, b5}},
+         true, true,
+         "media-col={media-size={x-dimension=18200 y-dimension=25700} media-left-margin=423 "
+         "media-right-margin=423 media-top-margin=423 media-bottom-margin=423}",
+         "", 1820, 2570, 42.3, 42.3},
+        {"a custom range holding B5 takes the margins the queue states",
+         {{a4, letter}, minSize, legalMax, fallback},
+         true, true, "media=jis_b5_182x257mm", "", 1820, 2570, 63.5, 127},
+        {"a range too small for B5 is no B5",
+         {{a4, letter}, minSize, postcardMax, fallback, "", "iso_a4_210x297mm"},
+         true, false, "media=iso_a4_210x297mm", "A4（210 × 297 mm）", 2100, 2970, 42.3, 42.3},
+        {"no B5: the queue's own default, not Letter",
+         {{letter, a4}, {}, {}, noMargins, "", "iso_a4_210x297mm"},
+         true, false, "media=iso_a4_210x297mm", "A4（210 × 297 mm）", 2100, 2970, 42.3, 42.3},
+        {"ISO B5 is not JIS B5",
+         {{isoB5, a4}, {}, {}, noMargins, "", "iso_b5_176x250mm"},
+         true, false, "media=iso_b5_176x250mm", "ISO B5（176 × 250 mm）", 1760, 2500, 42.3, 42.3},
+        {"the paper the user set for the queue comes first",
+         {{a4, letter}, {}, {}, noMargins, "na_letter_8.5x11in", "iso_a4_210x297mm"},
+         true, false, "media=na_letter_8.5x11in", "US レター（216 × 279 mm）", 2159, 2794, 42.3, 42.3},
+        {"a default the queue doesn't list: its first paper",
+         {{letter, a4}, {}, {}, noMargins, "jis_b5_182x257mm", "na_legal_8.5x14in"},
+         true, false, "media=na_letter_8.5x11in", "US レター（216 × 279 mm）", 2159, 2794, 42.3, 42.3},
+    };
+    for (const Case& c : cases) {
+        const QueuePaper p = QueuePaper::choose(c.facts);
+        EXPECT_EQ(p.known, c.known) << c.name;
+        EXPECT_EQ(p.jisB5, c.jisB5) << c.name;
+        EXPECT_EQ(p.jobMedia.toStdString(), c.jobMedia) << c.name;
+        EXPECT_EQ(p.paperInstead, QString::fromUtf8(c.paperInstead)) << c.name;
+        EXPECT_NEAR(p.width, c.width, 0.01) << c.name;
+        EXPECT_NEAR(p.length, c.length, 0.01) << c.name;
+        EXPECT_NEAR(p.left, c.left, 0.01) << c.name;
+        EXPECT_NEAR(p.top, c.top, 0.01) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace dorimek::platform
