@@ -44,7 +44,8 @@ void JobWatch::follow(const QString& printer, int jobId,
     clock->start();
     QObject::connect(timer, &QTimer::timeout, timer,
                      [timer, clock, printer, jobId, onRefused = std::move(onRefused), followMs] {
-                         const PrinterService::JobFate fate = PrinterService::jobFate(printer, jobId);
+                         const PrinterService::JobFate fate =
+                             PrinterService::jobFate(printer, jobId);
                          if (fate.done || clock->elapsed() >= followMs) {
                              timer->stop();
                              timer->deleteLater();

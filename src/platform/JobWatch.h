@@ -26,8 +26,8 @@ class JobWatch {
     // Follows the job in the background and calls onRefused with the text
     // for the user if it is refused in time; returns at once. Needs a
     // running event loop; without an application object it does nothing.
-    static void follow(const QString& printer, int jobId, std::function<void(const QString&)> onRefused,
-                       int followMs = kFollowMs);
+    static void follow(const QString& printer, int jobId,
+                       std::function<void(const QString&)> onRefused, int followMs = kFollowMs);
 };
 
 }  // namespace dorimek::platform

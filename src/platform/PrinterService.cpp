@@ -43,14 +43,15 @@ JobStatus jobStatus(int jobId) {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
     static const char* const wanted[] = {"job-state", "job-printer-state-message"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2,
-                  nullptr, wanted);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
+                  wanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     JobStatus status;
     if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
         status.state = ippGetInteger(a, 0);
     }
-    if (ipp_attribute_t* a = ippFindAttribute(response, "job-printer-state-message", IPP_TAG_ZERO)) {
+    if (ipp_attribute_t* a =
+            ippFindAttribute(response, "job-printer-state-message", IPP_TAG_ZERO)) {
         status.message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
     }
     ippDelete(response);
@@ -177,8 +178,9 @@ QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
     return {
         options.media,
         QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
-        QStringLiteral("sides=%1").arg(options.duplex ? QStringLiteral("two-sided-long-edge")
-                                                      : QStringLiteral("one-sided")),
+        QStringLiteral("sides=%1")
+            .arg(options.duplex ? QStringLiteral("two-sided-long-edge")
+                                : QStringLiteral("one-sided")),
     };
 }
 
@@ -206,8 +208,9 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
     cupsFreeOptions(numOptions, options);
     if (job <= 0) {
         const QString why = QString::fromUtf8(cupsLastErrorString());
-        return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2").arg(printer, why),
-                          submitFailureKind(printer));
+        return R::failure(
+            QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2").arg(printer, why),
+            submitFailureKind(printer));
     }
     SubmittedJob submitted;
     submitted.id = job;
@@ -251,7 +254,9 @@ PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobI
 }
 
 QString PrinterService::refusedText(const QString& printer, const QString& reason) {
-    QString text = QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。").arg(printer);
+    QString text =
+        QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
+            .arg(printer);
     if (!reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(reason);
     text += QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
     return text;

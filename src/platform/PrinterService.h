@@ -116,7 +116,7 @@ public:
     // What the user is told of a refused job.
     static QString refusedText(const QString& printer, const QString& reason);
 
-private:
+  private:
     PrinterService();
 
     QStringList printers_;

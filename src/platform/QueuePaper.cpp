@@ -9,7 +9,7 @@
 namespace dorimek::platform {
 namespace {
 
-constexpr int kJisB5Width = 18200;   // hundredths of a millimetre
+constexpr int kJisB5Width = 18200;  // hundredths of a millimetre
 constexpr int kJisB5Length = 25700;
 
 // A size the spooler lists must be the sheet's size to count as JIS B5: a
@@ -40,7 +40,8 @@ int largestSupported(cups_dest_t* dest, cups_dinfo_t* info, const char* option) 
 
 MediaFacts factsOf(cups_dest_t* dest, cups_dinfo_t* info) {
     MediaFacts facts;
-    const int count = cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
+    const int count =
+        cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
     for (int i = 0; i < count; ++i) {
         cups_size_t size{};
         if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, CUPS_MEDIA_FLAGS_DEFAULT,
@@ -63,7 +64,8 @@ MediaFacts factsOf(cups_dest_t* dest, cups_dinfo_t* info) {
     facts.statedMargins.right = largestSupported(dest, info, "media-right-margin");
     facts.statedMargins.top = largestSupported(dest, info, "media-top-margin");
     facts.statedMargins.bottom = largestSupported(dest, info, "media-bottom-margin");
-    facts.userDefault = QString::fromUtf8(cupsGetOption(CUPS_MEDIA, dest->num_options, dest->options));
+    facts.userDefault =
+        QString::fromUtf8(cupsGetOption(CUPS_MEDIA, dest->num_options, dest->options));
     if (ipp_attribute_t* d = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA)) {
         facts.queueDefault = QString::fromUtf8(ippGetString(d, 0, nullptr));
     }
@@ -111,24 +113,25 @@ QueuePaper QueuePaper::choose(const MediaFacts& facts) {
     }
     if (b5) {
         takeSize(paper, *b5);
-        paper.jobMedia =
-            b5Entries == 1
-                ? QStringLiteral("media=%1").arg(b5->name)
-                : QStringLiteral("media-col={media-size={x-dimension=%1 y-dimension=%2} "
-                                 "media-left-margin=%3 media-right-margin=%4 "
-                                 "media-top-margin=%5 media-bottom-margin=%6}")
-                      .arg(b5->width)
-                      .arg(b5->length)
-                      .arg(b5->left)
-                      .arg(b5->right)
-                      .arg(b5->top)
-                      .arg(b5->bottom);
+        paper.jobMedia = b5Entries == 1
+                             ? QStringLiteral("media=%1").arg(b5->name)
+                             : QStringLiteral(
+                                   "media-col={media-size={x-dimension=%1 y-dimension=%2} "
+                                   "media-left-margin=%3 media-right-margin=%4 "
+                                   "media-top-margin=%5 media-bottom-margin=%6}")
+                                   .arg(b5->width)
+                                   .arg(b5->length)
+                                   .arg(b5->left)
+                                   .arg(b5->right)
+                                   .arg(b5->top)
+                                   .arg(b5->bottom);
         return paper;
     }
 
     // JIS B5 as a custom size: its margins are the ones the queue states.
-    if (hasRange && facts.customMin->width <= kJisB5Width && kJisB5Width <= facts.customMax->width &&
-        facts.customMin->length <= kJisB5Length && kJisB5Length <= facts.customMax->length) {
+    if (hasRange && facts.customMin->width <= kJisB5Width &&
+        kJisB5Width <= facts.customMax->width && facts.customMin->length <= kJisB5Length &&
+        kJisB5Length <= facts.customMax->length) {
         MediaEntry custom = facts.statedMargins;
         custom.width = kJisB5Width;
         custom.length = kJisB5Length;

@@ -282,8 +282,9 @@ class MainPrintTest : public QObject {
         QTest::newRow("PPD with Letter as its default")
             << QStringLiteral("x-no-jis-b5") << QStringLiteral("no-jis-b5.ppd")
             << QStringLiteral("US レター（216 × 279 mm）");
-        QTest::newRow("driverless, A4 its default") << QStringLiteral("t-driverless-no-jis-b5")
-                                                    << QString() << QStringLiteral("A4（210 × 297 mm）");
+        QTest::newRow("driverless, A4 its default")
+            << QStringLiteral("t-driverless-no-jis-b5") << QString()
+            << QStringLiteral("A4（210 × 297 mm）");
     }
     void queueWithoutJisB5IsToldWhereChosen() {
         QFETCH(QString, queue);
@@ -291,13 +292,18 @@ class MainPrintTest : public QObject {
         QFETCH(QString, paper);
         if (!ppd.isEmpty()) {
             extraQueues << queue;
-            QVERIFY(spooler(QStringLiteral("lpadmin"),
-                            {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
-                             QStringLiteral("capture:") + CaptureQueue(QStringLiteral("capture-") + queue).path(),
-                             QStringLiteral("-P"),
-                             qEnvironmentVariable("DORIMEK_SOURCE_DIR") + QStringLiteral("/tests/cups/") + ppd}));
-        } else if (QFile::exists(qEnvironmentVariable("DORIMEK_CUPS_DIR") + QStringLiteral("/ipp/unavailable"))) {
-            if (qEnvironmentVariable("DORIMEK_REQUIRE_CUPS") == QLatin1String("1")) QFAIL("no driverless printers");
+            QVERIFY(
+                spooler(QStringLiteral("lpadmin"),
+                        {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                         QStringLiteral("capture:") +
+                             CaptureQueue(QStringLiteral("capture-") + queue).path(),
+                         QStringLiteral("-P"),
+                         qEnvironmentVariable("DORIMEK_SOURCE_DIR") +
+                             QStringLiteral("/tests/cups/") + ppd}));
+        } else if (QFile::exists(qEnvironmentVariable("DORIMEK_CUPS_DIR") +
+                                 QStringLiteral("/ipp/unavailable"))) {
+            if (qEnvironmentVariable("DORIMEK_REQUIRE_CUPS") == QLatin1String("1"))
+                QFAIL("no driverless printers");
             QSKIP("the test spooler has no driverless printers here");
         }
         auto& service = dorimek::platform::PrinterService::instance();

@@ -100,7 +100,10 @@ TEST(PageFit, APageOnAnotherPaperLiesCentredInsideItsPrintableArea) {
     const Case cases[] = {
         {"A4, 4.23 mm all round", {2100, 2970}, {42.3, 42.3, 42.3, 42.3}, 1},
         {"US Letter, the spooler's 6.35 and 12.7 mm", {2159, 2794}, {63.5, 127, 63.5, 127}, 1},
-        {"ISO B5, smaller than the page", {1760, 2500}, {42.3, 42.3, 42.3, 42.3}, (1760 - 84.6 - 6) / 1683},
+        {"ISO B5, smaller than the page",
+         {1760, 2500},
+         {42.3, 42.3, 42.3, 42.3},
+         (1760 - 84.6 - 6) / 1683},
     };
     for (const Case& c : cases) {
         const PageFit fit = PageFit::forInk(ink, kB5, c.margins, c.paper);
@@ -117,7 +120,8 @@ TEST(PageFit, APageOnAnotherPaperLiesCentredInsideItsPrintableArea) {
         // Centred: as much room on the left as on the right, unless reduced
         // and moved into an off-centre area.
         if (c.scale == 1) {
-            EXPECT_NEAR(fit.map({0, 0}, kB5).x(), (c.paper.width() - kB5.width()) / 2, 1e-9) << c.name;
+            EXPECT_NEAR(fit.map({0, 0}, kB5).x(), (c.paper.width() - kB5.width()) / 2, 1e-9)
+                << c.name;
         }
     }
 }
@@ -239,17 +243,22 @@ class RealQueues : public ::testing::Test {
     // the user is told, and where the ink may go.
     struct Queue {
         const char* name;
-        const char* model;         // nullptr: a queue of the fixture
-        const char* jobMedia;      // the start of the paper option the job asks for
-        const char* paperInstead;  // named in the message; empty: JIS B5, no message
-        QSizeF paper;              // the job's paper, millimetres
-        PrintableMargins expected; // of that paper, tenths of a millimetre
-        const char* driverPage;    // the PPD's page the driver's output uses; nullptr: not told
+        const char* model;          // nullptr: a queue of the fixture
+        const char* jobMedia;       // the start of the paper option the job asks for
+        const char* paperInstead;   // named in the message; empty: JIS B5, no message
+        QSizeF paper;               // the job's paper, millimetres
+        PrintableMargins expected;  // of that paper, tenths of a millimetre
+        const char* driverPage;     // the PPD's page the driver's output uses; nullptr: not told
     };
     static inline const Queue kQueues[] = {
         {"capture", nullptr, "media=jis_b5_182x257mm", "", kJisB5, {}, nullptr},
-        {"x-hpcups-p2055dn", "drv:///hpcups.drv/hp-laserjet_p2055dn-pcl3.ppd", "media=jis_b5_182x257mm",
-         "", kJisB5, {kQuarterInch, k14Points, kQuarterInch, k14Points}, nullptr},
+        {"x-hpcups-p2055dn",
+         "drv:///hpcups.drv/hp-laserjet_p2055dn-pcl3.ppd",
+         "media=jis_b5_182x257mm",
+         "",
+         kJisB5,
+         {kQuarterInch, k14Points, kQuarterInch, k14Points},
+         nullptr},
         {"x-cups-laserjet", "drv:///sample.drv/laserjet.ppd", "media=jis_b5_182x257mm", "", kJisB5,
          kFallback, nullptr},
         {"x-no-jis-b5", "tests/cups/no-jis-b5.ppd", "media=na_letter_8.5x11in",
@@ -258,9 +267,10 @@ class RealQueues : public ::testing::Test {
          "*CustomPageSize True"},
         {"x-b5-edge-to-edge", "tests/cups/b5-edge-to-edge.ppd", "media-col=", "", kJisB5, k12pt,
          "*PageSize B5"},
-        {"t-driverless-no-jis-b5", nullptr, "media=iso_a4_210x297mm", "A4（210 × 297 mm）", kA4, k423,
+        {"t-driverless-no-jis-b5", nullptr, "media=iso_a4_210x297mm", "A4（210 × 297 mm）", kA4,
+         k423, nullptr},
+        {"t-driverless-custom-size", nullptr, "media=jis_b5_182x257mm", "", kJisB5, kFallback,
          nullptr},
-        {"t-driverless-custom-size", nullptr, "media=jis_b5_182x257mm", "", kJisB5, kFallback, nullptr},
         {"t-driverless-b5-borderless", nullptr, "media-col=", "", kJisB5, k423, nullptr},
     };
     static inline QString skip_;
@@ -345,7 +355,8 @@ TEST_F(RealQueues, EachKindOfQueueGetsAPaperItListsWithTheInkInsideItsPrintableA
             if (q.driverPage) {
                 // The driver prints on the very page that was measured.
                 const QStringList lines = driverOutput(pdf).split('\n');
-                EXPECT_TRUE(lines.contains(QStringLiteral("%%BeginFeature: ") + q.driverPage)) << where;
+                EXPECT_TRUE(lines.contains(QStringLiteral("%%BeginFeature: ") + q.driverPage))
+                    << where;
             }
             const auto doc = sheet->Yakujorep.lastDocument();
             ASSERT_GE(doc->pageCount(), 2) << where;
@@ -363,7 +374,8 @@ TEST_F(RealQueues, EachKindOfQueueGetsAPaperItListsWithTheInkInsideItsPrintableA
                 asLaidOut.fit = {};
                 const auto bytes = report::ReportRenderer::pdfBytes(asLaidOut, 0, 0, sheet->Yakujorep.Title);
                 ASSERT_TRUE(bytes);
-                EXPECT_TRUE(withoutDate(dorimek::testing::readBytes(pdf)) == withoutDate(*bytes)) << where;
+                EXPECT_TRUE(withoutDate(dorimek::testing::readBytes(pdf)) == withoutDate(*bytes))
+                    << where;
                 continue;
             }
             // A rule one pixel wide reaches a little past its ideal line.
@@ -408,7 +420,8 @@ TEST_F(RealQueues, AJobThePrinterRefusesIsReportedAndTold) {
         platform::PrinterService::JobOptions options;
         options.media = QString::fromLatin1(c.media);
         for (const bool wait : {true, false}) {
-            const std::string where = std::string(c.queue) + " " + c.media + (wait ? " waiting" : " followed");
+            const std::string where =
+                std::string(c.queue) + " " + c.media + (wait ? " waiting" : " followed");
             const auto sent = service.submitPdf(c.queue, pdf, QStringLiteral("blank"), options);
             ASSERT_EQ(sent.ok(), c.sent) << where << ": " << sent.error().toStdString();
             if (!sent) {
@@ -426,7 +439,8 @@ TEST_F(RealQueues, AJobThePrinterRefusesIsReportedAndTold) {
             }
             // Followed in the background: the event loop goes on meanwhile.
             std::optional<QString> told;
-            platform::JobWatch::follow(c.queue, sent->id, [&told](const QString& t) { told = t; }, 60000);
+            platform::JobWatch::follow(
+                c.queue, sent->id, [&told](const QString& t) { told = t; }, 60000);
             QElapsedTimer clock;
             clock.start();
             while (!told && platform::PrinterService::jobFate(c.queue, sent->id).done == false &&

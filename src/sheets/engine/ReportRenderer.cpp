@@ -124,10 +124,10 @@ Result<std::string> ReportRenderer::pdfBytes(const ReportDocument& document, int
         // printer has none.
         const QSizeF paper =
             document.fit.paperFor(QSizeF(document.pageWidth, document.pageLength)) / 10.0;
-        const QPageSize size = document.fit.paper.isEmpty()
-                                   ? QPageSize(QPageSize::JisB5)
-                                   : QPageSize(paper, QPageSize::Millimeter, QString(),
-                                               QPageSize::FuzzyMatch);
+        const QPageSize size =
+            document.fit.paper.isEmpty()
+                ? QPageSize(QPageSize::JisB5)
+                : QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
         writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&writer)) {

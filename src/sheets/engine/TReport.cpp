@@ -148,9 +148,9 @@ RunResult TReport::run(const RunOptions& options) {
         document->fit = PageFit::forDocument(*document, *Printable);
     } else {
         const platform::QueuePaper paper = ReportPrinter::paper(PrinterSettings.PrinterIndex);
-        document->fit = PageFit::forDocument(*document,
-                                             {paper.left, paper.top, paper.right, paper.bottom},
-                                             QSizeF(paper.width, paper.length));
+        document->fit =
+            PageFit::forDocument(*document, {paper.left, paper.top, paper.right, paper.bottom},
+                                 QSizeF(paper.width, paper.length));
         document->jobMedia = paper.jobMedia;
     }
     result.document = document;
