@@ -10,8 +10,9 @@ namespace dorimek::report {
 
 class TReport;
 
-// Runs a report to a printer: the pages go into a JIS B5 PDF drawn by the
-// same renderer as the preview, which the spooler then prints.
+// Runs a report to a printer: the pages go into a PDF of the printer's paper
+// (JIS B5 where it has it) drawn by the same renderer as the preview, which
+// the spooler then prints.
 class ReportPrinter {
   public:
     // The queue for a printer index (-1: the default printer), from the list
