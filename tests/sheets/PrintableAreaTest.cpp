@@ -11,8 +11,6 @@
 #include "RecordingMessageSink.h"
 #include "TestFiles.h"
 #include "masterfile/DrugMasterFile.h"
-#include "platform/AtomicFile.h"
-#include "platform/JobWatch.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
@@ -388,71 +386,6 @@ TEST_F(RealQueues, EachKindOfQueueGetsAPaperItListsWithTheInkInsideItsPrintableA
                 EXPECT_GE(b.top() + slack, page.top() + m.bottom * kPointsPerTenth) << onPage;
                 EXPECT_LE(b.bottom() - slack, page.bottom() - m.top * kPointsPerTenth) << onPage;
             }
-        }
-    }
-}
-
-// A job the printer won't print: the old JIS B5 job to a driverless printer
-// without it. A run nobody watches gets the refusal as its failure, a window
-// is told; a job the printer takes is neither.
-TEST_F(RealQueues, AJobThePrinterRefusesIsReportedAndTold) {
-    report::ReportDocument blank;
-    blank.pages.resize(1);
-    const auto bytes = report::ReportRenderer::pdfBytes(blank, 0, 0, QStringLiteral("blank"));
-    ASSERT_TRUE(bytes);
-    const QString pdf = folder_.path("blank.pdf");
-    ASSERT_TRUE(platform::writeFileAtomically(pdf, *bytes));
-    struct Case {
-        const char* queue;
-        const char* media;
-        bool sent;
-        ErrorKind kind;  // Other: printed
-    };
-    const Case cases[] = {
-        {"t-driverless-no-jis-b5", "media=jis_b5_182x257mm", true, ErrorKind::PrinterRefused},
-        {"t-driverless-no-jis-b5", "media=iso_a4_210x297mm", true, ErrorKind::Other},
-        {"t-driverless-b5-borderless", "media=jis_b5_182x257mm", true, ErrorKind::Other},
-        {"rejecting", "media=jis_b5_182x257mm", false, ErrorKind::PrinterRefused},
-        {"no-such-queue", "media=jis_b5_182x257mm", false, ErrorKind::NoPrinter},
-    };
-    auto& service = platform::PrinterService::instance();
-    for (const Case& c : cases) {
-        platform::PrinterService::JobOptions options;
-        options.media = QString::fromLatin1(c.media);
-        for (const bool wait : {true, false}) {
-            const std::string where =
-                std::string(c.queue) + " " + c.media + (wait ? " waiting" : " followed");
-            const auto sent = service.submitPdf(c.queue, pdf, QStringLiteral("blank"), options);
-            ASSERT_EQ(sent.ok(), c.sent) << where << ": " << sent.error().toStdString();
-            if (!sent) {
-                EXPECT_EQ(sent.errorKind(), c.kind) << where << ": " << sent.error().toStdString();
-                continue;
-            }
-            if (wait) {
-                const Status fate = platform::JobWatch::waitForFate(c.queue, sent->id, 60000);
-                EXPECT_EQ(fate.ok(), c.kind == ErrorKind::Other) << where;
-                EXPECT_EQ(fate.errorKind(), c.kind) << where;
-                if (!fate) {
-                    EXPECT_TRUE(fate.error().contains(c.queue)) << where;
-                }
-                continue;
-            }
-            // Followed in the background: the event loop goes on meanwhile.
-            std::optional<QString> told;
-            platform::JobWatch::follow(
-                c.queue, sent->id, [&told](const QString& t) { told = t; }, 60000);
-            QElapsedTimer clock;
-            clock.start();
-            while (!told && platform::PrinterService::jobFate(c.queue, sent->id).done == false &&
-                   clock.elapsed() < 60000) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            }
-            // One more round of the poll, for the word after the last look.
-            for (int i = 0; i < 10 && !told; ++i) {
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-                QThread::msleep(platform::JobWatch::kPollMs / 5);
-            }
-            EXPECT_EQ(told.has_value(), c.kind == ErrorKind::PrinterRefused) << where;
         }
     }
 }
