@@ -18,7 +18,7 @@ Status JobWatch::waitForFate(const QString& printer, int jobId, int followMs) {
     for (;;) {
         const PrinterService::JobFate fate = PrinterService::jobFate(printer, jobId);
         if (fate.refused) {
-            return Status::failure(PrinterService::refusedText(printer, fate.reason),
+            return Status::failure(PrinterService::refusedText(printer, fate),
                                    ErrorKind::PrinterRefused);
         }
         if (fate.done || clock.elapsed() >= followMs) return {};
@@ -51,7 +51,7 @@ void JobWatch::follow(const QString& printer, int jobId,
                              timer->deleteLater();
                          }
                          if (fate.refused && onRefused) {
-                             onRefused(PrinterService::refusedText(printer, fate.reason));
+                             onRefused(PrinterService::refusedText(printer, fate));
                          }
                      });
     timer->start(kPollMs);

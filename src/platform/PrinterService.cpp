@@ -238,27 +238,31 @@ PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobI
             fate.done = true;
             break;
         case IPP_JSTATE_STOPPED:
+            fate.done = fate.refused = fate.kept = true;
+            break;
         case IPP_JSTATE_CANCELED:
         case IPP_JSTATE_ABORTED:
-            fate.done = true;
-            fate.refused = true;
+            fate.done = fate.refused = true;
             break;
         default:
             // Waiting behind a queue that the printer's backend stopped is
             // refused as well: it won't print until someone mends the queue.
-            if (queueState(printer) == IPP_PSTATE_STOPPED) fate.refused = fate.done = true;
+            if (queueState(printer) == IPP_PSTATE_STOPPED) fate.done = fate.refused = fate.kept = true;
             break;
     }
     if (fate.refused) fate.reason = status.message;
     return fate;
 }
 
-QString PrinterService::refusedText(const QString& printer, const QString& reason) {
+QString PrinterService::refusedText(const QString& printer, const JobFate& fate) {
     QString text =
-        QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
-            .arg(printer);
-    if (!reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(reason);
-    text += QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
+        fate.kept
+            ? QStringLiteral("プリンタ %1 が止まったため、提供書はまだ印刷されていません。").arg(printer)
+            : QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
+                  .arg(printer);
+    if (!fate.reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(fate.reason);
+    text += fate.kept ? QStringLiteral("\nプリンタを直して再開すると印刷されます（cupsenable %1）。").arg(printer)
+                      : QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
     return text;
 }
 

@@ -110,11 +110,12 @@ public:
     struct JobFate {
         bool done = false;     // printed, or refused: nothing more will happen
         bool refused = false;  // stopped, canceled or aborted, not by us
+        bool kept = false;     // refused by stopping: it prints once the queue runs again
         QString reason;        // the spooler's or printer's word, when given
     };
     static JobFate jobFate(const QString& printer, int jobId);
     // What the user is told of a refused job.
-    static QString refusedText(const QString& printer, const QString& reason);
+    static QString refusedText(const QString& printer, const JobFate& fate);
 
   private:
     PrinterService();
