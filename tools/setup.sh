@@ -7,7 +7,7 @@ DORIMEK_STAGE="$DORIMEK_BUILD/dorimek"
 
 RUN_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libcups2-dev
               fonts-ipafont-mincho fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n)
-TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters poppler-utils
+TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters cups-ipp-utils dbus-daemon poppler-utils
                ghostscript printer-driver-hpcups
                xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils)
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutoRunOutcome.h"
+#include "AutoStart.h"
 #include "DrugEditCommands.h"
 #include "MasterListBox.h"
 #include "prescription/PrescriptionSource.h"
@@ -102,7 +103,8 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     const QString& defaultPrinterName() const { return settings_.defaultPrinterName(); }
     const SettingsCommands& settings() const { return settings_; }
     prescription::SheetSettings sheetSettings() const {
-        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel()};
+        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel(),
+                AutoStart::isAutoArgument(argument(1))};
     }
 
     bool useScreenPreview() const { return useScreenPreview_; }

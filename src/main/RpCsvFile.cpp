@@ -8,12 +8,11 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <array>
-#include <thread>
+#include <QDateTime>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <array>
+#include <chrono>
+#include <thread>
 
 namespace dorimek::mainwin {
 namespace {
@@ -24,49 +23,48 @@ constexpr int kUsageField = 9;
 constexpr char kDosEndOfFile = 0x1A;
 
 // A file nobody has written to for this long is not being written.
-constexpr std::chrono::seconds kSettledAge{2};
+constexpr qint64 kSettledAgeMs = 2000;
+// How much of the file's end is looked at: enough for the padding old tools
+// leave behind the last line end.
+constexpr qint64 kTailBytes = 4096;
 
 // What one look at the file finds.
 struct Look {
     bool exists = false;
-    off_t size = 0;
-    timespec modified{};
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
     bool endsWithLineEnd = false;
 
     bool sameAs(const Look& o) const {
-        return exists == o.exists && size == o.size && modified.tv_sec == o.modified.tv_sec &&
-               modified.tv_nsec == o.modified.tv_nsec;
+        return exists == o.exists && size == o.size && modifiedMs == o.modifiedMs;
     }
 };
 
 Look lookAt(const QString& path) {
     Look look;
-    // Not blocking: a pipe in the file's place must not hold the look.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return look;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
-        look.exists = true;
-        look.size = st.st_size;
-        look.modified = st.st_mtim;
-        char tail[2] = {};
-        const off_t from = st.st_size >= 2 ? st.st_size - 2 : 0;
-        const ssize_t n =
-            st.st_size > 0 ? ::pread(fd, tail, static_cast<size_t>(st.st_size - from), from) : 0;
-        // A DOS end-of-file mark after the last line end ends no line.
-        look.endsWithLineEnd = (n >= 1 && tail[n - 1] == '\n') ||
-                               (n == 2 && tail[0] == '\n' && tail[1] == kDosEndOfFile);
+    // Only a plain file is looked into: a pipe in its place must not hold
+    // the look.
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) return look;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return look;
+    look.exists = true;
+    look.size = file.size();
+    look.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    const qint64 from = look.size > kTailBytes ? look.size - kTailBytes : 0;
+    if (look.size > 0 && file.seek(from)) {
+        QByteArray tail = file.read(look.size - from);
+        // NUL padding and a DOS end-of-file mark after the last line end
+        // end no line.
+        while (!tail.isEmpty() && (tail.back() == '\0' || tail.back() == kDosEndOfFile))
+            tail.chop(1);
+        look.endsWithLineEnd = tail.endsWith('\n');
     }
-    ::close(fd);
     return look;
 }
 
 bool settledLongAgo(const Look& look) {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const auto age = std::chrono::seconds(now.tv_sec - look.modified.tv_sec) +
-                     std::chrono::nanoseconds(now.tv_nsec - look.modified.tv_nsec);
-    return age >= kSettledAge;
+    return QDateTime::currentMSecsSinceEpoch() - look.modifiedMs >= kSettledAgeMs;
 }
 
 }  // namespace
@@ -147,6 +145,8 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path, const RpCsvWait& wait)
     bool ended = true;
     while (reader.next(line, &ended)) {
         ++fileLine;
+        // NUL padding an old tool left behind the last line end is no line.
+        if (!ended && line.empty()) break;
         // However complete it looks, a line the host hasn't ended yet may be
         // any beginning of the real one: 朝昼 of 朝昼夕, or a name cut short.
         if (!ended) {

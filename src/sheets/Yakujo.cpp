@@ -103,6 +103,7 @@ TForm1::TForm1(const prescription::PrescriptionSource& source, const prescriptio
     : QObject(parent), source_(source) {
     buildLayout(layout);
     Yakujorep.PrinterSettings.PrinterIndex = settings.printerIndex;
+    Yakujorep.PrinterSettings.WaitForJob = settings.unattended;
     labelNamed("RpLabel10")->setCaption(clinicFooter(settings));
     keepFooterOnPaper();
     Yakujorep.BeforePrint = [this](TReport& r, bool& print) { YakujorepBeforePrint(r, print); };

@@ -1,6 +1,7 @@
 #include "platform/AtomicFile.h"
 #include "platform/BoundedLog.h"
 #include "platform/LineReader.h"
+#include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "platform/TextEncoding.h"
 
@@ -237,3 +238,90 @@ TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
 
 }  // namespace
 }  // namespace dorimek
+
+namespace dorimek::platform {
+namespace {
+
+// The paper a job asks for, from what the spooler lists of a queue.
+TEST(QueuePaper, AJobAsksOnlyForPaperTheQueueLists) {
+    const MediaEntry a4{"iso_a4_210x297mm", 21000, 29700, 423, 423, 423, 423};
+    const MediaEntry letter{"na_letter_8.5x11in", 21590, 27940, 423, 423, 423, 423};
+    const MediaEntry isoB5{"iso_b5_176x250mm", 17600, 25000, 423, 423, 423, 423};
+    const MediaEntry b5{"jis_b5_182x257mm", 18200, 25700, 423, 423, 423, 423};
+    const MediaEntry b5Ppd{"jis_b5_182x257mm", 18203, 25718, 300, 500, 300, 400};
+    const MediaEntry b5Edge{"jis_b5_182x257mm_borderless", 18200, 25700, 0, 0, 0, 0};
+    const MediaEntry legalMax{"custom_max_8.5x14in", 21590, 35560};
+    const MediaEntry minSize{"custom_min_3x5in", 7620, 12700};
+    const MediaEntry postcardMax{"custom_max_100x148mm", 10000, 14800};
+    const MediaEntry fallback{{}, 0, 0, 635, 1270, 635, 1270};
+    struct Case {
+        const char* name;
+        MediaFacts facts;
+        const char* jobMedia;
+        const char* paperInstead;  // the user's name for it; empty: JIS B5
+        const char* paper;         // "width x length left/top", tenths of a millimetre
+    };
+    const char* const bordered =
+        "media-col={media-size={x-dimension=18200 y-dimension=25700} media-left-margin=423 "
+        "media-right-margin=423 media-top-margin=423 media-bottom-margin=423}";
+    const Case cases[] = {
+        {"JIS B5 by name", {{a4, b5}}, "media=jis_b5_182x257mm", "", "1820x2570 42.3/42.3"},
+        {"a PPD's B5 in whole points",
+         {{b5Ppd}},
+         "media=jis_b5_182x257mm",
+         "",
+         "1820.3x2571.8 30/40"},
+        {"to the edge listed first, then bordered: the bordered one, by its margins",
+         {{b5Edge, b5}},
+         bordered,
+         "",
+         "1820x2570 42.3/42.3"},
+        {"a custom range holding B5 takes the margins the queue states",
+         {{a4, letter}, minSize, legalMax, fallback},
+         "media=jis_b5_182x257mm",
+         "",
+         "1820x2570 63.5/127"},
+        {"a range too small for B5 is no B5",
+         {{a4, letter}, minSize, postcardMax, fallback, "", "iso_a4_210x297mm"},
+         "media=iso_a4_210x297mm",
+         "A4（210 × 297 mm）",
+         "2100x2970 42.3/42.3"},
+        {"no B5: the queue's own default, not Letter",
+         {{letter, a4}, {}, {}, {}, "", "iso_a4_210x297mm"},
+         "media=iso_a4_210x297mm",
+         "A4（210 × 297 mm）",
+         "2100x2970 42.3/42.3"},
+        {"ISO B5 is not JIS B5",
+         {{isoB5, a4}, {}, {}, {}, "", "iso_b5_176x250mm"},
+         "media=iso_b5_176x250mm",
+         "ISO B5（176 × 250 mm）",
+         "1760x2500 42.3/42.3"},
+        {"the paper the user set for the queue comes first",
+         {{a4, letter}, {}, {}, {}, "na_letter_8.5x11in", "iso_a4_210x297mm"},
+         "media=na_letter_8.5x11in",
+         "US レター（216 × 279 mm）",
+         "2159x2794 42.3/42.3"},
+        {"a default the queue doesn't list: its first paper",
+         {{letter, a4}, {}, {}, {}, "jis_b5_182x257mm", "na_legal_8.5x14in"},
+         "media=na_letter_8.5x11in",
+         "US レター（216 × 279 mm）",
+         "2159x2794 42.3/42.3"},
+    };
+    for (const Case& c : cases) {
+        const QueuePaper p = QueuePaper::choose(c.facts);
+        EXPECT_TRUE(p.known) << c.name;
+        EXPECT_EQ(p.jisB5, *c.paperInstead == 0) << c.name;
+        EXPECT_EQ(p.jobMedia.toStdString(), c.jobMedia) << c.name;
+        EXPECT_EQ(p.paperInstead, QString::fromUtf8(c.paperInstead)) << c.name;
+        const QString paper =
+            QStringLiteral("%1x%2 %3/%4").arg(p.width).arg(p.length).arg(p.left).arg(p.top);
+        EXPECT_EQ(paper.toStdString(), c.paper) << c.name;
+    }
+    // A raw queue lists nothing: the job asks for JIS B5 and nothing is claimed.
+    const QueuePaper raw = QueuePaper::choose({});
+    EXPECT_FALSE(raw.known);
+    EXPECT_EQ(raw.jobMedia, QStringLiteral("media=jis_b5_182x257mm"));
+}
+
+}  // namespace
+}  // namespace dorimek::platform

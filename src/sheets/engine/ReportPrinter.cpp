@@ -4,6 +4,7 @@
 #include "ReportRenderer.h"
 #include "TReport.h"
 #include "platform/AtomicFile.h"
+#include "platform/JobWatch.h"
 #include "platform/Messages.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
@@ -47,12 +48,15 @@ Result<QString> ReportPrinter::resolvePrinter(int printerIndex) {
         ErrorKind::NoPrinter);
 }
 
-PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
+platform::QueuePaper ReportPrinter::paper(int printerIndex) {
     const platform::PrinterService& service = platform::PrinterService::instance();
     if (!service.spoolerReachable()) return {};
-    const platform::QueuePaper paper = platform::QueuePaper::of(service.nameForIndex(printerIndex));
-    if (!paper.known || !paper.jisB5) return {};
-    return {paper.left, paper.top, paper.right, paper.bottom};
+    return platform::QueuePaper::of(service.nameForIndex(printerIndex));
+}
+
+PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
+    const platform::QueuePaper p = paper(printerIndex);
+    return {p.left, p.top, p.right, p.bottom};
 }
 
 Status ReportPrinter::print(TReport& report) {
@@ -96,16 +100,29 @@ Status ReportPrinter::print(TReport& report) {
     platform::PrinterService::JobOptions job;
     job.copies = report.PrinterSettings.Copies;
     job.duplex = report.PrinterSettings.Duplex;
+    job.media = run.document->jobMedia;
     const auto sent =
         platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
     if (!sent) {
         return fail(sent.error(), sent.errorKind() == ErrorKind::Other ? ErrorKind::PrinterRefused
                                                                        : sent.errorKind());
     }
-    // The job is the spooler's now; a sheet that waits in a stopped queue is
-    // told about once. It isn't printed, and a caller who must know gets so.
-    if (!sent->notPrintingNow.isEmpty())
-        return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
+    const bool wait = report.PrinterSettings.WaitForJob;
+    // A sheet that waits in a stopped or held queue is told about once. The
+    // staff can mend the queue and it prints; a run nobody watches has
+    // printed nothing for now, and says so.
+    if (!sent->notPrintingNow.isEmpty()) {
+        if (wait) return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
+        platform::showMessage(sent->notPrintingNow);
+        return {};
+    }
+    if (wait) {
+        const Status fate = platform::JobWatch::waitForFate(*printer, sent->id);
+        if (!fate) return fail(fate.error(), fate.errorKind());
+        return {};
+    }
+    platform::JobWatch::follow(*printer, sent->id,
+                               [](const QString& text) { platform::showMessage(text); });
     return {};
 }
 

@@ -147,9 +147,15 @@ RunResult TReport::run(const RunOptions& options) {
             if (const TReportBand* b = band(rbSummary)) layout.printBand(*b);
         }
     }
-    document->fit = PageFit::forDocument(
-        *document, Printable ? *Printable
-                             : ReportPrinter::printableMargins(PrinterSettings.PrinterIndex));
+    if (Printable) {
+        document->fit = PageFit::forDocument(*document, *Printable);
+    } else {
+        const platform::QueuePaper paper = ReportPrinter::paper(PrinterSettings.PrinterIndex);
+        document->fit =
+            PageFit::forDocument(*document, {paper.left, paper.top, paper.right, paper.bottom},
+                                 QSizeF(paper.width, paper.length));
+        document->jobMedia = paper.jobMedia;
+    }
     result.document = document;
     lastDocument_ = document;
     return result;
