@@ -4,12 +4,20 @@
 #include "platform/ButtonKeys.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/Messages.h"
+#include "main/SettingsFile.h"
+#include "masterfile/DrugMasterFile.h"
+#include "platform/AbruptExit.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtTranslations.h"
+#include "platform/StaleLeftovers.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QSessionManager>
 #include <QStringList>
 
+#include <csignal>
 #include <exception>
 
 int main(int argc, char** argv) {
@@ -24,6 +32,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("dorimek"));
     dorimek::platform::installQtJapanese(app);
     dorimek::platform::ButtonKeys::install(app);
+
+    // What saves and prints killed half-way left: copies as big as the files.
+    dorimek::platform::StaleLeftovers::remove(
+        dorimek::platform::programFolder(),
+        {dorimek::masterfile::kMasterFileName, dorimek::mainwin::SettingsFile::kFileName},
+        QDir::tempPath(), dorimek::platform::StaleLeftovers::systemRules());
 
     dorimek::platform::MessageBoxSink messageBoxes;
     dorimek::platform::setMessageSink(&messageBoxes);
@@ -40,13 +54,23 @@ int main(int argc, char** argv) {
             dorimek::platform::setMessageSink(nullptr);
             return dorimek::mainwin::exitStatus(mainWindow.autoRunOutcome());
         }
+        // From here on the program can be ended with nobody there to ask:
+        // the unsaved grid edits are kept for the next start.
+        dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
+        QObject::connect(&endSignals, &dorimek::platform::TerminationSignals::received,
+                         &mainWindow, &dorimek::mainwin::TForm3::endUnasked);
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                         &dorimek::mainwin::TForm3::commitSessionData, Qt::DirectConnection);
+        dorimek::platform::AbruptExit::arm([&mainWindow] { mainWindow.keepUnsavedGrids(); });
         mainWindow.show();
         // The master list is the last thing to be laid out and drawn.
         dorimek::app::armStartupProbe(mainWindow.listBox1()->viewport());
         const int code = QApplication::exec();
+        dorimek::platform::AbruptExit::disarm();
         dorimek::platform::setMessageSink(nullptr);
         return code;
     } catch (const std::exception& e) {
+        dorimek::platform::AbruptExit::disarm();
         dorimek::platform::showMessage(QString::fromLocal8Bit(e.what()));
     }
     dorimek::platform::setMessageSink(nullptr);
