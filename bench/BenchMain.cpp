@@ -1,6 +1,6 @@
 // The benchmarks, one table:
 //
-//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]
+//   dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 12345] [--quick]
 //
 // 1. Sheet, in process: every style against master files of 500 and 20,000
 //    records, each in a child process of its own. Timed from building the
@@ -19,6 +19,11 @@
 // 4. Per-row reads: a sheet's 24 rows finding their records, each reading the
 //    master file from the top as the sheet does, against one pass over the
 //    file for the whole sheet (what a sheet could do instead; not used).
+// 5. Window memory: one main window kept open (offscreen, in a child of its
+//    own) while previews and grid editors are opened and closed and
+//    prescriptions are built and previewed one after another; the resident
+//    memory after the first operation and after the last, and the slope per
+//    operation. A window open all day must not grow with the day's work.
 // Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
 // that slows down in the middle slows every kind alike; median and minimum
 // are shown. Peak memory is each child's own (VmHWM, or wait4() of a
@@ -27,6 +32,7 @@
 
 #include "BenchSupport.h"
 #include "SheetBench.h"
+#include "WindowBench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,7 +56,7 @@ struct Options {
     QString folder;
     int runs = 7;
     bool quick = false;
-    QString sections = QStringLiteral("1234");  // which of the sections below run
+    QString sections = QStringLiteral("12345");  // which of the sections below run
 };
 
 void section(const char* title) { std::printf("\n%s\n", title); }
@@ -180,11 +186,49 @@ int startupSection(const Options& o, const std::vector<int>& masters) {
     return failures;
 }
 
+int windowSection(const Options& o, const std::vector<int>& masters) {
+    section("5. window memory: one window open, windows opened and closed (resident memory)");
+    std::printf("%-13s %8s %6s %10s %10s %10s %12s\n", "operation", "records", "times", "first MB",
+                "last MB", "growth MB", "slope MB/op");
+    int failures = 0;
+    for (int records : masters) {
+        // A grid of 20,000 records takes a while to fill: fewer rounds there.
+        const int operations = o.quick ? 3 : (records > 5000 ? 50 : 200);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--window-memory"), o.folder, QString::number(records),
+                     QString::number(operations)});
+        if (!child.waitForFinished(3600000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "window memory, %d records: failed\n%s", records,
+                         child.readAllStandardError().constData());
+            ++failures;
+            continue;
+        }
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            char kind[32] = {};
+            int times = 0;
+            long first = 0, last = 0;
+            if (std::sscanf(line.constData(), "%31s %d %ld %ld", kind, &times, &first, &last) != 4)
+                continue;
+            const double growth = (last - first) / 1024.0;
+            std::printf("%-13s %8d %6d %10.1f %10.1f %10.1f %12.3f\n", kind, records, times,
+                        first / 1024.0, last / 1024.0, growth, times > 1 ? growth / (times - 1) : 0.0);
+        }
+        std::fflush(stdout);
+    }
+    std::printf("target: the window's memory after the last operation within 20 MB of after the first\n");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // The launcher must stay small: it starts the program before any Qt.
     if (argc >= 2 && std::strcmp(argv[1], "--launch") == 0) return launchMain(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "--window-memory") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return measureWindowMemory(argc, argv);
+    }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -202,7 +246,7 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 1234] [--quick]\n");
+        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 12345] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;
@@ -244,5 +288,6 @@ int main(int argc, char** argv) {
         std::vector<int> masters(startMasters.begin() + 1, startMasters.end());
         failures += measureRowReads(o.folder, masters, o.runs);
     }
+    if (o.sections.contains(QLatin1Char('5'))) failures += windowSection(o, sheetMasters);
     return failures == 0 ? 0 : 1;
 }

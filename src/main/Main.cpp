@@ -725,9 +725,9 @@ void TForm3::endUnasked() {
 bool TForm3::answerSessionEnd(bool mayAsk) {
     if (closeApproved_ || terminationRequested_) return true;
     if (!mayAsk) {
-        endingUnasked_ = true;
+        // The windows stay as they are: the session may still be cancelled
+        // by another program, and then the user carries on here.
         keepUnsavedGrids();
-        approveClose();
         return true;
     }
     if (!mayDropUnsaved()) return false;
@@ -736,7 +736,8 @@ bool TForm3::answerSessionEnd(bool mayAsk) {
 }
 
 void TForm3::commitSessionData(QSessionManager& manager) {
-    const bool mayAsk = !unsavedWork().isEmpty() && manager.allowsInteraction();
+    if (unsavedWork().isEmpty()) return;
+    const bool mayAsk = manager.allowsInteraction();
     const bool mayEnd = answerSessionEnd(mayAsk);
     if (mayAsk) manager.release();
     if (!mayEnd) manager.cancel();

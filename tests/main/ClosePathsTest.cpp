@@ -79,62 +79,25 @@ class ClosePathsTest : public QObject {
         QTest::addColumn<bool>("ended");
         QTest::addColumn<bool>("kept");  // the grid edits in the recovery file
 
-        QTest::newRow("grid close box, edited, stay") << "grid"
-                                                      << "closebox"
-                                                      << "grid" << false << true << false << false;
-        QTest::newRow("grid close box, edited, drop") << "grid"
-                                                      << "closebox"
-                                                      << "grid" << true << true << true << false;
-        QTest::newRow("grid close box, unedited") << "grid"
-                                                  << "closebox"
-                                                  << "none" << false << false << true << false;
-        QTest::newRow("grid 中止 is its own answer") << "grid"
-                                                     << "中止"
-                                                     << "grid" << false << false << true << false;
-        QTest::newRow("終了, grid edited, stay") << "main"
-                                                 << "終了"
-                                                 << "grid" << false << true << false << false;
-        QTest::newRow("終了, grid edited, drop") << "main"
-                                                 << "終了"
-                                                 << "grid" << true << true << true << false;
-        QTest::newRow("終了, nothing edited") << "main"
-                                              << "終了"
-                                              << "none" << false << false << true << false;
-        QTest::newRow("close box, 個別編集 edited, stay")
-            << "main"
-            << "closebox"
-            << "drug" << false << true << false << false;
-        QTest::newRow("close box, 個別編集 edited, drop")
-            << "main"
-            << "closebox"
-            << "drug" << true << true << true << false;
-        QTest::newRow("close box, 個別編集 loaded only")
-            << "main"
-            << "closebox"
-            << "loaded" << false << false << true << false;
-        QTest::newRow("logout, grid edited, stay") << "main"
-                                                   << "logout"
-                                                   << "grid" << false << true << false << false;
-        QTest::newRow("logout, grid edited, drop") << "main"
-                                                   << "logout"
-                                                   << "grid" << true << true << true << false;
-        QTest::newRow("session ends unasked, grid edited")
-            << "main"
-            << "session"
-            << "grid" << false << false << true << true;
-        QTest::newRow("session ends unasked, 個別編集 edited")
-            << "main"
-            << "session"
-            << "drug" << false << false << true << false;
-        QTest::newRow("SIGTERM, grid edited") << "main"
-                                              << "SIGTERM"
-                                              << "grid" << false << false << true << true;
-        QTest::newRow("SIGHUP, grid edited") << "main"
-                                             << "SIGHUP"
-                                             << "grid" << false << false << true << true;
-        QTest::newRow("SIGTERM, nothing edited") << "main"
-                                                 << "SIGTERM"
-                                                 << "none" << false << false << true << false;
+        // clang-format off
+        QTest::newRow("grid close box, edited, stay") << "grid" << "closebox" << "grid" << false << true << false << false;
+        QTest::newRow("grid close box, edited, drop") << "grid" << "closebox" << "grid" << true << true << true << false;
+        QTest::newRow("grid close box, unedited") << "grid" << "closebox" << "none" << false << false << true << false;
+        QTest::newRow("grid 中止 is its own answer") << "grid" << "中止" << "grid" << false << false << true << false;
+        QTest::newRow("終了, grid edited, stay") << "main" << "終了" << "grid" << false << true << false << false;
+        QTest::newRow("終了, grid edited, drop") << "main" << "終了" << "grid" << true << true << true << false;
+        QTest::newRow("終了, nothing edited") << "main" << "終了" << "none" << false << false << true << false;
+        QTest::newRow("close box, 個別編集 edited, stay") << "main" << "closebox" << "drug" << false << true << false << false;
+        QTest::newRow("close box, 個別編集 edited, drop") << "main" << "closebox" << "drug" << true << true << true << false;
+        QTest::newRow("close box, 個別編集 loaded only") << "main" << "closebox" << "loaded" << false << false << true << false;
+        QTest::newRow("logout, grid edited, stay") << "main" << "logout" << "grid" << false << true << false << false;
+        QTest::newRow("logout, grid edited, drop") << "main" << "logout" << "grid" << true << true << true << false;
+        QTest::newRow("session ends unasked, grid edited") << "main" << "session" << "grid" << false << false << true << true;
+        QTest::newRow("session ends unasked, 個別編集 edited") << "main" << "session" << "drug" << false << false << true << false;
+        QTest::newRow("SIGTERM, grid edited") << "main" << "SIGTERM" << "grid" << false << false << true << true;
+        QTest::newRow("SIGHUP, grid edited") << "main" << "SIGHUP" << "grid" << false << false << true << true;
+        QTest::newRow("SIGTERM, nothing edited") << "main" << "SIGTERM" << "none" << false << false << true << false;
+        // clang-format on
     }
 
     void closing() {
