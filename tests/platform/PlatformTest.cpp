@@ -32,8 +32,7 @@ using testing::readBytes;
 using testing::writeBytes;
 
 TEST(Sjis, RoundTripsJapaneseAndHalfWidthKana) {
-    const std::string bytes =
-        "\x83\x5c\x83\x8c\x83\x58\xb1\xb2\xde,ABC \x81\x40";  // ソレス ｱｲﾞ,ABC 　
+    const std::string bytes = "\x83\x5c\x83\x8c\x83\x58\xb1\xb2\xde,ABC \x81\x40";  // ソレス ｱｲﾞ,ABC 　
     const QString text = platform::toUnicode(bytes);
     EXPECT_EQ(text, QString::fromUtf8("ソレスｱｲﾞ,ABC 　"));
     bool ok = false;
@@ -45,26 +44,20 @@ TEST(Sjis, ReportsCharactersCodePage932CannotHold) {
     bool ok = true;
     platform::fromUnicode(QString::fromUtf8("薬\U0001F600"), &ok);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(platform::firstUnencodable(QString::fromUtf8("薬a\U0001F600b")),
-              QString::fromUtf8("\U0001F600"));
+    EXPECT_EQ(platform::firstUnencodable(QString::fromUtf8("薬a\U0001F600b")), QString::fromUtf8("\U0001F600"));
     EXPECT_TRUE(platform::firstUnencodable(QString::fromUtf8("薬剤ｱ")).isEmpty());
 }
 
 TEST(Sjis, BatchDecodingMatchesOneTextAtATime) {
     // A lone lead byte at the end of one text must not swallow the next
     // text's first byte, nor an invalid byte change what follows it.
-    const std::vector<std::string> texts = {"\x83\x5c\x83", "A\xb1", "",
-                                            "\xff\x82\xa0", "\x81",  ",x"};
+    const std::vector<std::string> texts = {"\x83\x5c\x83", "A\xb1", "", "\xff\x82\xa0", "\x81", ",x"};
     platform::SjisBatchDecoder decode;
-    for (size_t i = 0; i < texts.size(); ++i)
-        EXPECT_EQ(decode(texts[i]), platform::toUnicode(texts[i])) << i;
+    for (size_t i = 0; i < texts.size(); ++i) EXPECT_EQ(decode(texts[i]), platform::toUnicode(texts[i])) << i;
 }
 
 TEST(Sjis, LeadBytes) {
-    struct Case {
-        unsigned char byte;
-        bool lead;
-    };
+    struct Case { unsigned char byte; bool lead; };
     const Case cases[] = {{0x80, false}, {0x81, true}, {0x9F, true}, {0xA0, false}, {0xB1, false},
                           {0xDF, false}, {0xE0, true}, {0xFC, true}, {0xFD, false}, {0x41, false}};
     for (const Case& c : cases) EXPECT_EQ(platform::isDbcsLeadByte(c.byte), c.lead) << int(c.byte);
@@ -93,7 +86,7 @@ TEST(LineReader, LinesAcrossTheReadBlocksComeOutWhole) {
     // a CR and its LF in different blocks, a line over two blocks long, and
     // a DOS end-of-file byte after the last line end.
     constexpr size_t kBlock = 256 * 1024;
-    const std::string first(kBlock - 1, 'a');  // its CR ends the first block, LF begins the next
+    const std::string first(kBlock - 1, 'a');    // its CR ends the first block, LF begins the next
     const std::string huge(2 * kBlock + 7, 'h');
     std::vector<std::string> lines = {first, "b", huge};
     for (int i = 0; i < 40000; ++i) lines.push_back(std::to_string(i * 7919));
@@ -123,8 +116,7 @@ TEST(LineReader, MissingFileIsNotOpen) {
 // (half-width kana pairs are) must still count as Shift-JIS.
 TEST(EncodingCheck, TellsUtf8AndLoneCrFilesFromShiftJis) {
     using P = platform::EncodingProblem;
-    const std::string sjisText =
-        platform::fromUnicode(QString::fromUtf8("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠"));
+    const std::string sjisText = platform::fromUnicode(QString::fromUtf8("ｱﾑﾛｼﾞﾋﾟﾝ錠5mg,アムロジピン錠"));
     const std::string utf8Text = "\xEF\xBD\xB1\xEF\xBE\x91,\xE6\x9C\x9D";  // ｱﾑ,朝
     struct Case {
         const char* what;
