@@ -212,11 +212,13 @@ int windowSection(const Options& o, const std::vector<int>& masters) {
                 continue;
             const double growth = (last - first) / 1024.0;
             std::printf("%-13s %8d %6d %10.1f %10.1f %10.1f %12.3f\n", kind, records, times,
-                        first / 1024.0, last / 1024.0, growth, times > 1 ? growth / (times - 1) : 0.0);
+                        first / 1024.0, last / 1024.0, growth,
+                        times > 1 ? growth / (times - 1) : 0.0);
         }
         std::fflush(stdout);
     }
-    std::printf("target: the window's memory after the last operation within 20 MB of after the first\n");
+    std::printf(
+        "target: the window's memory after the last operation within 20 MB of after the first\n");
     return failures;
 }
 
@@ -246,7 +248,9 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 12345] [--quick]\n");
+        std::fprintf(stderr,
+                     "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] "
+                     "[--sections 12345] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;

@@ -54,7 +54,8 @@ int measureWindowMemory(int argc, char** argv) {
     const int operations = QString::fromLocal8Bit(argv[4]).toInt();
     if (!useMaster(folder, records)) return 1;
 
-    mainwin::TForm3 form({QStringLiteral("dorimek")}, QDir(folder).absolutePath() + QLatin1Char('/'));
+    mainwin::TForm3 form({QStringLiteral("dorimek")},
+                         QDir(folder).absolutePath() + QLatin1Char('/'));
     form.setUseScreenPreview(true);
     form.show();
     settle();

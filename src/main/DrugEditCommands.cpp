@@ -45,8 +45,8 @@ void DrugEditCommands::loadSelectedLine() {
 
 std::array<QString, masterfile::kFieldCount> DrugEditCommands::fieldTexts() const {
     return {
-        form_.edit(1)->text(),         form_.edit(2)->text(),         form_.edit(3)->text(),
-        form_.edit(4)->text(),         form_.edit(5)->text(),         form_.memo1()->toPlainText(),
+        form_.edit(1)->text(),        form_.edit(2)->text(), form_.edit(3)->text(),
+        form_.edit(4)->text(),        form_.edit(5)->text(), form_.memo1()->toPlainText(),
         form_.memo2()->toPlainText(), form_.edit(6)->text(),
     };
 }

@@ -649,7 +649,8 @@ void TForm3::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (!event->isAccepted()) return;
     // The user has answered for the edits kept earlier in this run.
-    if (keptUnsaved_ && !endingUnasked_) masterfile::GridRecovery::discard(programFolder_ + masterfile::kMasterFileName);
+    if (keptUnsaved_ && !endingUnasked_)
+        masterfile::GridRecovery::discard(programFolder_ + masterfile::kMasterFileName);
     // The engine's preview is a window of its own and would keep the program
     // running; closing it also ends the preview's wait, so the program ends.
     for (QWidget* w : QApplication::topLevelWidgets()) {
@@ -679,7 +680,8 @@ QStringList TForm3::unsavedWork() {
 bool TForm3::mayDropUnsaved() {
     const QStringList unsaved = unsavedWork();
     if (unsaved.isEmpty()) return true;
-    if (platform::confirm(messages::kDropUnsaved.arg(unsaved.join(QLatin1Char('\n'))), windowTitle()))
+    if (platform::confirm(messages::kDropUnsaved.arg(unsaved.join(QLatin1Char('\n'))),
+                          windowTitle()))
         return true;
     for (masterfile::TForm2* e : gridEditors()) {
         if (e->hasUnsavedEdits()) {
@@ -755,9 +757,9 @@ void TForm3::offerUnsavedGrids() {
         return;
     }
     if (kept->empty()) return;
-    const int choice = platform::choose(messages::kUnsavedKept.arg(kept->size()),
-                                        {messages::kRestoreUnsaved, messages::kDiscardUnsaved},
-                                        windowTitle());
+    const int choice =
+        platform::choose(messages::kUnsavedKept.arg(kept->size()),
+                         {messages::kRestoreUnsaved, messages::kDiscardUnsaved}, windowTitle());
     if (choice < 0) return;  // asked again at the next start
     if (choice == 0) {
         for (const masterfile::UnsavedGrid& grid : *kept) openGridEditor()->restoreUnsaved(grid);

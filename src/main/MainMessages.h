@@ -52,9 +52,9 @@ inline const QString kUnsavedGrid =
 inline const QString kUnsavedDrugEdit =
     QStringLiteral("・個別編集の欄に、「編集終了」で保存していない変更があります。");
 // %1: the lines above.
-inline const QString kDropUnsaved =
-    QStringLiteral("%1\n保存せずに終了すると、これらの変更は失われます。\n"
-                   "保存せずに終了してよろしいですか？");
+inline const QString kDropUnsaved = QStringLiteral(
+    "%1\n保存せずに終了すると、これらの変更は失われます。\n"
+    "保存せずに終了してよろしいですか？");
 // %1: the number of editor windows whose edits were kept.
 inline const QString kUnsavedKept = QStringLiteral(
     "前回、ﾌｧｲﾙ編集の変更が保存されないまま終了しました（編集画面 %1 つ分）。\n"

@@ -278,9 +278,9 @@ void TForm2::Button3Click() {
     }
     if (rebuildMasterList_) {
         // Without known origins the records are found again by their names.
-        MasterRewrite rewrite{plan.records, plan.origins,
-                              originsKnown_ ? GridRows::registeredNames(loaded_)
-                                            : std::vector<std::string>{}};
+        MasterRewrite rewrite{
+            plan.records, plan.origins,
+            originsKnown_ ? GridRows::registeredNames(loaded_) : std::vector<std::string>{}};
         rebuildMasterList_(rewrite);
     }
     discardAndClose();
