@@ -5,9 +5,11 @@
 #include "masterfile/Hensyuu.h"
 #include "platform/PeakMemory.h"
 #include "preview/Visprev.h"
+#include "sheets/Yakujo.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 #include <cstdio>
 #include <functional>
@@ -64,6 +66,20 @@ int measureWindowMemory(int argc, char** argv) {
     measure("preview", operations, [&](int) {
         form.Button38Click();
         if (preview::TForm6* p = preview::TForm6::current()) p->Button2Click();
+    });
+    // The report engine's own preview (older platforms): it returns when
+    // its window is closed, so the window is closed from the event loop.
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (w->isVisible() && w->objectName() == QLatin1String("ReportPreviewWindow")) w->close();
+        }
+    });
+    measure("engine-view", operations, [&](int) {
+        closer.start();
+        form.sheetForStyle(3)->Yakujorep.Preview();
+        closer.stop();
     });
     measure("grid", operations, [&](int) {
         form.Button50Click();

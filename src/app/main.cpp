@@ -42,6 +42,21 @@ int main(int argc, char** argv) {
     dorimek::platform::MessageBoxSink messageBoxes;
     dorimek::platform::setMessageSink(&messageBoxes);
 
+    // A termination signal ends the program as it always did, except that
+    // once the window is up, the unsaved grid edits are kept for the next
+    // start first (a message box at start must not make us deaf to it).
+    dorimek::mainwin::TForm3* window = nullptr;
+    dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
+    QObject::connect(&endSignals, &dorimek::platform::TerminationSignals::received, &app,
+                     [&window](int number) {
+                         if (window) {
+                             window->endUnasked();
+                             return;
+                         }
+                         std::signal(number, SIG_DFL);
+                         std::raise(number);
+                     });
+
     try {
         // The main window comes first: its creation reads the settings that
         // the sheet forms take when they are created.
@@ -56,9 +71,7 @@ int main(int argc, char** argv) {
         }
         // From here on the program can be ended with nobody there to ask:
         // the unsaved grid edits are kept for the next start.
-        dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
-        QObject::connect(&endSignals, &dorimek::platform::TerminationSignals::received,
-                         &mainWindow, &dorimek::mainwin::TForm3::endUnasked);
+        window = &mainWindow;
         QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
                          &dorimek::mainwin::TForm3::commitSessionData, Qt::DirectConnection);
         dorimek::platform::AbruptExit::arm([&mainWindow] { mainWindow.keepUnsavedGrids(); });
@@ -66,10 +79,12 @@ int main(int argc, char** argv) {
         // The master list is the last thing to be laid out and drawn.
         dorimek::app::armStartupProbe(mainWindow.listBox1()->viewport());
         const int code = QApplication::exec();
+        window = nullptr;
         dorimek::platform::AbruptExit::disarm();
         dorimek::platform::setMessageSink(nullptr);
         return code;
     } catch (const std::exception& e) {
+        window = nullptr;
         dorimek::platform::AbruptExit::disarm();
         dorimek::platform::showMessage(QString::fromLocal8Bit(e.what()));
     }

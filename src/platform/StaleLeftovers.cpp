@@ -44,7 +44,7 @@ bool anotherCopyRunning() {
 }  // namespace
 
 StaleLeftovers::Rules StaleLeftovers::systemRules() {
-    return {processStartTime(), &StaleLeftovers::processRunning, anotherCopyRunning()};
+    return {processStartTime(), &StaleLeftovers::processRunning, &anotherCopyRunning};
 }
 
 QString StaleLeftovers::printFolderTemplate() {
@@ -117,8 +117,9 @@ QStringList StaleLeftovers::remove(const QString& folder, const QStringList& dat
         const qint64 pid = printFolderPid(info.fileName());
         if (pid < 0 || !before(info, rules.before)) continue;
         if (pid == QCoreApplication::applicationPid()) continue;
-        if (pid > 0 ? (rules.pidRunning && rules.pidRunning(pid)) : rules.otherCopyRunning)
-            continue;
+        const bool inUse = pid > 0 ? (!rules.pidRunning || rules.pidRunning(pid))
+                                   : (!rules.otherCopyRunning || rules.otherCopyRunning());
+        if (inUse) continue;
         if (QDir(info.absoluteFilePath()).removeRecursively()) removed << info.absoluteFilePath();
     }
     return removed;

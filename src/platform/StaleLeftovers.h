@@ -23,8 +23,9 @@ class StaleLeftovers {
         // may be on its way to the spooler).
         std::function<bool(qint64 pid)> pidRunning;
         // Whether another copy of the program runs now: print folders without
-        // a pid in their name can't be told apart then, and stay.
-        bool otherCopyRunning = false;
+        // a pid in their name can't be told apart then, and stay. Asked only
+        // when there is such a folder.
+        std::function<bool()> otherCopyRunning;
     };
 
     // The rules of this process: its start time, the system's processes.

@@ -211,7 +211,8 @@ TEST(StaleLeftovers, RemovesOnlyOwnStaleCopiesAndDeadPrintsFolders) {
         const timespec times[2] = {when, when};
         ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     }
-    platform::StaleLeftovers::Rules rules{start, &platform::StaleLeftovers::processRunning, false};
+    platform::StaleLeftovers::Rules rules{start, &platform::StaleLeftovers::processRunning,
+                                          [] { return false; }};
     platform::StaleLeftovers::remove(data.path(), {"yakujo.txt", "sorbenk.ini"}, temp.path(),
                                      rules);
     for (const Case& c : cases) {
@@ -224,7 +225,7 @@ TEST(StaleLeftovers, RemovesOnlyOwnStaleCopiesAndDeadPrintsFolders) {
     const timespec old[2] = {{start.toSecsSinceEpoch() - 60, 0},
                              {start.toSecsSinceEpoch() - 60, 0}};
     ::utimensat(AT_FDCWD, QFile::encodeName(temp.filePath("dorimek-Ab12Cd")).constData(), old, 0);
-    rules.otherCopyRunning = true;
+    rules.otherCopyRunning = [] { return true; };
     platform::StaleLeftovers::remove(data.path(), {}, temp.path(), rules);
     EXPECT_TRUE(QFileInfo::exists(temp.filePath("dorimek-Ab12Cd")));
 }
