@@ -176,9 +176,11 @@ TEST(MasterFileGrid, KeptBytesFollowTheCellsOrigin) {
 
 TEST(GridRecovery, KeepsEveryCellAsTypedAndRefusesAnyCutFile) {
     std::vector<GridRows::Row> rows(3);
-    rows[0] = {QStringLiteral("ｱﾑﾛ"), QStringLiteral("表示\\名"), {}, {}, {}, QStringLiteral("a,b\r\nc")};
+    rows[0] = {QStringLiteral("ｱﾑﾛ"),     QStringLiteral("表示\\名"), {}, {}, {},
+               QStringLiteral("a,b\r\nc")};
     rows[1][7] = QString::fromUtf8("x\U0001F600");
-    UnsavedGrid grid{GridRows(rows, {4, -1, -1}), platform::FileStamp{true, 12, QByteArray("\x01\xff", 2)}};
+    UnsavedGrid grid{GridRows(rows, {4, -1, -1}),
+                     platform::FileStamp{true, 12, QByteArray("\x01\xff", 2)}};
     const std::vector<UnsavedGrid> grids{grid, UnsavedGrid{GridRows(rows), std::nullopt}};
     const std::string bytes = GridRecovery::encode(grids);
     const auto back = GridRecovery::decode(bytes);
@@ -186,7 +188,8 @@ TEST(GridRecovery, KeepsEveryCellAsTypedAndRefusesAnyCutFile) {
     EXPECT_EQ(*back, grids);
     // A file cut anywhere (a kill while it was written elsewhere, a full
     // disk) never comes back as fewer edits.
-    for (size_t n = 0; n < bytes.size(); ++n) EXPECT_FALSE(GridRecovery::decode(bytes.substr(0, n)).ok()) << n;
+    for (size_t n = 0; n < bytes.size(); ++n)
+        EXPECT_FALSE(GridRecovery::decode(bytes.substr(0, n)).ok()) << n;
 }
 
 }  // namespace
