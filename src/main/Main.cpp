@@ -704,12 +704,13 @@ bool TForm3::keepUnsavedGrids() {
     for (masterfile::TForm2* e : gridEditors()) {
         if (e->hasUnsavedEdits()) grids.push_back(e->unsavedGrid());
     }
-    if (grids.empty()) return true;
     // Edits kept by an earlier run and not taken back yet stay with them.
     if (!keptUnsaved_) {
         if (auto earlier = masterfile::GridRecovery::read(master); earlier && !earlier->empty())
             grids.insert(grids.begin(), earlier->begin(), earlier->end());
     }
+    // What this run kept stands for what is unsaved now: saved since, it goes.
+    if (grids.empty()) return !keptUnsaved_ || masterfile::GridRecovery::discard(master);
     if (!masterfile::GridRecovery::write(master, grids)) return false;
     keptUnsaved_ = true;
     return true;
@@ -761,12 +762,15 @@ void TForm3::offerUnsavedGrids() {
         platform::choose(messages::kUnsavedKept.arg(kept->size()),
                          {messages::kRestoreUnsaved, messages::kDiscardUnsaved}, windowTitle());
     if (choice < 0) return;  // asked again at the next start
-    if (choice == 0) {
-        for (const masterfile::UnsavedGrid& grid : *kept) openGridEditor()->restoreUnsaved(grid);
+    if (choice == 1) {
+        masterfile::GridRecovery::discard(master);
+        return;
     }
-    // Back in an editor they are unsaved edits like any other; kept here
-    // again only if this run, too, ends with nobody to ask.
-    masterfile::GridRecovery::discard(master);
+    for (const masterfile::UnsavedGrid& grid : *kept) openGridEditor()->restoreUnsaved(grid);
+    // Back in an editor they are unsaved edits like any other. The file
+    // stays until the user has answered for them, so that a run killed
+    // outright before then still finds them next time.
+    keptUnsaved_ = true;
 }
 
 }  // namespace dorimek::mainwin

@@ -184,7 +184,7 @@ class ClosePathsTest : public QObject {
         QTest::addColumn<bool>("restored");
         QTest::addColumn<bool>("keptAfter");
 
-        QTest::newRow("restore") << QStringList{} << 0 << true << true << false;
+        QTest::newRow("restore") << QStringList{} << 0 << true << true << true;
         QTest::newRow("discard") << QStringList{} << 1 << true << false << false;
         QTest::newRow("cancel asks again next time")
             << QStringList{} << -1 << true << false << true;
@@ -229,6 +229,11 @@ class ClosePathsTest : public QObject {
         sink->confirmAnswer = false;
         grid->close();
         QVERIFY(grid->isVisible());
+        // Kept until the user answers for them at the end of the run.
+        QVERIFY(recoveryKept());
+        sink->confirmAnswer = true;
+        form->close();
+        QVERIFY(!recoveryKept());
     }
 
     void restoredRowsOverAChangedFileAskBeforeSaving() {
