@@ -23,6 +23,11 @@
 //    (made here with libjpeg), each row's photo cell against libjpeg's own
 //    1/8-scale decode of the whole file, the reference figure; target: a row
 //    costs at most half of it. In a child process of its own, for its peak.
+// 6. Window memory: one main window kept open (offscreen, in a child of its
+//    own) while previews and grid editors are opened and closed and
+//    prescriptions are built and previewed one after another; the resident
+//    memory after the first operation and after the last, and the slope per
+//    operation. A window open all day must not grow with the day's work.
 // Runs of 2 and 3 are interleaved (one of each kind in turn), so a machine
 // that slows down in the middle slows every kind alike; median and minimum
 // are shown. Peak memory is each child's own (VmHWM, or wait4() of a
@@ -31,6 +36,7 @@
 
 #include "BenchSupport.h"
 #include "SheetBench.h"
+#include "WindowBench.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -219,11 +225,51 @@ int cameraSection(const Options& o) {
     return failures;
 }
 
+int windowSection(const Options& o, const std::vector<int>& masters) {
+    section("6. window memory: one window open, windows opened and closed (resident memory)");
+    std::printf("%-13s %8s %6s %10s %10s %10s %12s\n", "operation", "records", "times", "first MB",
+                "last MB", "growth MB", "slope MB/op");
+    int failures = 0;
+    for (int records : masters) {
+        // A grid of 20,000 records takes a while to fill: fewer rounds there.
+        const int operations = o.quick ? 3 : (records > 5000 ? 50 : 200);
+        QProcess child;
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--window-memory"), o.folder, QString::number(records),
+                     QString::number(operations)});
+        if (!child.waitForFinished(3600000) || child.exitCode() != 0) {
+            std::fprintf(stderr, "window memory, %d records: failed\n%s", records,
+                         child.readAllStandardError().constData());
+            ++failures;
+            continue;
+        }
+        for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+            char kind[32] = {};
+            int times = 0;
+            long first = 0, last = 0;
+            if (std::sscanf(line.constData(), "%31s %d %ld %ld", kind, &times, &first, &last) != 4)
+                continue;
+            const double growth = (last - first) / 1024.0;
+            std::printf("%-13s %8d %6d %10.1f %10.1f %10.1f %12.3f\n", kind, records, times,
+                        first / 1024.0, last / 1024.0, growth,
+                        times > 1 ? growth / (times - 1) : 0.0);
+        }
+        std::fflush(stdout);
+    }
+    std::printf(
+        "target: the window's memory after the last operation within 20 MB of after the first\n");
+    return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     // The launcher must stay small: it starts the program before any Qt.
     if (argc >= 2 && std::strcmp(argv[1], "--launch") == 0) return launchMain(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "--window-memory") == 0) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        return measureWindowMemory(argc, argv);
+    }
 
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
@@ -289,5 +335,6 @@ int main(int argc, char** argv) {
         failures += measureRowReads(o.folder, masters, o.runs);
     }
     if (o.sections.contains(QLatin1Char('5'))) failures += cameraSection(o);
+    if (o.sections.contains(QLatin1Char('6'))) failures += windowSection(o, sheetMasters);
     return failures == 0 ? 0 : 1;
 }

@@ -6,14 +6,22 @@
 #include "platform/ButtonKeys.h"
 #include "platform/MessageBoxSink.h"
 #include "platform/Messages.h"
+#include "main/SettingsFile.h"
+#include "masterfile/DrugMasterFile.h"
+#include "platform/AbruptExit.h"
 #include "platform/ProgramFolder.h"
 #include "platform/QtTranslations.h"
 #include "platform/UnattendedMessageSink.h"
+#include "platform/StaleLeftovers.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QSessionManager>
 #include <QStringList>
 #include <QTime>
 
+#include <csignal>
 #include <exception>
 #include <optional>
 
@@ -34,6 +42,12 @@ int main(int argc, char** argv) {
     dorimek::platform::installQtJapanese(app);
     dorimek::platform::ButtonKeys::install(app);
 
+    // What saves and prints killed half-way left: copies as big as the files.
+    dorimek::platform::StaleLeftovers::remove(
+        dorimek::platform::programFolder(),
+        {dorimek::masterfile::kMasterFileName, dorimek::mainwin::SettingsFile::kFileName},
+        QDir::tempPath(), dorimek::platform::StaleLeftovers::systemRules());
+
     // A run the host started has nobody to press OK: from here on no word
     // waits for an answer, and each run shows its words in a window of its own.
     dorimek::platform::MessageBoxSink messageBoxes;
@@ -43,6 +57,21 @@ int main(int argc, char** argv) {
     dorimek::platform::setMessageSink(
         hostStarted ? static_cast<dorimek::platform::MessageSink*>(&unattended) : &messageBoxes);
     const QString folder = dorimek::platform::programFolder();
+
+    // A termination signal ends the program as it always did, except that
+    // once the window is up, the unsaved grid edits are kept for the next
+    // start first (a message box at start must not make us deaf to it).
+    dorimek::mainwin::TForm3* window = nullptr;
+    dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
+    QObject::connect(&endSignals, &dorimek::platform::TerminationSignals::received, &app,
+                     [&window](int number) {
+                         if (window) {
+                             window->endUnasked();
+                             return;
+                         }
+                         std::signal(number, SIG_DFL);
+                         std::raise(number);
+                     });
 
     try {
         // The main window comes first: its creation reads the settings that
@@ -57,13 +86,23 @@ int main(int argc, char** argv) {
             dorimek::platform::setMessageSink(nullptr);
             return status;
         }
+        // From here on the program can be ended with nobody there to ask:
+        // the unsaved grid edits are kept for the next start.
+        window = &mainWindow;
+        QObject::connect(&app, &QGuiApplication::commitDataRequest, &mainWindow,
+                         &dorimek::mainwin::TForm3::commitSessionData, Qt::DirectConnection);
+        dorimek::platform::AbruptExit::arm([&mainWindow] { mainWindow.keepUnsavedGrids(); });
         mainWindow.show();
         // The master list is the last thing to be laid out and drawn.
         dorimek::app::armStartupProbe(mainWindow.listBox1()->viewport());
         const int code = QApplication::exec();
+        window = nullptr;
+        dorimek::platform::AbruptExit::disarm();
         dorimek::platform::setMessageSink(nullptr);
         return code;
     } catch (const std::exception& e) {
+        window = nullptr;
+        dorimek::platform::AbruptExit::disarm();
         dorimek::platform::showMessage(QString::fromLocal8Bit(e.what()));
         if (hostStarted) {
             const int status = AutoStart::finish(nullptr, folder, unattended,

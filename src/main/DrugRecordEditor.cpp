@@ -105,6 +105,15 @@ Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText, int recordN
     return loaded;
 }
 
+bool DrugRecordEditor::isEdited(const std::array<QString, kFieldCount>& texts) const {
+    if (!pending_) return false;
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (texts[static_cast<size_t>(i)] != platform::toUnicode(pending_->loaded.field(i)))
+            return true;
+    }
+    return false;
+}
+
 Status DrugRecordEditor::finish(const DrugRecord& record) {
     if (!pending_) {
         return Status::failure(

@@ -10,6 +10,7 @@
 #include "RpCsvImport.h"
 #include "SheetForms.h"
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/GridRecovery.h"
 #include "masterfile/Hensyuu.h"
 #include "masterfile/MasterFileLimits.h"
 #include "masterfile/MasterLines.h"
@@ -40,6 +41,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -360,7 +362,13 @@ void TForm3::FormCreate() {
 
     settings_.readAtStart();
 
-    if (AutoStart::isAutoArgument(argument(1))) runAutoStart();
+    if (AutoStart::isAutoArgument(argument(1))) {
+        // Nobody is there to answer: the kept edits wait for an ordinary start.
+        runAutoStart();
+        return;
+    }
+    // Once the window stands, so that the question has it behind it.
+    QMetaObject::invokeMethod(this, &TForm3::offerUnsavedGrids, Qt::QueuedConnection);
 }
 
 void TForm3::setMasterList(masterfile::MasterNames names) {
@@ -607,7 +615,8 @@ QString TForm3::printedFitNotice() {
 void TForm3::Button38Click() {
     if (!checkUsagesPrintable()) return;
     if (useScreenPreview_) {
-        openScreenPreview();
+        // A closed preview is gone for good: a day of them mustn't pile up.
+        openScreenPreview()->setAttribute(Qt::WA_DeleteOnClose);
         return;
     }
     sheetForStyle(printStyle())->Yakujorep.Preview();
@@ -617,7 +626,9 @@ void TForm3::Button40Click() { printSheet(); }
 
 // ---------------------------------------------------------------- master file
 
-void TForm3::Button50Click() {
+void TForm3::Button50Click() { openGridEditor(); }
+
+masterfile::TForm2* TForm3::openGridEditor() {
     auto* editor = new masterfile::TForm2(
         [this, generation = masterListGeneration_](const masterfile::MasterRewrite& rewrite) {
             // The editor's record numbers are those of the list loaded when
@@ -628,7 +639,10 @@ void TForm3::Button50Click() {
             if (sameNumbers) drugEdit_.followRewrite(rewrite);
         },
         this);
+    // A closed editor holds the whole file in its grid: it goes with its window.
+    editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
+    return editor;
 }
 
 void TForm3::Button51Click() { drugEdit_.loadSelectedLine(); }
@@ -651,13 +665,136 @@ void TForm3::renameMasterEntry(int index, const std::string& oldName, const std:
 void TForm3::Button53Click() { close(); }
 
 void TForm3::closeEvent(QCloseEvent* event) {
+    if (!closeApproved_ && !terminationRequested_ && !mayDropUnsaved()) {
+        event->ignore();
+        return;
+    }
+    approveClose();
     QWidget::closeEvent(event);
     if (!event->isAccepted()) return;
+    // The user has answered for the edits kept earlier in this run.
+    if (keptUnsaved_ && !endingUnasked_)
+        masterfile::GridRecovery::discard(programFolder_ + masterfile::kMasterFileName);
     // The engine's preview is a window of its own and would keep the program
     // running; closing it also ends the preview's wait, so the program ends.
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible() && !w->parentWidget()) w->close();
     }
+}
+
+// ---------------------------------------------------------------- unsaved work
+
+QList<masterfile::TForm2*> TForm3::gridEditors() const {
+    QList<masterfile::TForm2*> open;
+    for (masterfile::TForm2* e : findChildren<masterfile::TForm2*>(Qt::FindDirectChildrenOnly)) {
+        if (e->isVisible()) open << e;
+    }
+    return open;
+}
+
+QStringList TForm3::unsavedWork() {
+    QStringList unsaved;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) unsaved << messages::kUnsavedGrid;
+    }
+    if (drugEdit_.hasUnsavedEdits()) unsaved << messages::kUnsavedDrugEdit;
+    return unsaved;
+}
+
+bool TForm3::mayDropUnsaved() {
+    const QStringList unsaved = unsavedWork();
+    if (unsaved.isEmpty()) return true;
+    if (platform::confirm(messages::kDropUnsaved.arg(unsaved.join(QLatin1Char('\n'))),
+                          windowTitle()))
+        return true;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) {
+            e->raise();
+            e->activateWindow();
+            break;
+        }
+    }
+    return false;
+}
+
+void TForm3::approveClose() {
+    closeApproved_ = true;
+    for (masterfile::TForm2* e : gridEditors()) e->discardAndClose();
+}
+
+bool TForm3::keepUnsavedGrids() {
+    const QString master = programFolder_ + masterfile::kMasterFileName;
+    std::vector<masterfile::UnsavedGrid> grids;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) grids.push_back(e->unsavedGrid());
+    }
+    // Edits kept by an earlier run and not taken back yet stay with them.
+    if (!keptUnsaved_) {
+        if (auto earlier = masterfile::GridRecovery::read(master); earlier && !earlier->empty())
+            grids.insert(grids.begin(), earlier->begin(), earlier->end());
+    }
+    // What this run kept stands for what is unsaved now: saved since, it goes.
+    if (grids.empty()) return !keptUnsaved_ || masterfile::GridRecovery::discard(master);
+    if (!masterfile::GridRecovery::write(master, grids)) return false;
+    keptUnsaved_ = true;
+    return true;
+}
+
+void TForm3::endUnasked() {
+    endingUnasked_ = true;
+    keepUnsavedGrids();
+    closeApproved_ = true;
+    approveClose();
+    close();
+    QCoreApplication::quit();
+}
+
+bool TForm3::answerSessionEnd(bool mayAsk) {
+    if (closeApproved_ || terminationRequested_) return true;
+    if (!mayAsk) {
+        // The windows stay as they are: the session may still be cancelled
+        // by another program, and then the user carries on here.
+        keepUnsavedGrids();
+        return true;
+    }
+    if (!mayDropUnsaved()) return false;
+    approveClose();
+    return true;
+}
+
+void TForm3::commitSessionData(QSessionManager& manager) {
+    if (unsavedWork().isEmpty()) return;
+    const bool mayAsk = manager.allowsInteraction();
+    const bool mayEnd = answerSessionEnd(mayAsk);
+    if (mayAsk) manager.release();
+    if (!mayEnd) manager.cancel();
+}
+
+void TForm3::offerUnsavedGrids() {
+    if (unsavedOffered_ || !masterFileLoaded_) return;
+    unsavedOffered_ = true;
+    const QString master = programFolder_ + masterfile::kMasterFileName;
+    const auto kept = masterfile::GridRecovery::read(master);
+    if (!kept) {
+        platform::showMessage(messages::kUnsavedBroken.arg(
+            masterfile::GridRecovery::pathFor(masterfile::kMasterFileName)));
+        masterfile::GridRecovery::discard(master);
+        return;
+    }
+    if (kept->empty()) return;
+    const int choice =
+        platform::choose(messages::kUnsavedKept.arg(kept->size()),
+                         {messages::kRestoreUnsaved, messages::kDiscardUnsaved}, windowTitle());
+    if (choice < 0) return;  // asked again at the next start
+    if (choice == 1) {
+        masterfile::GridRecovery::discard(master);
+        return;
+    }
+    for (const masterfile::UnsavedGrid& grid : *kept) openGridEditor()->restoreUnsaved(grid);
+    // Back in an editor they are unsaved edits like any other. The file
+    // stays until the user has answered for them, so that a run killed
+    // outright before then still finds them next time.
+    keptUnsaved_ = true;
 }
 
 }  // namespace dorimek::mainwin

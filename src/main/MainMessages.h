@@ -66,4 +66,26 @@ inline const QString kUnprintableUsage = QStringLiteral(
 inline const QString kNothingToPrint =
     QStringLiteral("処方に薬がないため、印刷するものがありません。提供書は印刷していません。");
 
+// What closing would lose, one line each in kDropUnsaved.
+inline const QString kUnsavedGrid =
+    QStringLiteral("・ﾌｧｲﾙ編集の画面に、保存していない変更があります。");
+inline const QString kUnsavedDrugEdit =
+    QStringLiteral("・個別編集の欄に、「編集終了」で保存していない変更があります。");
+// %1: the lines above.
+inline const QString kDropUnsaved = QStringLiteral(
+    "%1\n保存せずに終了すると、これらの変更は失われます。\n"
+    "保存せずに終了してよろしいですか？");
+// %1: the number of editor windows whose edits were kept.
+inline const QString kUnsavedKept = QStringLiteral(
+    "前回、ﾌｧｲﾙ編集の変更が保存されないまま終了しました（編集画面 %1 つ分）。\n"
+    "変更は yakujo.txt にはまだ書かれていません。\n"
+    "編集画面に戻すと、内容を確かめてから「保存して終了」で保存できます。\n"
+    "破棄すると、その変更は失われます。");
+inline const QString kRestoreUnsaved = QStringLiteral("編集画面に戻す");
+inline const QString kDiscardUnsaved = QStringLiteral("破棄する");
+// %1: the recovery file's name.
+inline const QString kUnsavedBroken = QStringLiteral(
+    "前回保存されなかった変更のファイル %1 が壊れているため、戻せませんでした。"
+    "ファイルは削除しました。");
+
 }  // namespace dorimek::mainwin::messages

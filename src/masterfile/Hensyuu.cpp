@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 
 #include <QAbstractItemDelegate>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -137,6 +138,7 @@ void TForm2::load() {
     loaded_ = loadFailed_ ? std::vector<DrugRecord>{} : *records;
     const GridRows rows = GridRows::fromRecords(loaded_);
     origins_ = rows.origins();
+    originsKnown_ = true;
     showRows(rows);
     shownRows_ = gridRows();
 }
@@ -293,13 +295,61 @@ void TForm2::Button3Click() {
         return;
     }
     if (rebuildMasterList_) {
-        MasterRewrite rewrite{plan.records, plan.origins, GridRows::registeredNames(loaded_)};
+        // Without known origins the records are found again by their names.
+        MasterRewrite rewrite{
+            plan.records, plan.origins,
+            originsKnown_ ? GridRows::registeredNames(loaded_) : std::vector<std::string>{}};
         rebuildMasterList_(rewrite);
     }
+    discardAndClose();
+}
+
+void TForm2::Button4Click() { discardAndClose(); }
+
+void TForm2::discardAndClose() {
+    closeApproved_ = true;
     close();
 }
 
-void TForm2::Button4Click() { close(); }
+bool TForm2::hasUnsavedEdits() {
+    commitOpenEditor();
+    return !(gridRows() == shownRows_);
+}
+
+UnsavedGrid TForm2::unsavedGrid() {
+    commitOpenEditor();
+    return {gridRows(), loadedStamp_};
+}
+
+void TForm2::restoreUnsaved(const UnsavedGrid& grid) {
+    // The numbers are this file's only when it still holds what the editor
+    // that kept the rows had loaded.
+    originsKnown_ = grid.loadedStamp && loadedStamp_ && *grid.loadedStamp == *loadedStamp_;
+    std::vector<GridRows::Row> rows;
+    std::vector<int> origins;
+    for (int r = 0; r < grid.rows.rowCount(); ++r) {
+        rows.push_back(grid.rows.row(r));
+        origins.push_back(originsKnown_ ? grid.rows.origin(r) : -1);
+    }
+    while (static_cast<int>(rows.size()) < GridRows::kMinimumRows) rows.emplace_back();
+    // A save checks against what the rows were made from, not the file now.
+    if (!originsKnown_) loadedStamp_ = grid.loadedStamp;
+    origins_ = origins;
+    showRows(GridRows(std::move(rows), std::move(origins)));
+    focusCell(0, 0);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    if (!closeApproved_ && hasUnsavedEdits() &&
+        !platform::confirm(QStringLiteral("編集した内容は保存されていません。\n"
+                                          "保存せずに閉じてよろしいですか？"),
+                           windowTitle())) {
+        event->ignore();
+        return;
+    }
+    closeApproved_ = true;
+    QWidget::closeEvent(event);
+}
 
 void TForm2::abandonAfterAsking() {
     commitOpenEditor();
@@ -309,7 +359,7 @@ void TForm2::abandonAfterAsking() {
                            windowTitle())) {
         return;
     }
-    Button4Click();
+    discardAndClose();
 }
 
 }  // namespace dorimek::masterfile

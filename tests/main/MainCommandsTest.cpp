@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -798,10 +799,14 @@ class MainCommandsTest : public QObject {
         // The engine's preview never ran.
         QCOMPARE(styleThatRan(), 0);
 
-        // Closing one leaves the other and keeps both alive.
+        // Closing one leaves the other; the closed one gives its memory back.
+        QPointer<dorimek::preview::TForm6> closed(first);
         click(first->Button2);
         QVERIFY(!first->isVisible());
         QVERIFY(second->isVisible());
+        QCOMPARE(dorimek::preview::TForm6::current(), second);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!closed);
         QCOMPARE(dorimek::preview::TForm6::current(), second);
     }
 

@@ -1,15 +1,26 @@
+#include "platform/AbruptExit.h"
 #include "platform/AtomicFile.h"
 #include "platform/BoundedLog.h"
 #include "platform/LineReader.h"
 #include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
+#include "platform/StaleLeftovers.h"
 #include "platform/TextEncoding.h"
 
 #include "TestFiles.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstdlib>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <string>
 #include <thread>
@@ -233,6 +244,100 @@ TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
         }
         // The very last line of some writer is among the newest.
         EXPECT_NE(text.find("line " + std::to_string(kLines - 1) + "x"), std::string::npos);
+    }
+}
+
+TEST(StaleLeftovers, RemovesOnlyOwnStaleCopiesAndDeadPrintsFolders) {
+    // A pid that no process has: a child that has been reaped.
+    const pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ASSERT_GT(dead, 0);
+    ::waitpid(dead, nullptr, 0);
+    const QString alive = QString::number(::getppid());
+    const QString gone = QString::number(dead);
+
+    enum Where { Data, Temp };
+    enum Kind { File, Folder };
+    struct Case {
+        Where where;
+        Kind kind;
+        QString name;
+        int ageSeconds;  // before the process's start (> 0) or after it (< 0)
+        bool removed;
+    };
+    const Case cases[] = {
+        {Data, File, ".yakujo.txt.Ab12Cd", 60, true},
+        {Data, File, ".sorbenk.ini.x9Y8z7", 60, true},
+        {Data, File, ".yakujo.txt.Zz0000", -60, false},  // another window's save now
+        {Data, File, "yakujo.txt", 60, false},
+        {Data, File, "sorbenk.ini", 60, false},
+        {Data, File, "yakujo.txt.unsaved", 60, false},
+        {Data, File, ".yakujo.txt.Ab12C", 60, false},
+        {Data, File, ".yakujo.txt.Ab12Cd7", 60, false},
+        {Data, File, ".yakujo.txt.Ab-2Cd", 60, false},
+        {Data, File, ".rp.csv.Ab12Cd", 60, false},
+        {Data, File, ".yakujo.txt.lock", 60, false},
+        {Data, Folder, ".yakujo.txt.Fo12Cd", 60, false},
+        {Temp, Folder, "dorimek-" + gone + "-Ab12Cd", 60, true},
+        {Temp, Folder, "dorimek-" + alive + "-Ab12Cd", 60, false},  // still printing
+        {Temp, Folder, "dorimek-" + gone + "-Qq12Cd", -60, false},
+        {Temp, Folder, "dorimek-Ab12Cd", 60, true},
+        {Temp, Folder, "dorimek-Ab12Cd7", 60, false},
+        {Temp, Folder, "dorimek-x-Ab12Cd", 60, false},
+        {Temp, Folder, "other-Ab12Cd", 60, false},
+        {Temp, File, "dorimek-" + gone + "-Cc12Cd", 60, false},
+    };
+    QTemporaryDir data, temp;
+    const QDateTime start = QDateTime::currentDateTime().addSecs(-3600);
+    for (const Case& c : cases) {
+        const QString path = (c.where == Data ? data : temp).filePath(c.name);
+        if (c.kind == Folder)
+            writeBytes(path + "/report.pdf", "%PDF");
+        else
+            writeBytes(path, "x");
+        const timespec when{start.toSecsSinceEpoch() - c.ageSeconds, 0};
+        const timespec times[2] = {when, when};
+        ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    }
+    platform::StaleLeftovers::Rules rules{start, &platform::StaleLeftovers::processRunning,
+                                          [] { return false; }};
+    platform::StaleLeftovers::remove(data.path(), {"yakujo.txt", "sorbenk.ini"}, temp.path(),
+                                     rules);
+    for (const Case& c : cases) {
+        EXPECT_EQ(QFileInfo::exists((c.where == Data ? data : temp).filePath(c.name)), !c.removed)
+            << c.name.toStdString();
+    }
+
+    // With another copy running, a folder without a pid may be its print.
+    writeBytes(temp.filePath("dorimek-Ab12Cd/report.pdf"), "%PDF");
+    const timespec old[2] = {{start.toSecsSinceEpoch() - 60, 0},
+                             {start.toSecsSinceEpoch() - 60, 0}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(temp.filePath("dorimek-Ab12Cd")).constData(), old, 0);
+    rules.otherCopyRunning = [] { return true; };
+    platform::StaleLeftovers::remove(data.path(), {}, temp.path(), rules);
+    EXPECT_TRUE(QFileInfo::exists(temp.filePath("dorimek-Ab12Cd")));
+}
+
+TEST(AbruptExit, RunsItsHandlerOnExitUnlessDisarmed) {
+    // A child process stands for the program that a library ends with exit().
+    struct Case {
+        bool disarmed;
+        bool handlerRan;
+    };
+    for (const Case c : {Case{false, true}, Case{true, false}}) {
+        QTemporaryDir dir;
+        const QByteArray mark = QFile::encodeName(dir.filePath("kept"));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            platform::AbruptExit::arm(
+                [&mark] { ::close(::open(mark.constData(), O_CREAT | O_WRONLY, 0600)); });
+            if (c.disarmed) platform::AbruptExit::disarm();
+            std::exit(1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_EQ(QFileInfo::exists(dir.filePath("kept")), c.handlerRan) << c.disarmed;
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/Messages.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
+#include "platform/StaleLeftovers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -87,7 +88,9 @@ Status ReportPrinter::print(TReport& report) {
         ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
                                  report.PrinterSettings.LastPage, report.Title);
     if (!pdf) return fail(pdf.error());
-    QTemporaryDir dir;
+    // Named with our pid, so that the next start can tell a folder left by a
+    // killed print from one another running copy is still printing from.
+    QTemporaryDir dir(platform::StaleLeftovers::printFolderTemplate());
     if (!dir.isValid()) {
         return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。何も印刷していません。"));
     }
