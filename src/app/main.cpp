@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "main/Main.h"
 #include "ReportForms.h"
 #include "StartupProbe.h"
@@ -13,6 +14,9 @@
 #include <exception>
 
 int main(int argc, char** argv) {
+    // --help, --version and a missing display are answered on the terminal,
+    // before Qt would need a display.
+    if (const auto status = dorimek::app::answerCommandLine(argc, argv)) return *status;
     // The host's arguments as it passed them: QApplication takes its own
     // options (-reverse, -style, -session ...) out of argv, which would move
     // the printer index out of third place.
