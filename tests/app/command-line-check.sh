@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# command-line-check.sh DORIMEK WORK_DIR
+# command-line-check.sh DORIMEK WORK_DIR MANUAL_PAGE
 #
 # Each row runs the program from a scratch folder with no display in its
 # environment (DISPLAY, WAYLAND_DISPLAY and QT_QPA_PLATFORM unset) and checks
 # its exit status and what it wrote: the help in the locale's language with
 # every exit status of an automatic start, the version, and one Japanese line
-# instead of Qt's abort where no display can be opened.
+# instead of Qt's abort where no display can be opened. The manual page
+# explains the same exit statuses and formats without a warning.
 set -u
 program=$1
 work=$2
+manual=$3
 rm -rf "$work"
 mkdir -p "$work"
 cp "$program" "$work/dorimek" || exit 1
@@ -44,13 +46,22 @@ for row in "${rows[@]}"; do
         [ "$(wc -l <"$work/err")" -eq 1 ] || { echo "FAIL: $name: not one line:" >&2; cat "$work/err" >&2; failures=$((failures + 1)); }
     fi
 done
-# Every status of the table is explained in both languages.
+# Every status of the table is explained in both languages and in the manual.
 for language in ja_JP.UTF-8 C; do
     (cd "$work" && env -u DISPLAY LANG=$language ./dorimek --help >"$work/help")
     for status in 0 10 11 12 13 14 15 16 20 21 22 30 40; do
         grep -Eq "^ +$status  [^ ]" "$work/help" || { echo "FAIL: help ($language) lacks status $status" >&2; failures=$((failures + 1)); }
     done
 done
+for status in $(sed -nE 's/^ +([0-9]+)  .*/\1/p' "$work/help"); do
+    grep -qx "\.B $status" "$manual" || { echo "FAIL: the manual page lacks status $status" >&2; failures=$((failures + 1)); }
+done
+if command -v man >/dev/null 2>&1; then
+    # Japanese has no spaces for groff to break lines at: those warnings say nothing.
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$manual" 2>&1 >/dev/null |
+        grep -v -e "can't break line" -e "cannot adjust line")
+    [ -z "$warnings" ] || { echo "FAIL: man --warnings: $warnings" >&2; failures=$((failures + 1)); }
+fi
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) failed" >&2
     exit 1
