@@ -104,6 +104,10 @@ void MasterListBox::keyPressEvent(QKeyEvent* event) {
                 return;
             case Qt::Key_Up:
             case Qt::Key_Down:
+                if (!typing_.active()) break;
+                typed(typing_.step(*names_, currentRow(), key == Qt::Key_Down));
+                event->accept();
+                return;
             case Qt::Key_PageUp:
             case Qt::Key_PageDown:
             case Qt::Key_Home:

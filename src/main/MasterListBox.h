@@ -23,7 +23,9 @@ namespace dorimek::mainwin {
 // picked by a click on it, or by Return or Space on the current entry.
 // Typing the start of a name, with the list focused, goes to the first entry
 // that matches in any of the forms the names take (NameSearch); the typed
-// text is shown at the list's foot until a pause or Esc starts anew.
+// text is shown at the list's foot until a pause or Esc starts anew, and
+// while it is shown Down and Up go to the next and previous entry that
+// matches it.
 class MasterListBox : public QListView {
     Q_OBJECT
   public:

@@ -80,48 +80,41 @@ const KeyTables& tables() {
     return t;
 }
 
-void append(std::string& key, uint16_t k) {
-    if (k == kDrop) return;
-    if (k < 0x100) {
-        key.push_back(static_cast<char>(k));
-    } else {
-        key.push_back(static_cast<char>(k >> 8));
-        key.push_back(static_cast<char>(k & 0xFF));
-    }
-}
-
-void appendKey(std::string& key, std::string_view sjis, const KeyTables& t) {
-    for (size_t i = 0; i < sjis.size();) {
+// Writes the key of sjis at out, which has room for twice its bytes (no
+// character's key is longer than two bytes per byte), and returns its end.
+char* writeKey(char* out, std::string_view sjis, const KeyTables& t) {
+    const auto put = [&out](uint16_t k) {
+        if (k == kDrop) return;
+        if (k >= 0x100) *out++ = static_cast<char>(k >> 8);
+        *out++ = static_cast<char>(k & 0xFF);
+    };
+    const size_t size = sjis.size();
+    for (size_t i = 0; i < size;) {
         const auto b = static_cast<unsigned char>(sjis[i]);
-        if (platform::isDbcsLeadByte(b) && i + 1 < sjis.size()) {
+        if (b < 0x80) {
+            put(t.single[b]);
+            ++i;
+        } else if (platform::isDbcsLeadByte(b) && i + 1 < size) {
             const auto code =
                 static_cast<uint16_t>((b << 8) | static_cast<unsigned char>(sjis[i + 1]));
             const uint16_t k = t.doubled[code];
-            append(key, k ? k : code);
+            put(k ? k : code);
             i += 2;
-            continue;
+        } else {
+            const auto next = i + 1 < size ? static_cast<unsigned char>(sjis[i + 1]) : 0;
+            const uint16_t voiced = (next == 0xDE || next == 0xDF) ? t.voiced[b][next - 0xDE] : 0;
+            put(voiced ? voiced : t.single[b]);
+            i += voiced ? 2 : 1;
         }
-        if (b >= 0xA6 && b <= 0xDD && i + 1 < sjis.size()) {
-            const auto next = static_cast<unsigned char>(sjis[i + 1]);
-            if (next == 0xDE || next == 0xDF) {
-                if (const uint16_t k = t.voiced[b][next - 0xDE]) {
-                    append(key, k);
-                    i += 2;
-                    continue;
-                }
-            }
-        }
-        append(key, t.single[b]);
-        ++i;
     }
+    return out;
 }
 
 }  // namespace
 
 std::string searchKey(std::string_view sjis) {
-    std::string key;
-    key.reserve(sjis.size() * 2);
-    appendKey(key, sjis, tables());
+    std::string key(sjis.size() * 2, '\0');
+    key.resize(static_cast<size_t>(writeKey(key.data(), sjis, tables()) - key.data()));
     return key;
 }
 
@@ -140,14 +133,37 @@ std::optional<std::string> searchKey(const QString& typed) {
 
 void NameSearchIndex::build(const masterfile::MasterNames& names) {
     const KeyTables& t = tables();
-    keys_.clear();
+    size_t bytes = 0;
+    for (const std::string_view name : names) bytes += name.size();
+    keys_.assign(bytes * 2, '\0');
     ends_.clear();
     ends_.reserve(names.size());
+    char* const begin = keys_.data();
+    char* out = begin;
     for (const std::string_view name : names) {
-        appendKey(keys_, name, t);
-        ends_.push_back(static_cast<uint32_t>(keys_.size()));
+        out = writeKey(out, name, t);
+        ends_.push_back(static_cast<uint32_t>(out - begin));
     }
+    keys_.resize(static_cast<size_t>(out - begin));
     built_ = true;
+}
+
+bool NameSearchIndex::matches(size_t row, std::string_view key) const {
+    const size_t begin = row == 0 ? 0 : ends_[row - 1];
+    return ends_[row] - begin >= key.size() &&
+           std::memcmp(keys_.data() + begin, key.data(), key.size()) == 0;
+}
+
+std::optional<int> NameSearchIndex::findNext(const masterfile::MasterNames& names,
+                                             std::string_view key, int row, bool forward) {
+    if (key.empty()) return std::nullopt;
+    if (!built_ || ends_.size() != names.size()) build(names);
+    const auto count = static_cast<long long>(ends_.size());
+    for (long long i = static_cast<long long>(row) + (forward ? 1 : -1); i >= 0 && i < count;
+         i += forward ? 1 : -1) {
+        if (matches(static_cast<size_t>(i), key)) return static_cast<int>(i);
+    }
+    return std::nullopt;
 }
 
 std::optional<int> NameSearchIndex::findFirst(const masterfile::MasterNames& names,
@@ -170,6 +186,12 @@ std::optional<int> NameSearchIndex::findFirst(const masterfile::MasterNames& nam
 TypeAhead::Step TypeAhead::type(const masterfile::MasterNames& names, const QString& text) {
     query_ += text;
     return match(names);
+}
+
+TypeAhead::Step TypeAhead::step(const masterfile::MasterNames& names, int fromRow, bool forward) {
+    const std::optional<std::string> key = searchKey(query_);
+    if (!key || key->empty()) return {};
+    return {index_.findNext(names, *key, fromRow, forward), true};
 }
 
 TypeAhead::Step TypeAhead::erase(const masterfile::MasterNames& names) {

@@ -39,9 +39,13 @@ class NameSearchIndex {
     void invalidate() { built_ = false; }
     // The first entry whose key begins with key; nullopt for an empty key.
     std::optional<int> findFirst(const masterfile::MasterNames& names, std::string_view key);
+    // The nearest such entry after row (forward) or before it.
+    std::optional<int> findNext(const masterfile::MasterNames& names, std::string_view key, int row,
+                                bool forward);
 
   private:
     void build(const masterfile::MasterNames& names);
+    bool matches(size_t row, std::string_view key) const;
 
     bool built_ = false;
     std::string keys_;
@@ -61,6 +65,10 @@ class TypeAhead {
     };
 
     Step type(const masterfile::MasterNames& names, const QString& text);
+    // Down or Up while the query is shown: the next or previous entry that
+    // matches it, so that the drugs of one name are gone through in turn
+    // even where the file doesn't keep them together.
+    Step step(const masterfile::MasterNames& names, int fromRow, bool forward);
     // Backspace: the query loses its last character and is matched again.
     Step erase(const masterfile::MasterNames& names);
     void reset() { query_.clear(); }

@@ -452,6 +452,9 @@ class MainWindowTest : public QObject {
         row("Backspace matches again", {"ime:か", "key:x", "Backspace", "ime:ろ"}, 21, {});
         row("Escape starts anew", {"ime:さ", "Escape", "ime:か"}, 21, {});
         row("a pause starts anew", {"ime:さ", "pause", "ime:か"}, 21, {});
+        row("Down goes to the next match", {"ime:いぶ1", "Down"}, 14, {});
+        row("Up to the previous one", {"ime:いぶ1", "Down", "Down", "Up"}, 14, {});
+        row("Down after a pause is one step", {"ime:いぶ1", "pause", "Down"}, 6, {});
         row("the input method's space picks", {"Down", "ime:\u3000"}, 0, {0});
     }
 
