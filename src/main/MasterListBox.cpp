@@ -98,8 +98,10 @@ void MasterListBox::keyPressEvent(QKeyEvent* event) {
             case Qt::Key_Escape:
             case Qt::Key_Backspace:
                 if (!typing_.active()) break;
-                if (key == Qt::Key_Escape) endTyping();
-                else typed(typing_.erase(*names_));
+                if (key == Qt::Key_Escape)
+                    endTyping();
+                else
+                    typed(typing_.erase(*names_));
                 event->accept();
                 return;
             case Qt::Key_Up:
@@ -181,8 +183,10 @@ void MasterListBox::endTyping() {
 }
 
 void MasterListBox::showTypedText(const QString& preedit) {
-    QString text = QStringLiteral("検索: ") + typing_.query() + preedit;
-    if (!typedMatched_ && preedit.isEmpty()) text += QStringLiteral("（該当なし）");
+    // The list is narrow: what the search found comes first, then the text.
+    const bool missed = !typedMatched_ && preedit.isEmpty();
+    const QString text = (missed ? QStringLiteral("該当なし: ") : QStringLiteral("検索: ")) +
+                         typing_.query() + preedit;
     typedTip_->setText(text);
     typedTip_->adjustSize();
     const QRect area = viewport()->geometry();
