@@ -190,15 +190,17 @@ int typingSection(const Options& o) {
     section("5. finding a drug by typing in the drug list");
     const int drugs = o.quick ? 2000 : 20000;
     int failures = measureKeystrokes(drugs);
-    std::printf("\n%8s %14s %12s %10s %6s\n", "records", "first key ms", "key med ms", "key max ms", "keys");
+    std::printf("\n%8s %14s %12s %10s %6s\n", "records", "first key ms", "key med ms", "key max ms",
+                "keys");
     for (const int records : o.quick ? std::vector<int>{2000} : std::vector<int>{20000, 200000}) {
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--typing"), QString::number(records)});
+        child.start(QCoreApplication::applicationFilePath(),
+                    {QStringLiteral("--typing"), QString::number(records)});
         double firstMs = 0, medianMs = 0, maxMs = 0;
         int keys = 0;
         if (!child.waitForFinished(600000) || child.exitCode() != 0 ||
-            std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %lf %d", &firstMs, &medianMs, &maxMs,
-                        &keys) != 4) {
+            std::sscanf(child.readAllStandardOutput().constData(), "%lf %lf %lf %d", &firstMs,
+                        &medianMs, &maxMs, &keys) != 4) {
             std::fprintf(stderr, "typing, %d records: measurement failed\n%s", records,
                          child.readAllStandardError().constData());
             ++failures;
@@ -206,7 +208,9 @@ int typingSection(const Options& o) {
         }
         std::printf("%8d %14.2f %12.2f %10.2f %6d\n", records, firstMs, medianMs, maxMs, keys);
     }
-    std::printf("key -> list moved and drawn; the first key also builds the name index. Target: <= 50 ms at 200,000\n");
+    std::printf(
+        "key -> list moved and drawn; the first key also builds the name index. Target: <= 50 ms "
+        "at 200,000\n");
     return failures;
 }
 
@@ -237,7 +241,9 @@ int main(int argc, char** argv) {
         else if (args[i] == QLatin1String("--quick")) o.quick = true;
     }
     if (o.program.isEmpty() || !QFileInfo(o.program).isExecutable()) {
-        std::fprintf(stderr, "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] [--sections 12345] [--quick]\n");
+        std::fprintf(stderr,
+                     "usage: dorimek_bench --program PATH/dorimek [--work DIR] [--runs N] "
+                     "[--sections 12345] [--quick]\n");
         return 2;
     }
     std::unique_ptr<QTemporaryDir> temp;

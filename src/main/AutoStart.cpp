@@ -2,8 +2,8 @@
 
 #include "Main.h"
 #include "MainMessages.h"
-#include "platform/Messages.h"
 #include "SheetForms.h"
+#include "platform/Messages.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
 

@@ -459,28 +459,27 @@ TEST(KanaIndex, AlphanumericAndDoubleByteEdges) {
 
 TEST(NameSearch, TypedTextFindsTheFirstNameInAnyWidthAndKana) {
     const masterfile::MasterNames names{
-        sjis("ｱﾀﾞﾗｰﾄCR錠20mg"),    // 0
-        sjis("ｶﾛﾅｰﾙ錠200"),        // 1
+        sjis("ｱﾀﾞﾗｰﾄCR錠20mg"),     // 0
+        sjis("ｶﾛﾅｰﾙ錠200"),         // 1
         sjis("カロナール細粒20%"),  // 2: full-width katakana
-        sjis("ｶﾞｽﾀｰD錠10mg"),      // 3: a sound mark of its own
+        sjis("ｶﾞｽﾀｰD錠10mg"),       // 3: a sound mark of its own
         sjis("ＰＬ配合顆粒"),       // 4: full-width letters
-        sjis("5-FU錠50"),          // 5
-        sjis("ﾌｧﾓﾁｼﾞﾝ OD錠20mg"),  // 6: a space inside
-        sjis("ｳﾞｫﾘﾌﾞﾘｽ錠2.5mg"),   // 7
+        sjis("5-FU錠50"),           // 5
+        sjis("ﾌｧﾓﾁｼﾞﾝ OD錠20mg"),   // 6: a space inside
+        sjis("ｳﾞｫﾘﾌﾞﾘｽ錠2.5mg"),    // 7
         sjis("ビオフェルミン錠"),   // 8
-        sjis("ｶﾛﾅｰﾙ錠300"),        // 9
+        sjis("ｶﾛﾅｰﾙ錠300"),         // 9
     };
     struct Case {
         const char* typed;
         int row;  // -1: none
     };
     const Case cases[] = {
-        {"かろなーる", 1},        {"カロナール細", 2},   {"ｶﾛﾅｰﾙ細", 2},
-        {"かろなーる錠3", 9},     {"が", 3},             {"かす", -1},
-        {"pl", 4},                {"ＰＬ配", 4},         {"５－ｆｕ", 5},
-        {"ふぁもちじんod", 6},    {"ﾌｧﾓﾁｼﾞﾝ OD錠", 6},   {"ゔぉり", 7},
-        {"びおふぇ", 8},          {"ｱﾀﾞﾗｰﾄcr", 0},       {"あたらーと", -1},
-        {"x", -1},                {"", -1},              {"\U0001F600", -1},
+        {"かろなーる", 1}, {"カロナール細", 2},   {"ｶﾛﾅｰﾙ細", 2},      {"かろなーる錠3", 9},
+        {"が", 3},         {"かす", -1},          {"pl", 4},           {"ＰＬ配", 4},
+        {"５－ｆｕ", 5},   {"ふぁもちじんod", 6}, {"ﾌｧﾓﾁｼﾞﾝ OD錠", 6}, {"ゔぉり", 7},
+        {"びおふぇ", 8},   {"ｱﾀﾞﾗｰﾄcr", 0},       {"あたらーと", -1},  {"x", -1},
+        {"", -1},          {"\U0001F600", -1},
     };
     NameSearchIndex index;
     for (const Case& c : cases) {

@@ -466,9 +466,9 @@ class MainWindowTest : public QObject {
         sink->messages.clear();
         dorimek::mainwin::MasterListBox* list = form->listBox1();
         list->setFocus();
-        const QMap<QString, Qt::Key> keys{{"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},
-                                          {"Return", Qt::Key_Return}, {"Space", Qt::Key_Space},
-                                          {"Escape", Qt::Key_Escape}, {"Backspace", Qt::Key_Backspace}};
+        const QMap<QString, Qt::Key> keys{
+            {"Down", Qt::Key_Down},   {"Up", Qt::Key_Up},         {"Return", Qt::Key_Return},
+            {"Space", Qt::Key_Space}, {"Escape", Qt::Key_Escape}, {"Backspace", Qt::Key_Backspace}};
         for (const QString& step : steps) {
             if (step.startsWith(QLatin1String("ime:"))) {
                 QInputMethodEvent commit;
@@ -486,7 +486,8 @@ class MainWindowTest : public QObject {
         QCOMPARE(list->currentRow(), current);
         QCOMPARE(list->selectedRow(), current);
         QList<int> lines;
-        for (int n = 1; n <= form->prescription().lineCount(); ++n) lines << form->prescription().masterIndex(n);
+        for (int n = 1; n <= form->prescription().lineCount(); ++n)
+            lines << form->prescription().masterIndex(n);
         QCOMPARE(lines, picked);
         QCOMPARE(form->listBox2()->count(), picked.size());
         QVERIFY(sink->messages.isEmpty());
