@@ -1,5 +1,5 @@
-#include "main/Main.h"
 #include "CommandLine.h"
+#include "main/Main.h"
 #include "ReportForms.h"
 #include "StartupProbe.h"
 #include "platform/ButtonKeys.h"
@@ -35,7 +35,8 @@ int main(int argc, char** argv) {
     try {
         // The main window comes first: its creation reads the settings that
         // the sheet forms take when they are created.
-        dorimek::mainwin::TForm3 mainWindow(arguments, dorimek::platform::programFolder());
+        dorimek::mainwin::TForm3 mainWindow(arguments,
+                                            dorimek::platform::programFolder());
         dorimek::app::createReportForms(mainWindow);
         if (mainWindow.terminationRequested()) {
             // The automatic start has done its work: end without showing the

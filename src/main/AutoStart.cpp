@@ -2,8 +2,8 @@
 
 #include "Main.h"
 #include "MainMessages.h"
-#include "SheetForms.h"
 #include "platform/Messages.h"
+#include "SheetForms.h"
 #include "preview/Visprev.h"
 #include "sheets/Yakujo.h"
 

@@ -89,8 +89,7 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
         if (chosen && !hostStarted()) platform::showMessage(platform::kSpoolerUnavailable);
         return;
     }
-    PrinterIndexChoice choice =
-        choosePrinterIndex(indexText, form_.argument(3).toStdString(), count);
+    PrinterIndexChoice choice = choosePrinterIndex(indexText, form_.argument(3).toStdString(), count);
     // The host's third argument is an index of its own; only the file's index
     // has a name beside it.
     if (form_.argument(3).isEmpty()) {
@@ -99,8 +98,7 @@ void SettingsCommands::choosePrinterAtStart(const std::optional<std::string>& in
     if (choice.rejected) {
         platform::showMessage(messages::kPrinterIndexOutOfRange.arg(*choice.rejected).arg(count));
     }
-    if (!choice.gone.isEmpty())
-        platform::showMessage(messages::kStoredPrinterGone.arg(choice.gone));
+    if (!choice.gone.isEmpty()) platform::showMessage(messages::kStoredPrinterGone.arg(choice.gone));
     printerIndex_ = choice.index;
     form_.listBox3()->setCurrentRow(printerIndex_);
     service.setCurrentIndex(printerIndex_);
