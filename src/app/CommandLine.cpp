@@ -115,7 +115,8 @@ QString platformArgument(int argc, char** argv) {
 
 }  // namespace
 
-std::optional<int> answerCommandLine(int argc, char** argv) {
+std::optional<int> answerCommandLine(int argc, char** argv,
+                                     const std::function<void(const QString& reason)>& noDisplay) {
     const char* first = argc > 1 ? argv[1] : "";
     if (std::strcmp(first, "--help") == 0 || std::strcmp(first, "-h") == 0) {
         print(stdout, helpText(japaneseLocale()));
@@ -132,6 +133,7 @@ std::optional<int> answerCommandLine(int argc, char** argv) {
                              "画面の無いパソコンでは xvfb-run -a dorimek auto のように"
                              "仮想画面の上で起動してください。\n")
                   .arg(display.reason));
+        if (noDisplay) noDisplay(display.reason);
         return mainwin::exitStatus(AutoRunOutcome::NoDisplay);
     }
     return std::nullopt;
