@@ -12,7 +12,7 @@ namespace dorimek::app {
 // its own exit status. nullopt: start as usual. noDisplay, when given, hears
 // why there is no display before the program ends (a host's run keeps a
 // record of it).
-std::optional<int> answerCommandLine(int argc, char** argv,
-                                     const std::function<void(const QString& reason)>& noDisplay = {});
+std::optional<int> answerCommandLine(
+    int argc, char** argv, const std::function<void(const QString& reason)>& noDisplay = {});
 
 }  // namespace dorimek::app
