@@ -62,7 +62,7 @@ QString helpText(bool japanese) {
                    "  --help         この説明を表示します。\n"
                    "  --version      版を表示します。\n"
                    "\n"
-                   "自動起動（auto）の終了状態:\n") +
+                   "自動起動（auto）の終了コード:\n") +
                statusTable(true) +
                QStringLiteral(
                    "画面を開けない（30）は auto を付けない起動でも返します。\n"

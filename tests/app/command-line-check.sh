@@ -18,7 +18,7 @@ cp "$program" "$work/dorimek" || exit 1
 failures=0
 # name | environment | arguments | status | stream | texts that must appear (;-separated)
 rows=(
-    "help, Japanese|LANG=ja_JP.UTF-8|--help|0|out|使い方;auto;プリンタ番号;終了状態;xvfb-run;English"
+    "help, Japanese|LANG=ja_JP.UTF-8|--help|0|out|使い方;auto;プリンタ番号;終了コード;xvfb-run;English"
     "help, LC_ALL over LANG|LANG=C LC_ALL=ja_JP.UTF-8|--help|0|out|使い方"
     "help, English|LANG=C|--help|0|out|Usage;auto;printer-index;Exit status"
     "version|LANG=C|--version|0|out|dorimek 1.0"

@@ -78,7 +78,7 @@ for f in opt/dorimek/dorimek.desktop usr/share/applications/dorimek.desktop usr/
     usr/share/doc/dorimek/changelog.gz usr/share/man/man1/dorimek.1.gz; do
     [ "$(stat -c %a "$root/$f" 2>/dev/null)" = 644 ] || fail "$f missing or not mode 644"
 done
-zcat "$root/usr/share/man/man1/dorimek.1.gz" | grep -q '^\.SH 終了状態' || fail "the manual page has no exit statuses"
+zcat "$root/usr/share/man/man1/dorimek.1.gz" | grep -q '^\.SH 終了コード' || fail "the manual page has no exit statuses"
 if dpkg-deb -c "$deb" | grep -Eq '\./opt/dorimek/(yakujo\.txt|sorbenk\.ini|photos/|qev/)'; then
     fail "the package owns clinic data in the program folder: $(dpkg-deb -c "$deb" | grep -E 'opt/dorimek/(yakujo|sorbenk|photos|qev)')"
 fi
