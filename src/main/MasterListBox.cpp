@@ -77,7 +77,8 @@ void MasterListBox::moveToRow(int row) {
 }
 
 void MasterListBox::keyboardSearch(const QString& text) {
-    if (!names_ || text.isEmpty()) return;
+    // A control character (a key the list has no use for) is no part of a name.
+    if (!names_ || text.isEmpty() || !text.front().isPrint()) return;
     typed(typing_.type(*names_, text));
 }
 
