@@ -9,7 +9,7 @@ RUN_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev 
               fonts-ipafont-mincho fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n)
 TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters cups-ipp-utils dbus-daemon poppler-utils
                ghostscript printer-driver-hpcups
-               xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils)
+               xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils lintian)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

@@ -22,17 +22,19 @@ void onMessage(QtMsgType type, const QMessageLogContext& context, const QString&
     }
     if (type != QtFatalMsg) return;
     using mainwin::AutoRunOutcome;
-    if (forHost) {
-        mainwin::AutoRunRecord record;
-        record.when = QDateTime::currentDateTime();
-        record.outcome = AutoRunOutcome::NoDisplay;
-        record.words << text;
-        (void)mainwin::AutoRunLog::append(platform::programFolder(), record);
-    }
+    if (forHost) logNoDisplay(text);
     std::_Exit(mainwin::exitStatus(AutoRunOutcome::NoDisplay));
 }
 
 }  // namespace
+
+void logNoDisplay(const QString& why) {
+    mainwin::AutoRunRecord record;
+    record.when = QDateTime::currentDateTime();
+    record.outcome = mainwin::AutoRunOutcome::NoDisplay;
+    record.words << why;
+    (void)mainwin::AutoRunLog::append(platform::programFolder(), record);
+}
 
 DisplayGuard::DisplayGuard(bool hostStarted) {
     forHost = hostStarted;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 namespace dorimek::app {
 
 // Qt ends the program on the spot when it can't open the display (no
@@ -13,5 +15,9 @@ class DisplayGuard {
     DisplayGuard(const DisplayGuard&) = delete;
     DisplayGuard& operator=(const DisplayGuard&) = delete;
 };
+
+// Adds the run log's line for a host's run that found no display: the host
+// learns why no sheet came.
+void logNoDisplay(const QString& why);
 
 }  // namespace dorimek::app

@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "DisplayGuard.h"
 #include "main/AutoStart.h"
 #include "main/Main.h"
@@ -24,8 +25,18 @@
 #include <csignal>
 #include <exception>
 #include <optional>
+#include <string_view>
 
 int main(int argc, char** argv) {
+    // --help, --version and a missing display are answered on the terminal,
+    // before Qt would need a display.
+    const bool hostStartedArgument = argc > 1 && std::string_view(argv[1]) == "auto";
+    if (const auto status = dorimek::app::answerCommandLine(
+            argc, argv, [hostStartedArgument](const QString& why) {
+                if (hostStartedArgument) dorimek::app::logNoDisplay(why);
+            })) {
+        return *status;
+    }
     // The host's arguments as it passed them: QApplication takes its own
     // options (-reverse, -style, -session ...) out of argv, which would move
     // the printer index out of third place.

@@ -252,15 +252,13 @@ void TForm3::connectHandlers() {
     connect(button(55), &QPushButton::clicked, this, &TForm3::Button55Click);
     connect(button(56), &QPushButton::clicked, this, &TForm3::Button56Click);
 
-    // Every change of the master list's selection, by mouse or by keyboard,
-    // adds the entry; a click on the entry already selected adds it again.
-    connect(listBox1_, &MasterListBox::entrySelectionChanged, this, &TForm3::ListBox1Click);
+    // A click on an entry adds it, also when it is the one already selected;
+    // so do Return and Space. Moving through the list by keyboard, or by
+    // typing a name, adds nothing.
+    connect(listBox1_, &MasterListBox::entryChosen, this, &TForm3::ListBox1Click);
     listBox1_->viewport()->installEventFilter(this);
     listBox1_->installEventFilter(this);
     listBox2_->viewport()->installEventFilter(this);
-    connect(listBox1_, &QAbstractItemView::clicked, this, [this](const QModelIndex& entry) {
-        if (entry.row() == listBox1RowAtPress_ && listBox1_->selectedRow() == entry.row()) ListBox1Click();
-    });
     connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
     // The usage boxes scroll with the lines they stand beside.
     connect(listBox2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -281,14 +279,10 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
         listBox1_->selectedRow() < 0 && listBox1_->count() > 0) {
         // The list gets a current entry with the focus, though nothing is
-        // chosen yet; the first step down chooses the first entry, not the
+        // selected yet; the first step down goes to the first entry, not the
         // one after it.
-        listBox1_->setCurrentRow(0);
+        listBox1_->moveToRow(0);
         return true;
-    }
-    if (watched == listBox1_->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const int current = listBox1_->currentRow();
-        listBox1RowAtPress_ = current >= 0 && listBox1_->selectedRow() == current ? current : -1;
     }
     return QWidget::eventFilter(watched, event);
 }

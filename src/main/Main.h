@@ -264,9 +264,6 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     int masterListGeneration_ = 0;
     bool masterFileLoaded_ = false;
 
-    // Row of ListBox1 current when a mouse button went down on it: a click
-    // that leaves the selection where it was still adds the entry again.
-    int listBox1RowAtPress_ = -1;
     // Set while showUsages() writes the boxes, so that it isn't taken for typing.
     bool showingUsages_ = false;
 

@@ -379,20 +379,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox2()->visualItemRect(form->listBox2()->item(1)).height(), 16);
     }
 
-    void keyboardSelectionAddsEveryEntryPassed() {
-        auto form = openShown();
-        clickRow(form->listBox1(), 2);
-        form->listBox1()->setFocus();
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Up);
-        const auto& p = form->prescription();
-        QCOMPARE(p.lineCount(), 4);
-        const int expected[] = {2, 3, 4, 3};
-        for (int n = 1; n <= 4; ++n) QCOMPARE(p.masterIndex(n), expected[n - 1]);
-        QCOMPARE(form->listBox2()->count(), 4);
-    }
-
     void doubleClickRemovesALineWithItsUsage() {
         auto form = openShown();
         clickRow(form->listBox1(), 5);
@@ -448,14 +434,69 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->editedRecordIndex(), -1);
     }
 
-    void firstDownArrowChoosesTheFirstEntry() {
+    // Keys in the focused drug list: moving and typing a name only move;
+    // Return and Space pick the current entry. A step is a key's name,
+    // "ime:" text the input method commits, "key:" text typed key by key,
+    // or "pause".
+    void keysInTheDrugList_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QList<int>>("picked");  // master indices of the lines
+        const auto row = [](const char* name, QStringList steps, int current, QList<int> picked) {
+            QTest::newRow(name) << steps << current << picked;
+        };
+        row("arrows only move", {"Down", "Down", "Down", "Up"}, 1, {});
+        row("first Down goes to the first entry", {"Down"}, 0, {});
+        row("Return picks the current entry", {"Down", "Down", "Return"}, 1, {1});
+        row("Space picks it too", {"Down", "Space", "Space"}, 0, {0, 0});
+        row("letters move", {"key:bu"}, 1, {});
+        row("input method text moves", {"ime:かろなーる"}, 21, {});
+        row("typed across commits, then Return", {"ime:いぶ1", "key:2", "Return"}, 16, {16});
+        row("a voiced kana is its own", {"ime:が"}, 20, {});
+        row("kanji", {"ime:葛"}, 39, {});
+        row("no match stays put", {"ime:さ", "key:x"}, 22, {});
+        row("Backspace matches again", {"ime:か", "key:x", "Backspace", "ime:ろ"}, 21, {});
+        row("Escape starts anew", {"ime:さ", "Escape", "ime:か"}, 21, {});
+        row("a pause starts anew", {"ime:さ", "pause", "ime:か"}, 21, {});
+        row("Down goes to the next match", {"ime:いぶ1", "Down"}, 14, {});
+        row("Up to the previous one", {"ime:いぶ1", "Down", "Down", "Up"}, 14, {});
+        row("Down after a pause is one step", {"ime:いぶ1", "pause", "Down"}, 6, {});
+        row("the input method's space picks", {"Down", "ime:\u3000"}, 0, {0});
+    }
+
+    void keysInTheDrugList() {
+        QFETCH(QStringList, steps);
+        QFETCH(int, current);
+        QFETCH(QList<int>, picked);
         auto form = openShown();
-        form->listBox1()->setFocus();
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QCOMPARE(form->prescription().lineCount(), 2);
-        QCOMPARE(form->prescription().masterIndex(1), 0);
-        QCOMPARE(form->prescription().masterIndex(2), 1);
+        sink->messages.clear();
+        dorimek::mainwin::MasterListBox* list = form->listBox1();
+        list->setFocus();
+        const QMap<QString, Qt::Key> keys{
+            {"Down", Qt::Key_Down},   {"Up", Qt::Key_Up},         {"Return", Qt::Key_Return},
+            {"Space", Qt::Key_Space}, {"Escape", Qt::Key_Escape}, {"Backspace", Qt::Key_Backspace}};
+        for (const QString& step : steps) {
+            if (step.startsWith(QLatin1String("ime:"))) {
+                QInputMethodEvent commit;
+                commit.setCommitString(step.mid(4));
+                QApplication::sendEvent(list, &commit);
+            } else if (step.startsWith(QLatin1String("key:"))) {
+                QTest::keyClicks(list, step.mid(4));
+            } else if (step == QLatin1String("pause")) {
+                QTRY_VERIFY_WITH_TIMEOUT(list->typedText().isEmpty(), 20000);
+            } else {
+                QVERIFY2(keys.contains(step), qPrintable(step));
+                QTest::keyClick(list, keys.value(step));
+            }
+        }
+        QCOMPARE(list->currentRow(), current);
+        QCOMPARE(list->selectedRow(), current);
+        QList<int> lines;
+        for (int n = 1; n <= form->prescription().lineCount(); ++n)
+            lines << form->prescription().masterIndex(n);
+        QCOMPARE(lines, picked);
+        QCOMPARE(form->listBox2()->count(), picked.size());
+        QVERIFY(sink->messages.isEmpty());
     }
 
     void messageBoxesShowTheirTextAsWritten() {
