@@ -142,8 +142,10 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
         debris_.noteNul(lineNumber_);
     }
     if (ended && len > 0 && line[len - 1] == '\r') --len;
-    // A byte-order mark is no text of the first line, whatever follows it.
-    if (lineNumber_ == 1 && std::string_view(line, len).starts_with(kByteOrderMark)) {
+    // A byte-order mark is no text of the first line, whatever follows it;
+    // nor is a second one a tool put before the first (a file written back
+    // keeps none, so it must read the same with them gone).
+    while (lineNumber_ == 1 && std::string_view(line, len).starts_with(kByteOrderMark)) {
         line += kByteOrderMark.size();
         len -= kByteOrderMark.size();
         check_.noteByteOrderMark();

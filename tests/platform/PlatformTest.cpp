@@ -35,9 +35,12 @@ using testing::readBytes;
 using testing::writeBytes;
 
 TEST(Sjis, RoundTripsJapaneseAndHalfWidthKana) {
-    const std::string bytes = "\x83\x5c\x83\x8c\x83\x58\xb1\xb2\xde,ABC \x81\x40";  // ソレス ｱｲﾞ,ABC 　
+    // The control codes 0x1A (the old tools' end of file), 0x1C and 0x7F are
+    // themselves, as on Windows, not swapped with one another.
+    const std::string bytes =
+        "\x83\x5c\x83\x8c\x83\x58\xb1\xb2\xde,ABC \x81\x40\x1a\x1c\x7f";  // ソレス ｱｲﾞ,ABC 　
     const QString text = platform::toUnicode(bytes);
-    EXPECT_EQ(text, QString::fromUtf8("ソレスｱｲﾞ,ABC 　"));
+    EXPECT_EQ(text, QString::fromUtf8("ソレスｱｲﾞ,ABC 　\x1a\x1c\x7f"));
     bool ok = false;
     EXPECT_EQ(platform::fromUnicode(text, &ok), bytes);
     EXPECT_TRUE(ok);
