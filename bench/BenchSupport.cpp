@@ -14,14 +14,17 @@
 #include <QProcess>
 #include <QRandomGenerator>
 
+#include <jpeglib.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <vector>
 
 namespace dorimek::bench {
 namespace {
@@ -121,6 +124,88 @@ bool stageMaster(const QString& folder, int records) {
                           .arg(photo));
     }
     return writeFile(path, bytes);
+}
+
+QString cameraFolder(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("camera"));
+}
+
+QString cameraPhotoName(int line) {
+    return QStringLiteral("prog%1.jpg").arg(line, 2, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+// One progressive JPEG of a photo's kind of detail (gradients, blobs,
+// grain), written row by row so that the bench never holds the picture.
+bool writeProgressiveJpeg(const QString& path, int w, int h) {
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!file) return false;
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_compress(&cinfo);
+    jpeg_stdio_dest(&cinfo, file);
+    cinfo.image_width = JDIMENSION(w);
+    cinfo.image_height = JDIMENSION(h);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, 92, TRUE);
+    jpeg_simple_progression(&cinfo);  // what cameras' "progressive" and most tools write
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(size_t(w) * 3);
+    QRandomGenerator rng(4242);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        const int y = int(cinfo.next_scanline);
+        for (int x = 0; x < w; ++x) {
+            const double fx = double(x) / w, fy = double(y) / h;
+            const bool blob = std::hypot(fx - 0.5, (fy - 0.5) * h / w) < 0.2 ||
+                              std::hypot(fx - 0.2, fy - 0.7) < 0.08;
+            const int n = int(rng.bounded(24u)) - 12;
+            const int r = blob ? 235 : int(60 + 120 * fx), g = blob ? 225 : int(90 + 80 * fy),
+                      b = blob ? 210 : int(150 - 60 * fx * fy);
+            row[size_t(3 * x)] = static_cast<unsigned char>(qBound(0, r + n, 255));
+            row[size_t(3 * x + 1)] = static_cast<unsigned char>(qBound(0, g + n, 255));
+            row[size_t(3 * x + 2)] = static_cast<unsigned char>(qBound(0, b + n, 255));
+        }
+        JSAMPROW p = row.data();
+        jpeg_write_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return std::fclose(file) == 0;
+}
+
+}  // namespace
+
+bool stageCameraPhotos(const QString& folder, int scaleDown) {
+    QDir dir(cameraFolder(folder));
+    QDir().mkpath(dir.path());
+    const QString first = dir.filePath(cameraPhotoName(0));
+    const QString stamp = dir.filePath(QStringLiteral("made-%1").arg(scaleDown));
+    if (!QFileInfo::exists(stamp)) {
+        std::fprintf(stderr, "making an %d x %d progressive photo\n", 8000 / scaleDown,
+                     6000 / scaleDown);
+        for (const QString& f : dir.entryList(QDir::Files)) dir.remove(f);
+        if (!writeProgressiveJpeg(first, 8000 / scaleDown, 6000 / scaleDown)) return false;
+        for (int i = 1; i < kLines; ++i) {
+            if (::link(QFile::encodeName(first).constData(),
+                       QFile::encodeName(dir.filePath(cameraPhotoName(i))).constData()) != 0 &&
+                !QFile::copy(first, dir.filePath(cameraPhotoName(i)))) {
+                return false;
+            }
+        }
+        if (!writeFile(stamp, "")) return false;
+    }
+    std::string bytes;
+    for (int r = 0; r < kLines; ++r) {
+        bytes += sjis(QStringLiteral("%1,カメラ写真の薬%2,錠,形,包装,効能,注意,%3\r\n")
+                          .arg(registeredName(r))
+                          .arg(r)
+                          .arg(cameraPhotoName(r)));
+    }
+    return writeFile(dir.filePath(QStringLiteral("yakujo.txt")), bytes);
 }
 
 bool useMaster(const QString& folder, int records) {

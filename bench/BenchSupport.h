@@ -26,6 +26,12 @@ QString registeredName(int r);
 // scale 1 gives 4032 x 3024 camera photos; the smoke run uses smaller ones.
 bool stagePhotos(const QString& folder, int scaleDown = 1);
 bool stageMaster(const QString& folder, int records);
+// The camera folder (folder/camera): 24 names of one 8000 x 6000 progressive
+// JPEG as a phone or a newer camera tool writes it, made here with libjpeg,
+// and a master file of 24 records naming them. scaleDown for the smoke run.
+QString cameraFolder(const QString& folder);
+QString cameraPhotoName(int line);
+bool stageCameraPhotos(const QString& folder, int scaleDown = 1);
 bool useMaster(const QString& folder, int records);  // copies yakujo<N>.txt to yakujo.txt
 bool stageHostFiles(const QString& folder, int style);  // sorbenk.ini for an automatic print, rp.csv
 

@@ -2,16 +2,19 @@
 
 #include "BenchSupport.h"
 
-#include "prescription/PrescriptionSource.h"
 #include "masterfile/LineRecord.h"
-#include "platform/LineReader.h"
+#include "masterfile/MasterLines.h"
 #include "platform/Sjis.h"
+#include "prescription/PrescriptionSource.h"
+#include "sheets/PhotoCell.h"
+#include "sheets/PhotoResolver.h"
 #include "sheets/Picyak.h"
 #include "sheets/Picyou.h"
 #include "sheets/Yakujo.h"
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -42,33 +45,88 @@ std::unique_ptr<sheets::TForm1> sheetFor(int style, BenchSource& source,
 
 }  // namespace
 
+namespace {
+
+// libjpeg-turbo decoding one photo whole at 1/8, nothing else.
+bool decodeEighth(const QString& path) {
+    FILE* file = std::fopen(QFile::encodeName(path).constData(), "rb");
+    if (!file) return false;
+    std::vector<unsigned char> row;
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file);
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = 1;
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    row.resize(size_t(cinfo.output_width) * 4);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW p = row.data();
+        jpeg_read_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    std::fclose(file);
+    return true;
+}
+
+}  // namespace
+
 double floorSeconds() {
     QElapsedTimer timer;
     timer.start();
-    std::vector<unsigned char> row;
     for (int i = 0; i < kLines; ++i) {
-        FILE* file = std::fopen(photoName(i).toLocal8Bit().constData(), "rb");
-        if (!file) return -1;
-        jpeg_decompress_struct cinfo{};
-        jpeg_error_mgr err{};
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_stdio_src(&cinfo, file);
-        jpeg_read_header(&cinfo, TRUE);
-        cinfo.scale_num = 1;
-        cinfo.scale_denom = 8;
-        cinfo.out_color_space = JCS_EXT_BGRX;
-        jpeg_start_decompress(&cinfo);
-        row.resize(size_t(cinfo.output_width) * 4);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW p = row.data();
-            jpeg_read_scanlines(&cinfo, &p, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        std::fclose(file);
+        if (!decodeEighth(photoName(i))) return -1;
     }
     return timer.nsecsElapsed() / 1e9;
+}
+
+int measureCamera(const QString& folder) {
+    QDir::setCurrent(cameraFolder(folder));
+    BenchSource source;
+    for (int line = 0; line < kLines; ++line) {
+        source.state.appendKnown(platform::fromUnicode(registeredName(line)), line);
+    }
+    const prescription::SheetSettings settings{
+        -1, platform::fromUnicode(QStringLiteral("みどり内科クリニック")), "03-1234-5678"};
+    // Style 2's photo cell at the 300 dpi the sheets draw pictures at.
+    const QSize cell(269, 238);
+    sheets::loadPhotoCell(platform::fromUnicode(cameraPhotoName(0)), sheets::kPhotoProportionStyle2,
+                          cell);
+
+    QElapsedTimer timer;
+    timer.start();
+    sheets::TForm4 sheet(source, settings);
+    const Status s = sheet.Yakujorep.runToPdf(QStringLiteral("camera.pdf"));
+    const double sheetSeconds = timer.nsecsElapsed() / 1e9;
+    const long sheetPeak = peakKilobytes();
+    if (!s.ok() || sheet.Yakujorep.image(QStringLiteral("RpImage1"))->picture().isNull()) {
+        std::fprintf(stderr, "camera sheet: %s\n",
+                     s.ok() ? "no photo printed" : qPrintable(s.error()));
+        return 3;
+    }
+
+    std::vector<double> rows, reference;
+    sheets::PhotoResolver resolver;
+    for (int line = 0; line < kLines; ++line) {
+        timer.restart();
+        const auto got = sheets::loadPhotoCell(platform::fromUnicode(cameraPhotoName(line)),
+                                               sheets::kPhotoProportionStyle2, cell, resolver);
+        rows.push_back(timer.nsecsElapsed() / 1e9);
+        if (got.state != sheets::PhotoCell::State::Shown) return 3;
+    }
+    for (int line = 0; line < 6; ++line) {  // the same file each time: six give its figure
+        timer.restart();
+        if (!decodeEighth(cameraPhotoName(line))) return 3;
+        reference.push_back(timer.nsecsElapsed() / 1e9);
+    }
+    const Stats r = statsOf(rows), e = statsOf(reference);
+    std::printf("%.4f %.4f %.4f %.4f %ld %ld\n", e.median, r.median, r.minimum, sheetSeconds,
+                sheetPeak, peakKilobytes());
+    return 0;
 }
 
 int measureSheet(const QString& folder, int style, int records) {
@@ -134,7 +192,7 @@ int measureRowReads(const QString& folder, const std::vector<int>& masters, int 
             std::vector<std::string> lines(kLines);
             std::vector<bool> done(kLines, false);
             int open = kLines, foundOnce = 0;
-            platform::LineReader reader(QStringLiteral("yakujo.txt"));
+            masterfile::MasterLines reader(QStringLiteral("yakujo.txt"));
             std::string_view text;
             for (int n = 0; open > 0 && reader.next(text); ++n) {
                 const std::string_view name = masterfile::registeredNameIn(text);

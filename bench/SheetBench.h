@@ -14,6 +14,12 @@ double floorSeconds();
 // PDF file (no print submission). Prints "seconds floor peakKB pdfBytes".
 int measureSheet(const QString& folder, int style, int records);
 
+// The camera case: 24 rows of 8000 x 6000 progressive photos (see
+// stageCameraPhotos), each row's photo cell against libjpeg decoding the same
+// file whole at 1/8, and the whole sheet. Prints "eighth rowMedian rowMin
+// sheet sheetPeakKB peakKB" (seconds, the decode figures per photo).
+int measureCamera(const QString& folder);
+
 // The 24 rows of a sheet finding their records in a master file of records
 // lines: as the sheet does it (each row reads the file from the top) against
 // reading the file once for the whole sheet. Prints the table's rows.

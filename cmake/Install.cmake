@@ -3,6 +3,7 @@
 #   dorimek                        the program
 #   dorimek.desktop, dorimek.svg   menu entry (Exec/Path point into <folder>) and its icon
 #   fonts/60-dorimek-fonts.conf    fontconfig aliases for the Windows face names
+#   dorimek.1                      the manual page (man -l dorimek.1)
 #   yakujo.txt, sorbenk.ini,       sample data, copied only where the folder has
 #   photos/, qev/rp.csv            none yet: installing again never replaces a
 #                                  clinic's master file, settings or photos
@@ -36,6 +37,9 @@ install(TARGETS dorimek RUNTIME DESTINATION . COMPONENT program)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/dorimek.svg DESTINATION . COMPONENT program)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/fonts/60-dorimek-fonts.conf DESTINATION fonts
         COMPONENT program)
+# The manual page beside the program (man -l /opt/dorimek/dorimek.1); the
+# Debian package puts it in the system's manual instead.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/dorimek.1 DESTINATION . COMPONENT manual)
 
 install(CODE "set(DORIMEK_SAMPLES_DIR \"${PROJECT_SOURCE_DIR}/samples\")
 set(DORIMEK_PACKAGING_DIR \"${PROJECT_SOURCE_DIR}/packaging\")" COMPONENT program)

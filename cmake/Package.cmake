@@ -8,6 +8,9 @@
 #                                       the folder; samples copied where absent
 #   /usr/share/applications/dorimek.desktop
 #   /etc/fonts/conf.d/60-dorimek-fonts.conf -> the program folder's font file
+#   /usr/share/man/man1/dorimek.1.gz    the manual page (Japanese, English summary)
+#   /usr/share/doc/dorimek/             copyright, changelog.gz
+#   /usr/share/lintian/overrides/dorimek  what is deliberate, with the reasons
 #
 # yakujo.txt, sorbenk.ini, photos/ and qev/ in the program folder belong to
 # the clinic, not to the package: dpkg neither replaces nor removes them.
@@ -18,6 +21,30 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/samples/ DESTINATION /usr/share/dorimek/
         COMPONENT deb EXCLUDE_FROM_ALL)
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/packaging/deb/setup-data-folder.sh
         DESTINATION /usr/share/dorimek COMPONENT deb EXCLUDE_FROM_ALL)
+# Debian's documentation: the copyright, the changelog and the manual page,
+# compressed as dpkg's tools would (gzip -9n: no name, no time stamp); and
+# the reasons lintian is told for what is deliberate here.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/deb/copyright DESTINATION /usr/share/doc/dorimek
+        COMPONENT deb EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/deb/lintian-overrides DESTINATION /usr/share/lintian/overrides
+        RENAME dorimek COMPONENT deb EXCLUDE_FROM_ALL)
+install(CODE "set(DORIMEK_DEB_CHANGELOG \"${CMAKE_BINARY_DIR}/packaging/deb/changelog\")
+set(DORIMEK_MANUAL_PAGE \"${PROJECT_SOURCE_DIR}/packaging/dorimek.1\")" COMPONENT deb EXCLUDE_FROM_ALL)
+install(CODE [[
+foreach(_pair "${DORIMEK_DEB_CHANGELOG}|/usr/share/doc/dorimek/changelog.gz"
+              "${DORIMEK_MANUAL_PAGE}|/usr/share/man/man1/dorimek.1.gz")
+    string(REPLACE "|" ";" _pair "${_pair}")
+    list(GET _pair 0 _from)
+    list(GET _pair 1 _to)
+    get_filename_component(_dir "$ENV{DESTDIR}${_to}" DIRECTORY)
+    file(MAKE_DIRECTORY "${_dir}")
+    execute_process(COMMAND gzip -9n -c "${_from}" OUTPUT_FILE "$ENV{DESTDIR}${_to}" RESULT_VARIABLE _failed)
+    if(_failed)
+        message(FATAL_ERROR "gzip ${_from}: ${_failed}")
+    endif()
+    file(CHMOD "$ENV{DESTDIR}${_to}" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+endforeach()
+]] COMPONENT deb EXCLUDE_FROM_ALL)
 # The menu entry the program component has just written, for every user.
 install(CODE [[
 file(MAKE_DIRECTORY "$ENV{DESTDIR}/usr/share/applications" "$ENV{DESTDIR}/etc/fonts/conf.d")
@@ -29,17 +56,25 @@ file(CREATE_LINK "${CMAKE_INSTALL_PREFIX}/fonts/60-dorimek-fonts.conf"
      "$ENV{DESTDIR}/etc/fonts/conf.d/60-dorimek-fonts.conf" SYMBOLIC)
 ]] COMPONENT deb EXCLUDE_FROM_ALL)
 
+# Debian refuses a maintainer at localhost; whoever builds the clinic's
+# package may name themselves here.
+set(DORIMEK_PACKAGE_MAINTAINER "dorimek developers <dorimek-dev@example.org>"
+    CACHE STRING "Maintainer of the Debian package (name <address>)")
+
 configure_file(${PROJECT_SOURCE_DIR}/packaging/deb/postinst.in
                ${CMAKE_BINARY_DIR}/packaging/deb/postinst @ONLY)
+configure_file(${PROJECT_SOURCE_DIR}/packaging/deb/changelog.in
+               ${CMAKE_BINARY_DIR}/packaging/deb/changelog @ONLY)
 
 set(CPACK_PACKAGE_NAME "dorimek")
 set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "dorimek")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Prints the drug information sheet 薬剤情報提供書 on JIS B5")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Prints the drug information sheet 薬剤情報提供書 on JIS B5
-A clinic's desktop program: drugs from the master file yakujo.txt, or the
-prescription the host system leaves in rp.csv, printed as a ruled sheet.")
-set(CPACK_PACKAGE_CONTACT "dorimek <dorimek@localhost>")
+# The synopsis above is the first line; this is the rest only.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "A clinic's desktop program: drugs from the master file yakujo.txt, or the
+prescription the host system leaves in rp.csv, printed as a ruled sheet.
+The host system starts it with the argument auto to print unattended.")
+set(CPACK_PACKAGE_CONTACT "${DORIMEK_PACKAGE_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION "misc")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

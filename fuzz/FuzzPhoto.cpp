@@ -3,6 +3,7 @@
 #include "FuzzSupport.h"
 
 #include "platform/PhotoDecoder.h"
+#include "platform/PhotoOrientation.h"
 #include "sheets/PhotoBox.h"
 #include "sheets/PhotoCell.h"
 
@@ -63,6 +64,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // named .bmp are as likely in a clinic's folder as damaged files.
     loadAs("photo.jpg", bytes, sheets::kPhotoProportionStyle2, cell);
     loadAs("photo.bmp", bytes, sheets::kPhotoProportionStyle3, cell);
+
+    // An Exif block of any bytes gives an orientation the pictures know.
+    const std::string exif = std::string("Exif\0\0", 6) + std::string(bytes);
+    for (const std::string_view block : {bytes, std::string_view(exif)}) {
+        const int o = platform::exifOrientation(reinterpret_cast<const std::uint8_t*>(block.data()),
+                                                block.size());
+        check(o >= 1 && o <= 8, "an orientation outside 1 to 8");
+    }
+
+    // Read by what the bytes are: the kind chosen must decode or say why.
+    {
+        const QString path = fuzz::scratchDir() + QStringLiteral("/photo.jpg");
+        const auto decoded = platform::decodePhoto(path, cell);
+        check(decoded.ok() || !decoded.error().isEmpty(), "a failed decode without a message");
+        if (decoded.ok()) {
+            const auto header = platform::readPhotoHeader(path);
+            check(header.ok() && header->width == decoded->fullWidth &&
+                      header->height == decoded->fullHeight,
+                  "header and decode by content disagree on the size");
+        }
+    }
 
     // The header and a decode agree on the photo's size.
     for (const auto kind : {platform::PhotoKind::Jpeg, platform::PhotoKind::Bitmap}) {

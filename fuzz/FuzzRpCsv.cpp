@@ -6,6 +6,7 @@
 #include "sheets/UsageSplit.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -44,8 +45,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < before; ++i) state.appendKnown("ATP20", 2);
     const int startCount = state.lineCount();
 
-    const auto report = mainwin::RpCsvImport::run(path, masterList(), state);
-    const auto content = mainwin::RpCsvFile::read(path);
+    // The file is complete as written: waiting for the host to finish it
+    // would only slow the fuzzer down.
+    const mainwin::RpCsvWait noWait{std::chrono::milliseconds(0), std::chrono::milliseconds(0), {}};
+    const auto report = mainwin::RpCsvImport::run(path, masterList(), state, noWait);
+    const auto content = mainwin::RpCsvFile::read(path, noWait);
     if (!content.ok() && content.errorKind() == ErrorKind::WrongEncoding) {
         // A file that isn't Shift-JIS is named, and nothing of it is imported.
         check(report.lines.empty() && state.lineCount() == startCount,
@@ -55,10 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     check(report.fileOpened, "a readable rp.csv was not opened");
 
     const int count = state.lineCount();
-    check(count >= startCount && count <= prescription::PrescriptionState::kMaxLines, "line count out of range");
+    check(count >= startCount && count <= prescription::PrescriptionState::kMaxLines,
+          "line count out of range");
     check(static_cast<size_t>(count - startCount) == report.lines.size(),
           "the report and the prescription disagree");
-    check(report.unknownNames.size() <= static_cast<size_t>(prescription::PrescriptionState::kUnknownSlots),
+    check(report.unknownNames.size() <=
+              static_cast<size_t>(prescription::PrescriptionState::kUnknownSlots),
           "more unknown drugs than slots");
 
     for (const mainwin::ImportedLine& line : report.lines) {
@@ -99,8 +105,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Every data line is accounted for exactly once.
     check(content.ok(), "rp.csv readable once but not twice");
     // Records without a drug name only carry their usage on; they list nothing.
-    const auto named = std::count_if(content->records.begin(), content->records.end(),
-                                     [](const mainwin::RpRecord& r) { return !r.drugName.empty(); });
+    const auto named =
+        std::count_if(content->records.begin(), content->records.end(),
+                      [](const mainwin::RpRecord& r) { return !r.drugName.empty(); });
     check(static_cast<size_t>(named) == report.lines.size() + report.refused.size(),
           "a drug was neither listed nor refused");
     for (const mainwin::RpRecord& r : content->records) {
@@ -111,6 +118,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                   "a record without a drug name went unreported");
         }
         check(r.drugName.find(',') == std::string::npos, "a drug name holds a comma");
+        // Debris of old tools is no text: the end-of-file byte and NULs.
+        for (const std::string* text : {&r.drugName, &r.usage}) {
+            check(text->find_first_of(std::string_view("\x1a\0", 2)) == std::string::npos,
+                  "an end-of-file byte or NUL taken for text");
+        }
         if (!r.hasOwnUsage) check(r.usage.empty(), "usage kept without its flag");
     }
     return 0;

@@ -22,20 +22,26 @@ using dorimek::fuzz::check;
 
 namespace {
 
-// The lines as the readers must see them: LF ends a line, a CR right before
-// it belongs to the line end, the last line counts without a line end.
-std::vector<std::string_view> linesOf(std::string_view bytes) {
-    std::vector<std::string_view> lines;
+// The lines as the readers must see them: the end-of-file byte 0x1A ends the
+// file, NUL bytes are no text, LF ends a line, a CR right before it belongs
+// to the line end, the last line counts without a line end, and a line of
+// nothing but blanks is no record.
+std::vector<std::string> linesOf(std::string_view bytes) {
+    const size_t mark = bytes.find('\x1a');
+    bytes = bytes.substr(0, mark);
+    std::vector<std::string> lines;
     size_t start = 0;
     while (start < bytes.size()) {
         size_t end = bytes.find('\n', start);
         const bool ended = end != std::string_view::npos;
         if (!ended) end = bytes.size();
-        std::string_view line = bytes.substr(start, end - start);
-        // A DOS end-of-file mark after the last line end ends the file.
-        if (!ended && line.front() == '\x1a') break;
-        if (ended && !line.empty() && line.back() == '\r') line.remove_suffix(1);
-        lines.push_back(line);
+        std::string line(bytes.substr(start, end - start));
+        std::erase(line, '\0');
+        // A line the end-of-file byte ends is ended too.
+        if ((ended || mark != std::string_view::npos) && !line.empty() && line.back() == '\r')
+            line.pop_back();
+        while (start == 0 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // byte-order marks
+        if (line.find_first_not_of(" \t\r") != std::string::npos) lines.push_back(line);
         start = ended ? end + 1 : end;
     }
     return lines;
@@ -79,8 +85,8 @@ void checkLine(std::string_view line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string_view> lines = linesOf(bytes);
-    for (std::string_view line : lines) checkLine(line);
+    const std::vector<std::string> lines = linesOf(bytes);
+    for (const std::string& line : lines) checkLine(line);
     // The sheet is also handed lines with their line end still on.
     sheets::walkRecordLine(bytes);
 

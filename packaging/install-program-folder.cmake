@@ -68,5 +68,5 @@ set(DORIMEK_DESKTOP_ICON "${DORIMEK_DESKTOP_PATH}/dorimek.svg")
 message(STATUS "Installing: ${_dorimek_dest}/dorimek.desktop")
 configure_file("${DORIMEK_PACKAGING_DIR}/dorimek.desktop.in" "${_dorimek_dest}/dorimek.desktop"
                @ONLY NEWLINE_STYLE UNIX)
-file(CHMOD "${_dorimek_dest}/dorimek.desktop"
-     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+# A menu entry is read, never run: no execute bit.
+file(CHMOD "${_dorimek_dest}/dorimek.desktop" PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)

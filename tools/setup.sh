@@ -7,9 +7,9 @@ DORIMEK_STAGE="$DORIMEK_BUILD/dorimek"
 
 RUN_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev libcups2-dev
               fonts-ipafont-mincho fonts-ipafont-gothic qt6-qpa-plugins qt6-translations-l10n)
-TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters poppler-utils
+TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters cups-ipp-utils dbus-daemon poppler-utils
                ghostscript printer-driver-hpcups
-               xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils)
+               xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils lintian)
 # The Windows build (tools/windows/): installed by its scripts when they run,
 # not by ./test.sh, whose Windows stage skips where they are missing.
 WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev qt6-base-dev-tools

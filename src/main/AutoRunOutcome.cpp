@@ -53,6 +53,19 @@ QString autoRunOutcomeJapanese(AutoRunOutcome outcome) {
     return t ? QString::fromUtf8(t->japanese) : QString();
 }
 
+AutoRunOutcome outcomeOfPrintFailure(ErrorKind kind) {
+    switch (kind) {
+        case ErrorKind::NoPrinter:
+            return AutoRunOutcome::NoUsablePrinter;
+        case ErrorKind::PrinterRefused:
+            return AutoRunOutcome::PrinterRefused;
+        case ErrorKind::SpoolerDown:
+            return AutoRunOutcome::SpoolerDown;
+        default:
+            return AutoRunOutcome::InternalError;
+    }
+}
+
 QString autoRunOutcomeEnglish(AutoRunOutcome outcome) {
     const auto* t = find(outcome);
     return t ? QString::fromUtf8(t->english) : QString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Result.h"
+
 #include <QString>
 
 #include <span>
@@ -42,5 +44,8 @@ QString autoRunOutcomeJapanese(AutoRunOutcome outcome);
 QString autoRunOutcomeEnglish(AutoRunOutcome outcome);
 
 constexpr int exitStatus(AutoRunOutcome outcome) { return static_cast<int>(outcome); }
+
+// The outcome of a print that failed for that kind of reason.
+AutoRunOutcome outcomeOfPrintFailure(ErrorKind kind);
 
 }  // namespace dorimek::mainwin

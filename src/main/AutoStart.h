@@ -1,8 +1,18 @@
 #pragma once
 
+#include "AutoRunOutcome.h"
+
+#include "platform/FileStamp.h"
+
 #include <QString>
 
+#include <optional>
+
 class QWidget;
+
+namespace dorimek::platform {
+class UnattendedMessageSink;
+}
 
 namespace dorimek::mainwin {
 
@@ -19,16 +29,27 @@ class AutoStart {
     // Only "auto" exactly; "AUTO", "Auto" or "auto " start the program as usual.
     static bool isAutoArgument(const QString& argument1);
 
-    // The whole flow on form, whose settings have been read. Ends by asking
-    // the application to end, unless the sheet can't be produced (a usage it
-    // can't print, a failed print) or something throws on the way: the main
-    // window then opens with the imported prescription.
+    // The whole flow on form, whose settings have been read. Always ends by
+    // asking the application to end, with the run's outcome noted on form:
+    // nobody may be at the screen to carry on where it failed.
     static void run(TForm3& form);
 
     // Runs a local event loop until window is closed (hidden by the program
     // or the user, not merely minimised) or freed; returns at once when it
     // isn't showing.
     static void waitUntilClosed(QWidget* window);
+
+    // After the run (form is null when the main window couldn't be made):
+    // appends its line to the run log in programFolder, shows how it ended
+    // beside the words it showed (also alone, when it failed) for a moment
+    // unless closed, and gives the exit status.
+    static int finish(const TForm3* form, const QString& programFolder,
+                      platform::UnattendedMessageSink& words, AutoRunOutcome outcome);
+
+  private:
+    static void stop(TForm3& form, AutoRunOutcome outcome);
+    // The prescription this run took from the others started with it.
+    static inline std::optional<platform::FileStamp> claimed_;
 };
 
 }  // namespace dorimek::mainwin

@@ -43,13 +43,17 @@ void DrugEditCommands::loadSelectedLine() {
     form_.button52()->setEnabled(editor_.pending());
 }
 
-void DrugEditCommands::finish() {
-    if (!editor_.pending()) return;
-    const std::array<QString, masterfile::kFieldCount> texts = {
-        form_.edit(1)->text(),         form_.edit(2)->text(),         form_.edit(3)->text(),
-        form_.edit(4)->text(),         form_.edit(5)->text(),         form_.memo1()->toPlainText(),
+std::array<QString, masterfile::kFieldCount> DrugEditCommands::fieldTexts() const {
+    return {
+        form_.edit(1)->text(),        form_.edit(2)->text(), form_.edit(3)->text(),
+        form_.edit(4)->text(),        form_.edit(5)->text(), form_.memo1()->toPlainText(),
         form_.memo2()->toPlainText(), form_.edit(6)->text(),
     };
+}
+
+void DrugEditCommands::finish() {
+    if (!editor_.pending()) return;
+    const std::array<QString, masterfile::kFieldCount> texts = fieldTexts();
     const int index = editor_.editedRecordIndex();
     const std::string oldName = editor_.pendingName();
     // A refusal leaves the user's texts on screen to be corrected.

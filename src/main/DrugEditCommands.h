@@ -20,6 +20,8 @@ class DrugEditCommands {
     void loadSelectedLine();
     // "編集終了".
     void finish();
+    // True while the record fields hold changes "編集終了" hasn't written.
+    bool hasUnsavedEdits() const { return editor_.isEdited(fieldTexts()); }
     // The grid editor saved the file: the record under edit follows its row.
     void followRewrite(const masterfile::MasterRewrite& rewrite) { editor_.followRewrite(rewrite); }
 
@@ -28,6 +30,9 @@ class DrugEditCommands {
     void setEditedRecordIndex(int index) { editedRecordIndex_ = index; }
 
   private:
+    // Edit1..Edit5, Memo1, Memo2, Edit6: the record's fields in file order.
+    std::array<QString, masterfile::kFieldCount> fieldTexts() const;
+
     TForm3& form_;
     DrugRecordEditor editor_;
     int editedRecordIndex_ = -1;

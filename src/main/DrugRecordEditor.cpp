@@ -2,7 +2,9 @@
 
 #include "masterfile/LineRecord.h"
 #include "masterfile/MasterFileLimits.h"
+#include "masterfile/MasterLines.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
@@ -28,7 +30,7 @@ Result<std::vector<std::string>> readAllLines(const QString& path) {
         return R::failure(
             QStringLiteral("%1と同じ名前のフォルダがあるため、保存しませんでした").arg(name));
     }
-    platform::LineReader reader(path);
+    masterfile::MasterLines reader(path);
     if (!reader.isOpen()) {
         return R::failure(QStringLiteral("%1を開けないため、保存しませんでした: %2")
                               .arg(name, reader.openError()));
@@ -101,6 +103,15 @@ Result<LoadedDrug> DrugRecordEditor::load(std::string_view lineText, int recordN
     LoadedDrug loaded{recordForEditing(record.line), record.recordNumber};
     pending_ = Pending{record.recordNumber, std::string(lineText), loaded.record, record.line};
     return loaded;
+}
+
+bool DrugRecordEditor::isEdited(const std::array<QString, kFieldCount>& texts) const {
+    if (!pending_) return false;
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (texts[static_cast<size_t>(i)] != platform::toUnicode(pending_->loaded.field(i)))
+            return true;
+    }
+    return false;
 }
 
 Status DrugRecordEditor::finish(const DrugRecord& record) {
@@ -180,6 +191,10 @@ Status DrugRecordEditor::save(int recordIndex, std::string_view loadedName,
     if (const QString problem = checkRecord(record, asRead); !problem.isEmpty()) {
         return Status::failure(problem);
     }
+    // From the read to the replace no other save of this program can land,
+    // so a change saved meanwhile by another window is read and kept.
+    const Result<platform::FileLock> lock = platform::FileLock::forFile(masterPath);
+    if (!lock) return Status::failure(lock.error(), lock.errorKind());
     Result<std::vector<std::string>> lines = readAllLines(masterPath);
     if (!lines) return Status::failure(lines.error());
 

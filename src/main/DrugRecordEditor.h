@@ -46,6 +46,10 @@ class DrugRecordEditor {
     // The RegisteredName the pending record was loaded by; empty when none.
     std::string pendingName() const { return pending_ ? pending_->name : std::string(); }
 
+    // True while a record is pending and the window's texts differ from it:
+    // closing then would lose what the user typed.
+    bool isEdited(const std::array<QString, masterfile::kFieldCount>& texts) const;
+
     // "編集終了": writes record over the pending one. Only a success ends the
     // pending state; after a refusal the user can correct the fields and try
     // again. Fails when nothing is pending. A field equal to the loaded one

@@ -10,8 +10,10 @@
 #include "RpCsvImport.h"
 #include "SheetForms.h"
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/GridRecovery.h"
 #include "masterfile/Hensyuu.h"
 #include "masterfile/MasterFileLimits.h"
+#include "masterfile/MasterLines.h"
 #include "platform/FontMap.h"
 #include "platform/Messages.h"
 #include "platform/PlatformVersion.h"
@@ -39,6 +41,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSessionManager>
 #include <QSignalBlocker>
 
 #include <algorithm>
@@ -85,8 +88,13 @@ TForm3::TForm3(QStringList arguments, QString programFolder, QWidget* parent)
     try {
         FormCreate();
     } catch (const std::exception& e) {
-        // Start-up goes on with whatever FormCreate got done.
+        // Start-up goes on with whatever FormCreate got done; a host-started
+        // run ends with it, as nobody may be there to carry on.
         platform::showMessage(QString::fromLocal8Bit(e.what()));
+        if (AutoStart::isAutoArgument(argument(1))) {
+            noteAutoRunOutcome(AutoRunOutcome::InternalError);
+            requestTermination();
+        }
     }
 }
 
@@ -164,6 +172,10 @@ void TForm3::buildControls() {
                 const int n = numberAfter(c.name, "Edit");
                 edits_[n] = e;
                 if (n <= 6) useLargeBlackFont(e);
+                // The settings' fields once showed their names ("Edit7") until
+                // the file filled them, and a save stored those as settings.
+                // An empty field with a hint is never taken for a value.
+                if (n >= 7) e->setPlaceholderText(QStringLiteral("未設定"));
                 w = e;
                 break;
             }
@@ -240,15 +252,13 @@ void TForm3::connectHandlers() {
     connect(button(55), &QPushButton::clicked, this, &TForm3::Button55Click);
     connect(button(56), &QPushButton::clicked, this, &TForm3::Button56Click);
 
-    // Every change of the master list's selection, by mouse or by keyboard,
-    // adds the entry; a click on the entry already selected adds it again.
-    connect(listBox1_, &MasterListBox::entrySelectionChanged, this, &TForm3::ListBox1Click);
+    // A click on an entry adds it, also when it is the one already selected;
+    // so do Return and Space. Moving through the list by keyboard, or by
+    // typing a name, adds nothing.
+    connect(listBox1_, &MasterListBox::entryChosen, this, &TForm3::ListBox1Click);
     listBox1_->viewport()->installEventFilter(this);
     listBox1_->installEventFilter(this);
     listBox2_->viewport()->installEventFilter(this);
-    connect(listBox1_, &QAbstractItemView::clicked, this, [this](const QModelIndex& entry) {
-        if (entry.row() == listBox1RowAtPress_ && listBox1_->selectedRow() == entry.row()) ListBox1Click();
-    });
     connect(listBox2_, &QListWidget::itemDoubleClicked, this, &TForm3::ListBox2DblClick);
     // The usage boxes scroll with the lines they stand beside.
     connect(listBox2_->verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -269,14 +279,10 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event) {
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Down &&
         listBox1_->selectedRow() < 0 && listBox1_->count() > 0) {
         // The list gets a current entry with the focus, though nothing is
-        // chosen yet; the first step down chooses the first entry, not the
+        // selected yet; the first step down goes to the first entry, not the
         // one after it.
-        listBox1_->setCurrentRow(0);
+        listBox1_->moveToRow(0);
         return true;
-    }
-    if (watched == listBox1_->viewport() && event->type() == QEvent::MouseButtonPress) {
-        const int current = listBox1_->currentRow();
-        listBox1RowAtPress_ = current >= 0 && listBox1_->selectedRow() == current ? current : -1;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -326,20 +332,37 @@ void TForm3::FormCreate() {
     platform::setCurrentDirectory(programFolder_);
 
     masterfile::LimitWatch limits;
-    auto names = masterfile::LoadRegisteredNames(masterfile::kMasterFileName, &limits);
+    platform::LineDebris debris;
+    auto names = masterfile::LoadRegisteredNames(masterfile::kMasterFileName, &limits, &debris);
     if (!names) {
         platform::showMessage(names.errorKind() == ErrorKind::WrongEncoding
                                   ? names.error()
                                   : messages::kMasterFileMissing);
+        // The window opens for the staff to restore the file; a host-started
+        // run has nobody to do that and ends with the cause.
+        if (AutoStart::isAutoArgument(argument(1))) {
+            noteAutoRunOutcome(AutoRunOutcome::MasterUnreadable);
+            requestTermination();
+        }
         return;
     }
     setMasterList(std::move(names).value());
     masterFileLoaded_ = true;
     if (limits.sawAbsurdRecord()) platform::showMessage(limits.message(masterfile::kMasterFileName));
+    if (const QString skipped = masterfile::debrisMessage(debris, masterfile::kMasterFileName);
+        !skipped.isEmpty()) {
+        platform::showMessage(skipped);
+    }
 
     settings_.readAtStart();
 
-    if (AutoStart::isAutoArgument(argument(1))) runAutoStart();
+    if (AutoStart::isAutoArgument(argument(1))) {
+        // Nobody is there to answer: the kept edits wait for an ordinary start.
+        runAutoStart();
+        return;
+    }
+    // Once the window stands, so that the question has it behind it.
+    QMetaObject::invokeMethod(this, &TForm3::offerUnsavedGrids, Qt::QueuedConnection);
 }
 
 void TForm3::setMasterList(masterfile::MasterNames names) {
@@ -534,14 +557,17 @@ void TForm3::Button56Click() { settings_.setUpPrinter(); }
 
 // ---------------------------------------------------------------- import
 
-void TForm3::Button54Click() {
+void TForm3::Button54Click() { (void)importPrescription(); }
+
+ImportReport TForm3::importPrescription() {
     // The work folder as read at start, not what Edit7 shows now.
-    const ImportReport report =
+    ImportReport report =
         RpCsvImport::run(RpCsvFile::pathIn(settings_.qevWorkPath()), masterList_, prescription_);
     syncPrescriptionList();
     // The list is complete before the first message, so the user sees every
     // line the messages speak of.
     RpCsvImport::showMessages(report);
+    return report;
 }
 
 // ---------------------------------------------------------------- sheets
@@ -583,7 +609,8 @@ QString TForm3::printedFitNotice() {
 void TForm3::Button38Click() {
     if (!checkUsagesPrintable()) return;
     if (useScreenPreview_) {
-        openScreenPreview();
+        // A closed preview is gone for good: a day of them mustn't pile up.
+        openScreenPreview()->setAttribute(Qt::WA_DeleteOnClose);
         return;
     }
     sheetForStyle(printStyle())->Yakujorep.Preview();
@@ -593,7 +620,9 @@ void TForm3::Button40Click() { printSheet(); }
 
 // ---------------------------------------------------------------- master file
 
-void TForm3::Button50Click() {
+void TForm3::Button50Click() { openGridEditor(); }
+
+masterfile::TForm2* TForm3::openGridEditor() {
     auto* editor = new masterfile::TForm2(
         [this, generation = masterListGeneration_](const masterfile::MasterRewrite& rewrite) {
             // The editor's record numbers are those of the list loaded when
@@ -604,7 +633,10 @@ void TForm3::Button50Click() {
             if (sameNumbers) drugEdit_.followRewrite(rewrite);
         },
         this);
+    // A closed editor holds the whole file in its grid: it goes with its window.
+    editor->setAttribute(Qt::WA_DeleteOnClose);
     editor->show();
+    return editor;
 }
 
 void TForm3::Button51Click() { drugEdit_.loadSelectedLine(); }
@@ -627,13 +659,136 @@ void TForm3::renameMasterEntry(int index, const std::string& oldName, const std:
 void TForm3::Button53Click() { close(); }
 
 void TForm3::closeEvent(QCloseEvent* event) {
+    if (!closeApproved_ && !terminationRequested_ && !mayDropUnsaved()) {
+        event->ignore();
+        return;
+    }
+    approveClose();
     QWidget::closeEvent(event);
     if (!event->isAccepted()) return;
+    // The user has answered for the edits kept earlier in this run.
+    if (keptUnsaved_ && !endingUnasked_)
+        masterfile::GridRecovery::discard(programFolder_ + masterfile::kMasterFileName);
     // The engine's preview is a window of its own and would keep the program
     // running; closing it also ends the preview's wait, so the program ends.
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w != this && w->isVisible() && !w->parentWidget()) w->close();
     }
+}
+
+// ---------------------------------------------------------------- unsaved work
+
+QList<masterfile::TForm2*> TForm3::gridEditors() const {
+    QList<masterfile::TForm2*> open;
+    for (masterfile::TForm2* e : findChildren<masterfile::TForm2*>(Qt::FindDirectChildrenOnly)) {
+        if (e->isVisible()) open << e;
+    }
+    return open;
+}
+
+QStringList TForm3::unsavedWork() {
+    QStringList unsaved;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) unsaved << messages::kUnsavedGrid;
+    }
+    if (drugEdit_.hasUnsavedEdits()) unsaved << messages::kUnsavedDrugEdit;
+    return unsaved;
+}
+
+bool TForm3::mayDropUnsaved() {
+    const QStringList unsaved = unsavedWork();
+    if (unsaved.isEmpty()) return true;
+    if (platform::confirm(messages::kDropUnsaved.arg(unsaved.join(QLatin1Char('\n'))),
+                          windowTitle()))
+        return true;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) {
+            e->raise();
+            e->activateWindow();
+            break;
+        }
+    }
+    return false;
+}
+
+void TForm3::approveClose() {
+    closeApproved_ = true;
+    for (masterfile::TForm2* e : gridEditors()) e->discardAndClose();
+}
+
+bool TForm3::keepUnsavedGrids() {
+    const QString master = programFolder_ + masterfile::kMasterFileName;
+    std::vector<masterfile::UnsavedGrid> grids;
+    for (masterfile::TForm2* e : gridEditors()) {
+        if (e->hasUnsavedEdits()) grids.push_back(e->unsavedGrid());
+    }
+    // Edits kept by an earlier run and not taken back yet stay with them.
+    if (!keptUnsaved_) {
+        if (auto earlier = masterfile::GridRecovery::read(master); earlier && !earlier->empty())
+            grids.insert(grids.begin(), earlier->begin(), earlier->end());
+    }
+    // What this run kept stands for what is unsaved now: saved since, it goes.
+    if (grids.empty()) return !keptUnsaved_ || masterfile::GridRecovery::discard(master);
+    if (!masterfile::GridRecovery::write(master, grids)) return false;
+    keptUnsaved_ = true;
+    return true;
+}
+
+void TForm3::endUnasked() {
+    endingUnasked_ = true;
+    keepUnsavedGrids();
+    closeApproved_ = true;
+    approveClose();
+    close();
+    QCoreApplication::quit();
+}
+
+bool TForm3::answerSessionEnd(bool mayAsk) {
+    if (closeApproved_ || terminationRequested_) return true;
+    if (!mayAsk) {
+        // The windows stay as they are: the session may still be cancelled
+        // by another program, and then the user carries on here.
+        keepUnsavedGrids();
+        return true;
+    }
+    if (!mayDropUnsaved()) return false;
+    approveClose();
+    return true;
+}
+
+void TForm3::commitSessionData(QSessionManager& manager) {
+    if (unsavedWork().isEmpty()) return;
+    const bool mayAsk = manager.allowsInteraction();
+    const bool mayEnd = answerSessionEnd(mayAsk);
+    if (mayAsk) manager.release();
+    if (!mayEnd) manager.cancel();
+}
+
+void TForm3::offerUnsavedGrids() {
+    if (unsavedOffered_ || !masterFileLoaded_) return;
+    unsavedOffered_ = true;
+    const QString master = programFolder_ + masterfile::kMasterFileName;
+    const auto kept = masterfile::GridRecovery::read(master);
+    if (!kept) {
+        platform::showMessage(messages::kUnsavedBroken.arg(
+            masterfile::GridRecovery::pathFor(masterfile::kMasterFileName)));
+        masterfile::GridRecovery::discard(master);
+        return;
+    }
+    if (kept->empty()) return;
+    const int choice =
+        platform::choose(messages::kUnsavedKept.arg(kept->size()),
+                         {messages::kRestoreUnsaved, messages::kDiscardUnsaved}, windowTitle());
+    if (choice < 0) return;  // asked again at the next start
+    if (choice == 1) {
+        masterfile::GridRecovery::discard(master);
+        return;
+    }
+    for (const masterfile::UnsavedGrid& grid : *kept) openGridEditor()->restoreUnsaved(grid);
+    // Back in an editor they are unsaved edits like any other. The file
+    // stays until the user has answered for them, so that a run killed
+    // outright before then still finds them next time.
+    keptUnsaved_ = true;
 }
 
 }  // namespace dorimek::mainwin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AutoRunOutcome.h"
+#include "AutoStart.h"
 #include "DrugEditCommands.h"
 #include "MasterListBox.h"
 #include "prescription/PrescriptionSource.h"
@@ -25,7 +26,11 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QSessionManager;
 
+namespace dorimek::masterfile {
+class TForm2;
+}
 namespace dorimek::preview {
 class TForm6;
 }
@@ -34,6 +39,8 @@ class TForm1;
 }
 
 namespace dorimek::mainwin {
+
+struct ImportReport;
 
 // The main window. Creating it runs FormCreate: the program's folder becomes
 // the current directory, the master list is loaded from yakujo.txt, the
@@ -98,8 +105,10 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     const std::string& usageLine() const { return settings_.usageLine(); }
     bool previewOnAutoStart() const { return settings_.previewOnAutoStart(); }
     const QString& defaultPrinterName() const { return settings_.defaultPrinterName(); }
+    const SettingsCommands& settings() const { return settings_; }
     prescription::SheetSettings sheetSettings() const {
-        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel()};
+        return {settings_.printerIndex(), settings_.clinicName(), settings_.clinicTel(),
+                AutoStart::isAutoArgument(argument(1))};
     }
 
     bool useScreenPreview() const { return useScreenPreview_; }
@@ -151,6 +160,30 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     // reduction to the printable area, or empty when it prints as laid out.
     QString printedFitNotice();
 
+    // "処方取込": imports rp.csv from the work folder read at start and shows
+    // what the import has to say.
+    ImportReport importPrescription();
+
+    // Opens a new master file editor beside this window (freed when closed).
+    masterfile::TForm2* openGridEditor();
+
+    // What closing now would lose, one line per window or field set; empty
+    // when nothing is unsaved.
+    QStringList unsavedWork();
+    // Keeps the open grid editors' unsaved rows in the recovery file beside
+    // yakujo.txt, for when nobody can be asked; false when it couldn't.
+    bool keepUnsavedGrids();
+    // The program must end now and nobody can answer (a termination signal):
+    // the grid edits are kept for the next start, nothing else waits.
+    void endUnasked();
+    // The session is ending. With a user to ask: true when the program may
+    // end (nothing unsaved, or the user chose to drop it); false keeps the
+    // session from ending. Without one: keeps the grid edits, then true.
+    bool answerSessionEnd(bool mayAsk);
+    // Offers the grid edits a run ended without saving: back into a grid
+    // editor, or thrown away. Once per window; posted by FormCreate.
+    void offerUnsavedGrids();
+
     // The automatic start, run at the end of FormCreate when argument 1 is
     // "auto". Ends by requestTermination().
     void runAutoStart();
@@ -180,6 +213,8 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     void Button54Click();
     void Button55Click();
     void Button56Click();
+    // QGuiApplication::commitDataRequest.
+    void commitSessionData(QSessionManager& manager);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -191,6 +226,12 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     void buildUsageBoxes();
     void connectHandlers();
     void FormCreate();
+    // Asks, when something is unsaved, whether to end without it; true when
+    // closing may go on. Brings the first unsaved editor forward on "no".
+    bool mayDropUnsaved();
+    // Closes the grid editors without asking again, after the user answered.
+    void approveClose();
+    QList<masterfile::TForm2*> gridEditors() const;
     void scrollListBox1To(int index);
     void addPrescriptionItem(std::string_view sjisText);
     // The usage boxes are views: each shows the usage of the position beside
@@ -207,6 +248,15 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     SettingsCommands settings_{*this};
     DrugEditCommands drugEdit_{*this};
     bool terminationRequested_ = false;
+    // Set once the user has chosen to end with what is unsaved (or nothing
+    // was), so that no later step of the same ending asks again.
+    bool closeApproved_ = false;
+    // This run wrote the recovery file: an ordinary end afterwards, with
+    // the user's own answer, takes it away again.
+    bool keptUnsaved_ = false;
+    bool unsavedOffered_ = false;
+    // The program is ending with nobody to answer: what was kept stays kept.
+    bool endingUnasked_ = false;
     AutoRunOutcome autoRunOutcome_ = AutoRunOutcome::Done;
     masterfile::MasterNames masterList_;
     // Counts the master lists this window has held: a grid editor's record
@@ -214,9 +264,6 @@ class TForm3 : public QWidget, public prescription::PrescriptionSource {
     int masterListGeneration_ = 0;
     bool masterFileLoaded_ = false;
 
-    // Row of ListBox1 current when a mouse button went down on it: a click
-    // that leaves the selection where it was still adds the entry again.
-    int listBox1RowAtPress_ = -1;
     // Set while showUsages() writes the boxes, so that it isn't taken for typing.
     bool showingUsages_ = false;
 

@@ -6,7 +6,10 @@
 
 #include <QAbstractItemDelegate>
 #include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QStyleOptionViewItem>
 
 #include <algorithm>
@@ -23,12 +26,30 @@ constexpr size_t kMeasured = 64;
 MasterListBox::MasterListBox(QWidget* parent) : QListView(parent) {
     setUniformItemSizes(true);
     setModel(&model_);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &MasterListBox::entrySelectionChanged);
+    // Names are typed in Japanese: the input method's committed text
+    // searches as typed letters do.
+    setAttribute(Qt::WA_InputMethodEnabled, true);
+    connect(this, &QAbstractItemView::clicked, this, [this] {
+        endTyping();
+        emit entryChosen();
+    });
+    typingPause_.setSingleShot(true);
+    typingPause_.setInterval(kTypingPauseMs);
+    connect(&typingPause_, &QTimer::timeout, this, &MasterListBox::endTyping);
+    typedTip_ = new QLabel(this);
+    typedTip_->setObjectName(QStringLiteral("TypedText"));
+    typedTip_->setForegroundRole(QPalette::ToolTipText);
+    typedTip_->setBackgroundRole(QPalette::ToolTipBase);
+    typedTip_->setAutoFillBackground(true);
+    typedTip_->setFrameShape(QFrame::Box);
+    typedTip_->hide();
 }
 
 void MasterListBox::setEntries(const masterfile::MasterNames* names) {
     model_.setNames(names);
+    names_ = names;
+    typing_.invalidate();
+    endTyping();
     if (count() == 0) return;
     // The list takes its one size from the last entry: give that entry the
     // widest entry's width and its own height.
@@ -41,10 +62,139 @@ void MasterListBox::setEntries(const masterfile::MasterNames* names) {
     model_.setLastEntrySize(QSize(std::max(own.width(), widest.width()), own.height()));
 }
 
-void MasterListBox::entryChanged(int row) { model_.nameChanged(row); }
+void MasterListBox::entryChanged(int row) {
+    model_.nameChanged(row);
+    typing_.invalidate();
+}
 
 void MasterListBox::setCurrentRow(int row) {
+    moveToRow(row);
+    if (selectedRow() == row) emit entryChosen();
+}
+
+void MasterListBox::moveToRow(int row) {
     selectionModel()->setCurrentIndex(entry(row), QItemSelectionModel::ClearAndSelect);
+}
+
+void MasterListBox::keyboardSearch(const QString& text) {
+    // A control character (a key the list has no use for) is no part of a name.
+    if (!names_ || text.isEmpty() || !text.front().isPrint()) return;
+    typed(typing_.type(*names_, text));
+}
+
+void MasterListBox::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if ((event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        switch (key) {
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+            case Qt::Key_Space:
+                endTyping();
+                if (currentIndex().isValid()) {
+                    moveToRow(currentRow());
+                    emit entryChosen();
+                }
+                event->accept();
+                return;
+            case Qt::Key_Escape:
+            case Qt::Key_Backspace:
+                if (!typing_.active()) break;
+                if (key == Qt::Key_Escape)
+                    endTyping();
+                else
+                    typed(typing_.erase(*names_));
+                event->accept();
+                return;
+            case Qt::Key_Up:
+            case Qt::Key_Down:
+                if (!typing_.active()) break;
+                typed(typing_.step(*names_, currentRow(), key == Qt::Key_Down));
+                event->accept();
+                return;
+            case Qt::Key_PageUp:
+            case Qt::Key_PageDown:
+            case Qt::Key_Home:
+            case Qt::Key_End:
+                endTyping();
+                break;
+            default:
+                break;
+        }
+    }
+    QListView::keyPressEvent(event);
+}
+
+void MasterListBox::inputMethodEvent(QInputMethodEvent* event) {
+    const QString commit = event->commitString();
+    if (!commit.isEmpty() && commit.trimmed().isEmpty() && event->preeditString().isEmpty() &&
+        !typing_.active()) {
+        // An input method in kana mode turns Space into a committed
+        // full-width space: it picks the entry as Space does.
+        if (currentIndex().isValid()) {
+            moveToRow(currentRow());
+            emit entryChosen();
+        }
+    } else if (!commit.isEmpty()) {
+        keyboardSearch(commit);
+    }
+    if (!event->preeditString().isEmpty()) {
+        // Composing takes longer than a pause between keys.
+        typingPause_.stop();
+        showTypedText(event->preeditString());
+    } else if (typing_.active()) {
+        showTypedText();
+    } else {
+        typedTip_->hide();
+    }
+    event->accept();
+}
+
+void MasterListBox::focusOutEvent(QFocusEvent* event) {
+    endTyping();
+    QListView::focusOutEvent(event);
+}
+
+void MasterListBox::resizeEvent(QResizeEvent* event) {
+    QListView::resizeEvent(event);
+    if (typedTip_->isVisible()) showTypedText();
+}
+
+void MasterListBox::typed(const TypeAhead::Step& step) {
+    if (step.row) {
+        const QModelIndex found = entry(*step.row);
+        // The first match goes to the top, with the names that follow it
+        // (its other strengths and makers) in view below.
+        if (!viewport()->rect().contains(visualRect(found))) scrollTo(found, PositionAtTop);
+        moveToRow(*step.row);
+    }
+    if (!typing_.active()) {
+        endTyping();
+        return;
+    }
+    typedMatched_ = step.matched;
+    showTypedText();
+    typingPause_.start();
+}
+
+void MasterListBox::endTyping() {
+    typingPause_.stop();
+    typing_.reset();
+    typedMatched_ = true;
+    if (typedTip_) typedTip_->hide();
+}
+
+void MasterListBox::showTypedText(const QString& preedit) {
+    // The list is narrow: what the search found comes first, then the text.
+    const bool missed = !typedMatched_ && preedit.isEmpty();
+    const QString text = (missed ? QStringLiteral("該当なし: ") : QStringLiteral("検索: ")) +
+                         typing_.query() + preedit;
+    typedTip_->setText(text);
+    typedTip_->adjustSize();
+    const QRect area = viewport()->geometry();
+    typedTip_->resize(std::min(typedTip_->width(), area.width()), typedTip_->height());
+    typedTip_->move(area.left(), area.bottom() + 1 - typedTip_->height());
+    typedTip_->show();
+    typedTip_->raise();
 }
 
 int MasterListBox::selectedRow() const {

@@ -44,6 +44,14 @@ int parseIndexText(std::string_view text) {
     return static_cast<int>(negative ? -value : value);
 }
 
+bool isIndexText(std::string_view text) {
+    text = text.substr(0, 7);
+    size_t i = 0;
+    while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
 PrinterIndexChoice choosePrinterIndex(const std::optional<std::string>& fileIndexText,
                                       std::string_view thirdArgument, int printerCount) {
     std::optional<std::string> text = fileIndexText;

@@ -29,6 +29,10 @@ QString matchDefaultPrinter(const QStringList& printers, const QString& defaultD
 // digits up to the first other character, 0 without digits. Only the first
 // seven characters count, as that is all the settings hold.
 int parseIndexText(std::string_view text);
+// True when the text holds a number as parseIndexText reads it: a digit
+// after the blanks and the sign. A host that passes anything else as the
+// printer means no printer we know.
+bool isIndexText(std::string_view text);
 
 struct PrinterIndexChoice {
     int index = -1;               // what PrinterIndex becomes

@@ -3,9 +3,16 @@
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <QDateTime>
+
 #include <array>
+#include <chrono>
+#include <thread>
 
 namespace dorimek::mainwin {
 namespace {
@@ -13,8 +20,70 @@ namespace {
 constexpr int kNameField = 5;
 constexpr int kUsageFlagField = 4;
 constexpr int kUsageField = 9;
+constexpr char kDosEndOfFile = 0x1A;
+
+// A file nobody has written to for this long is not being written.
+constexpr qint64 kSettledAgeMs = 2000;
+// How much of the file's end is looked at: enough for the padding old tools
+// leave behind the last line end.
+constexpr qint64 kTailBytes = 4096;
+
+// What one look at the file finds.
+struct Look {
+    bool exists = false;
+    qint64 size = 0;
+    qint64 modifiedMs = 0;
+    bool endsWithLineEnd = false;
+
+    bool sameAs(const Look& o) const {
+        return exists == o.exists && size == o.size && modifiedMs == o.modifiedMs;
+    }
+};
+
+Look lookAt(const QString& path) {
+    Look look;
+    // Only a plain file is looked into: a pipe in its place must not hold
+    // the look.
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile()) return look;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return look;
+    look.exists = true;
+    look.size = file.size();
+    look.modifiedMs = info.lastModified().toMSecsSinceEpoch();
+    const qint64 from = look.size > kTailBytes ? look.size - kTailBytes : 0;
+    if (look.size > 0 && file.seek(from)) {
+        QByteArray tail = file.read(look.size - from);
+        // NUL padding and a DOS end-of-file mark after the last line end
+        // end no line.
+        while (!tail.isEmpty() && (tail.back() == '\0' || tail.back() == kDosEndOfFile))
+            tail.chop(1);
+        look.endsWithLineEnd = tail.endsWith('\n');
+    }
+    return look;
+}
+
+bool settledLongAgo(const Look& look) {
+    return QDateTime::currentMSecsSinceEpoch() - look.modifiedMs >= kSettledAgeMs;
+}
 
 }  // namespace
+
+bool RpCsvFile::waitUntilComplete(const QString& path, const RpCsvWait& wait) {
+    Look last = lookAt(path);
+    if (!last.exists) return true;
+    if (last.endsWithLineEnd && settledLongAgo(last)) return true;
+    const auto deadline = std::chrono::steady_clock::now() + wait.total;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (wait.onPause) wait.onPause();
+        std::this_thread::sleep_for(wait.interval);
+        const Look now = lookAt(path);
+        if (!now.exists) return true;
+        if (now.endsWithLineEnd && now.sameAs(last)) return true;
+        last = now;
+    }
+    return false;
+}
 
 QString RpCsvFile::pathIn(std::string_view qevWorkPath) {
     std::string bytes(qevWorkPath);
@@ -53,20 +122,40 @@ RpCsvFile::LineKind RpCsvFile::parseLine(std::string_view line, int fileLine, Rp
     return out.drugName.empty() ? LineKind::NoName : LineKind::Record;
 }
 
-Result<RpCsvContent> RpCsvFile::read(const QString& path) {
+QString RpCsvFile::missingMessage(const QString& path) {
+    return QStringLiteral("rp.csvがありません\n探したファイル: %1")
+        .arg(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+Result<RpCsvContent> RpCsvFile::read(const QString& path, const RpCsvWait& wait) {
     // A folder opens for reading on some systems and then fails on the first
     // read; for the user it is simply not the file.
-    if (QFileInfo(path).isDir())
-        return Result<RpCsvContent>::failure(QStringLiteral("rp.csvがありません"));
+    if (QFileInfo(path).isDir()) return Result<RpCsvContent>::failure(missingMessage(path));
+    // The host may have started us while still writing the file.
+    waitUntilComplete(path, wait);
     platform::LineReader reader(path);
-    if (!reader.isOpen())
-        return Result<RpCsvContent>::failure(QStringLiteral("rp.csvがありません"));
+    if (!reader.isOpen()) return Result<RpCsvContent>::failure(missingMessage(path));
+    reader.leaveUnterminatedLineUnchecked();
 
     RpCsvContent content;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    qint64 hashed = 0;
     std::string line;
     int fileLine = 0;
-    while (reader.next(line)) {
+    bool ended = true;
+    while (reader.next(line, &ended)) {
         ++fileLine;
+        // NUL padding an old tool left behind the last line end is no line.
+        if (!ended && line.empty()) break;
+        // However complete it looks, a line the host hasn't ended yet may be
+        // any beginning of the real one: 朝昼 of 朝昼夕, or a name cut short.
+        if (!ended) {
+            content.unfinishedLine = fileLine;
+            break;
+        }
+        hash.addData(QByteArrayView(line.data(), static_cast<qsizetype>(line.size())));
+        hash.addData(QByteArrayView("\n", 1));
+        hashed += static_cast<qint64>(line.size()) + 1;
         if (fileLine <= kHeaderLines) continue;
         RpRecord record;
         switch (parseLine(line, fileLine, record)) {
@@ -92,6 +181,9 @@ Result<RpCsvContent> RpCsvFile::read(const QString& path) {
                 QStringLiteral("\n処方は取り込みませんでした。"),
             ErrorKind::WrongEncoding);
     }
+    if (reader.debris().textAfterEndMark())
+        content.textAfterEndMarkLine = reader.debris().endMarkLine();
+    content.contentStamp = {true, hashed, hash.result()};
     if (reader.failed()) {
         content.readError =
             QStringLiteral("rp.csvを最後まで読めませんでした（%1行目まで取り込みました）")

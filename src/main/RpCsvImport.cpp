@@ -1,5 +1,6 @@
 #include "RpCsvImport.h"
 
+#include "AutoRunClaim.h"
 #include "masterfile/MasterFileLimits.h"
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
@@ -72,7 +73,52 @@ QString refusedMessage(const std::vector<RefusedDrug>& refused) {
     return text;
 }
 
+QString unfinishedMessage(int line) {
+    return QStringLiteral(
+               "rp.csvの最後の行（%"
+               "1行目）は基幹システムが書き終えていないため、取り込みませんでした。\n"
+               "書き出しが終わってから「全消去」し、もう一度「処方取込」を押してください。")
+        .arg(line);
+}
+
 }  // namespace
+
+ImportReport RpCsvImport::runForAutoStart(const QString& path, const QString& claimPath,
+                                          const masterfile::MasterNames& masterList,
+                                          prescription::PrescriptionState& state,
+                                          const RpCsvWait& wait) {
+    Result<RpCsvContent> content = RpCsvFile::read(path, wait);
+    if (!content) {
+        ImportReport report;
+        report.messages << content.error();
+        return report;
+    }
+    if (content->unfinishedLine > 0) {
+        ImportReport report;
+        report.fileOpened = true;
+        report.stopped = AutoRunOutcome::PrescriptionIncomplete;
+        report.messages << QStringLiteral(
+                               "rp.csvの最後の行（%1行目）は基幹システムが書き終えていません。\n"
+                               "薬の欠けた提供書にならないよう、何も印刷しませんでした。")
+                               .arg(content->unfinishedLine);
+        return report;
+    }
+    // Claimed before anything is printed, so of two runs started together
+    // exactly one prints.
+    if (AutoRunClaim::claim(content->contentStamp, claimPath) ==
+        AutoRunClaim::Verdict::SameJustRun) {
+        ImportReport report;
+        report.fileOpened = true;
+        report.stopped = AutoRunOutcome::SamePrescriptionJustRun;
+        report.messages << QStringLiteral(
+            "同じ処方（rp.csv）の提供書を、数秒前に起動された dorimek が出しています。\n"
+            "二重に印刷しないよう、この起動では印刷しませんでした。");
+        return report;
+    }
+    ImportReport report = apply(*content, masterList, state);
+    report.claimed = content->contentStamp;
+    return report;
+}
 
 QString RpCsvImport::unknownDrugMessage(const std::string& name) {
     return masterfile::messageName(name) +
@@ -80,8 +126,8 @@ QString RpCsvImport::unknownDrugMessage(const std::string& name) {
 }
 
 ImportReport RpCsvImport::run(const QString& path, const masterfile::MasterNames& masterList,
-                              prescription::PrescriptionState& state) {
-    Result<RpCsvContent> content = RpCsvFile::read(path);
+                              prescription::PrescriptionState& state, const RpCsvWait& wait) {
+    Result<RpCsvContent> content = RpCsvFile::read(path, wait);
     if (!content) {
         ImportReport report;
         report.messages << content.error();
@@ -137,6 +183,13 @@ ImportReport RpCsvImport::apply(const RpCsvContent& content,
 
     if (!report.malformedLines.empty()) report.messages << malformedMessage(report.malformedLines);
     if (!report.refused.empty()) report.messages << refusedMessage(report.refused);
+    if (content.textAfterEndMarkLine) {
+        report.messages << QStringLiteral(
+                               "rp.csvの%1行目にファイル終端記号（0x1A）があります。"
+                               "その後ろは今回の処方ではないため取り込みませんでした")
+                               .arg(*content.textAfterEndMarkLine);
+    }
+    if (content.unfinishedLine > 0) report.messages << unfinishedMessage(content.unfinishedLine);
     if (!content.readError.isEmpty()) report.messages << content.readError;
     return report;
 }

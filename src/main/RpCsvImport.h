@@ -1,7 +1,10 @@
 #pragma once
 
-#include "prescription/PrescriptionState.h"
+#include "AutoRunOutcome.h"
 #include "RpCsvFile.h"
+#include "prescription/PrescriptionState.h"
+
+#include "platform/FileStamp.h"
 
 #include <QString>
 #include <QStringList>
@@ -40,8 +43,14 @@ struct ImportReport {
     std::vector<int> malformedLines;  // rp.csv line numbers left out
     // Every text to show the user, in order: the missing file, one per drug
     // not in the master list, then at most one each for left-out lines,
-    // refused drugs and a read error.
+    // refused drugs, an unfinished last line and a read error.
     QStringList messages;
+    // Set when a host-started run must print nothing, with why; the
+    // prescription is then left as it was and messages says why.
+    std::optional<AutoRunOutcome> stopped;
+    // The content a host-started run claimed as its own, to give back when
+    // the run prints nothing: the host's retry must not count as a repeat.
+    std::optional<platform::FileStamp> claimed;
 };
 
 // "処方取込": appends the drugs of rp.csv to the prescription, each linked to
@@ -52,8 +61,19 @@ class RpCsvImport {
   public:
     // Reads path and applies it. When the file can't be opened the state is
     // left exactly as it was and the report carries "rp.csvがありません".
+    // A last line the host hadn't finished is left out and told about.
     static ImportReport run(const QString& path, const masterfile::MasterNames& masterList,
-                            prescription::PrescriptionState& state);
+                            prescription::PrescriptionState& state, const RpCsvWait& wait = {});
+
+    // The import of a host-started run. A sheet missing a drug is a wrong
+    // sheet, so a file the host hadn't finished writing imports nothing; and
+    // the same file handled moments ago by another run (the host's button
+    // clicked twice) imports nothing either. Both set report.stopped.
+    // claimPath: the record of the last handled prescription.
+    static ImportReport runForAutoStart(const QString& path, const QString& claimPath,
+                                        const masterfile::MasterNames& masterList,
+                                        prescription::PrescriptionState& state,
+                                        const RpCsvWait& wait = {});
 
     // Applies records already read. Empties the unknown-drug names first.
     static ImportReport apply(const RpCsvContent& content,

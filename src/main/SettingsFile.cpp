@@ -1,11 +1,13 @@
 #include "SettingsFile.h"
 
+#include <algorithm>
+
 #include "MainMessages.h"
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
-
-#include <QFileInfo>
+#include "platform/TextEncoding.h"
 
 namespace dorimek::mainwin {
 namespace {
@@ -22,6 +24,41 @@ std::optional<size_t> equalsInKey(std::string_view line) {
 
 bool holdsLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+// A value in UTF-8: this value shows it on its own, or all the file is.
+bool isUtf8Value(std::string_view value, bool fileIsUtf8) {
+    bool multiByte = false;
+    if (!platform::isValidUtf8(value, &multiByte) || !multiByte) return false;
+    return fileIsUtf8 || SettingsFile::readsAsUtf8(value);
+}
+
+// The value as Shift-JIS, or nullopt when it holds a character Shift-JIS
+// can't; that value alone is then set aside.
+std::optional<std::string> carryOver(std::string_view value, bool fileIsUtf8, int line,
+                                     const char* label, std::vector<SetAsideValue>& setAside) {
+    if (!isUtf8Value(value, fileIsUtf8)) return std::string(value);
+    const QString text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
+    if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
+        setAside.push_back({line, QString::fromUtf8(label), text, bad, std::string(value)});
+        return std::nullopt;
+    }
+    return platform::fromUnicode(text);
+}
+
+// Lines of a file saved with the lone CR line ends of old Macs arrive as one
+// line; a settings file is short and positional, so it is split here rather
+// than refused. A CR inside a file with line feeds (CR CR LF debris) stays.
+std::vector<std::string> splitLoneCrLines(std::vector<std::string> lines) {
+    if (lines.size() != 1 || lines.front().find('\r') == std::string::npos) return lines;
+    std::vector<std::string> split;
+    std::string_view rest = lines.front();
+    while (!rest.empty()) {
+        const size_t cr = rest.find('\r');
+        split.emplace_back(rest.substr(0, cr));
+        rest = cr == std::string_view::npos ? std::string_view() : rest.substr(cr + 1);
+    }
+    return split;
 }
 
 void appendLine(std::string& out, std::string_view key, std::string_view value) {
@@ -76,10 +113,17 @@ std::optional<std::vector<std::string>> SettingsFile::parseUsageLine(std::string
     return entries;
 }
 
-StoredSettings SettingsFile::parse(const std::vector<std::string>& lines) {
+StoredSettings SettingsFile::parse(const std::vector<std::string>& lines, bool fromUtf8) {
     StoredSettings s;
     auto line = [&](size_t n) -> const std::string* {  // 1-based
         return n <= lines.size() ? &lines[n - 1] : nullptr;
+    };
+    auto text = [&](int n, const char* label) -> std::optional<std::string> {
+        const auto* l = line(static_cast<size_t>(n));
+        if (!l) return std::nullopt;
+        const auto value = valueAfterEquals(*l);
+        if (!value) return std::nullopt;
+        return carryOver(*value, fromUtf8, n, label, s.setAside);
     };
     if (const auto* l = line(1)) {
         if (auto v = valueAfterEquals(*l)) {
@@ -87,22 +131,59 @@ StoredSettings SettingsFile::parse(const std::vector<std::string>& lines) {
             s.printerIndexText = std::move(*v);
         }
     }
-    if (const auto* l = line(2)) s.printerName = valueAfterEquals(*l);
-    if (const auto* l = line(3)) s.qevWorkPath = valueAfterEquals(*l);
-    if (const auto* l = line(4)) s.clinicName = valueAfterEquals(*l);
-    if (const auto* l = line(5)) s.clinicTel = valueAfterEquals(*l);
+    s.printerName = text(2, "プリンタ");
+    s.qevWorkPath = text(3, "QEVワークパス");
+    s.clinicName = text(4, "医院名");
+    s.clinicTel = text(5, "電話");
     if (const auto* l = line(6)) s.previewOnAutoStart = flagCharacter(*l) == '1';
     if (const auto* l = line(7)) {
         const auto c = flagCharacter(*l);
         if (c && *c >= '1' && *c <= '3') s.printStyle = *c - '0';
     }
     if (const auto* l = line(8)) {
+        // The line's own bytes ("=", "@", ",") are ASCII, which UTF-8 never
+        // uses inside a character: the entries split alike in either form.
         if (auto entries = parseUsageLine(*l)) {
             s.usageLine = *l;
-            s.usageList = std::move(*entries);
+            const auto whole = carryOver(*l, fromUtf8, 8, "用法", s.setAside);
+            if (whole) {
+                s.usageLine = *whole;
+                s.usageList = *parseUsageLine(*whole);
+            } else {
+                // Only the entries that can't be carried over are left out;
+                // the line goes back to the file as it was.
+                s.setAside.pop_back();
+                for (const std::string& entry : *entries) {
+                    if (auto e = carryOver(entry, true, 8, "用法", s.setAside))
+                        s.usageList.push_back(*e);
+                }
+            }
         }
     }
     return s;
+}
+
+QString SettingsFile::setAsideMessage(const std::vector<SetAsideValue>& values) {
+    if (values.empty()) return {};
+    QString text = QStringLiteral(
+        "sorbenk.ini の次の設定には Shift-JIS にない文字があるため、読み込みませんでした"
+        "（ファイルの値はそのまま残します）:");
+    for (const SetAsideValue& v : values) {
+        text += QStringLiteral("\n  %1「%2」の「%3」").arg(v.label, v.text, v.unencodable);
+    }
+    text += QStringLiteral("\n使える文字で入力し直して「設定保存」を押してください。");
+    return text;
+}
+
+bool SettingsFile::readsAsUtf8(std::string_view value) {
+    // Japanese in UTF-8 takes three bytes a character, and a lead byte of
+    // 0xE0 or more opens such a character. Shift-JIS text nearly never forms
+    // one: its kana and common kanji begin with bytes UTF-8 uses only inside
+    // a character. Half-width kana pairs may form two-byte UTF-8 characters,
+    // so those alone prove nothing.
+    const bool longCharacter = std::any_of(
+        value.begin(), value.end(), [](char c) { return static_cast<unsigned char>(c) >= 0xE0; });
+    return longCharacter && platform::isValidUtf8(value);
 }
 
 Result<StoredSettings> SettingsFile::read(const QString& path) {
@@ -115,14 +196,16 @@ Result<StoredSettings> SettingsFile::read(const QString& path) {
     // A file that opens but can't be read (a folder of that name, a bad
     // disk) counts as no file rather than as an empty one.
     if (reader.failed()) return R::failure(messages::kSettingsMissing);
-    // A clinic name in mojibake on every sheet is worse than none: such a
-    // file counts as no file, and the user is told which file and why.
-    if (const auto problem = reader.encodingProblem(); problem != platform::EncodingProblem::None) {
-        return R::failure(platform::wrongEncodingMessage(QFileInfo(path).fileName(), problem) +
-                              QLatin1Char('\n') + messages::kSettingsMissing,
-                          ErrorKind::WrongEncoding);
+    lines = splitLoneCrLines(std::move(lines));
+    // A newer Notepad saves UTF-8; a value Shift-JIS can hold is carried over,
+    // one it can't is set aside alone.
+    bool utf8 = true;
+    bool shown = false;
+    for (const std::string& l : lines) {
+        utf8 = utf8 && platform::isValidUtf8(l);
+        shown = shown || readsAsUtf8(l);
     }
-    return parse(lines);
+    return parse(lines, utf8 && shown);
 }
 
 std::string SettingsFile::format(const SettingsToWrite& v) {
@@ -141,7 +224,8 @@ std::string SettingsFile::format(const SettingsToWrite& v) {
     return out;
 }
 
-Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
+Status SettingsFile::write(const SettingsToWrite& v, const QString& path,
+                           const std::optional<platform::FileStamp>& expected) {
     // A line break inside a value would shift every later line on reading.
     for (const std::string* text : {&v.printerName, &v.qevWorkPath, &v.clinicName, &v.clinicTel}) {
         if (holdsLineBreak(*text)) {
@@ -159,10 +243,23 @@ Status SettingsFile::write(const SettingsToWrite& v, const QString& path) {
         return Status::failure(messages::kSettingsNotWritable);
     }
     QString why;
-    if (!platform::writeFileAtomically(path, format(v), &why)) {
-        return Status::failure(messages::settingsNotWritableBecause(why));
+    Status written;
+    if (expected) {
+        written = platform::replaceFileIfUnchanged(path, *expected, format(v), &why);
+    } else if (const Result<platform::FileLock> lock = platform::FileLock::forFile(path); !lock) {
+        written = Status::failure(lock.error(), lock.errorKind());
+        why = lock.error();
+    } else {
+        written = platform::writeFileAtomically(path, format(v), &why);
     }
-    return {};
+    if (written) return {};
+    // A change by another window is for the caller to ask about; a busy lock
+    // says itself that nothing was written.
+    if (written.errorKind() == ErrorKind::FileChanged ||
+        written.errorKind() == ErrorKind::FileBusy) {
+        return written;
+    }
+    return Status::failure(messages::settingsNotWritableBecause(why));
 }
 
 Result<std::string> SettingsFile::encodeField(const QString& text, const QString& label) {

@@ -1,6 +1,7 @@
 # The prescription import from the host system and the per-drug editing of the
 # master file: no widgets, so the window only moves texts in and out.
 add_library(dorimek_host STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/AutoRunClaim.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RpCsvFile.cpp
   ${CMAKE_CURRENT_LIST_DIR}/RpCsvImport.cpp
   ${CMAKE_CURRENT_LIST_DIR}/DrugRecordEditor.cpp

@@ -1,8 +1,10 @@
 #include "DrugMasterFile.h"
 
 #include "MasterFileLimits.h"
+#include "MasterLines.h"
 
 #include "platform/AtomicFile.h"
+#include "platform/FileLock.h"
 #include "platform/LineReader.h"
 #include "platform/Sjis.h"
 
@@ -196,9 +198,10 @@ QString formatProblem(const DrugRecord& record, FieldMask asRead) {
     return {};
 }
 
-Result<MasterNames> LoadRegisteredNames(const QString& path, LimitWatch* limits) {
+Result<MasterNames> LoadRegisteredNames(const QString& path, LimitWatch* limits,
+                                        platform::LineDebris* debris) {
     using R = Result<MasterNames>;
-    platform::LineReader reader(path);
+    MasterLines reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     MasterNames names;
     // Room for as many names as the file could hold lines of a record's
@@ -212,8 +215,9 @@ Result<MasterNames> LoadRegisteredNames(const QString& path, LimitWatch* limits)
     while (reader.next(line)) {
         const std::string_view name = registeredNameIn(line);
         names.push_back(name);
-        if (limits) limits->see(static_cast<int>(names.size()) - 1, line, name.size());
+        if (limits) limits->see(reader.fileLine() - 1, line, name.size());
     }
+    if (debris) *debris = reader.debris();
     if (reader.failed()) return R::failure(readFailure(path));
     // Names read from a UTF-8 or lone-CR file are mojibake, or one name
     // standing for the whole file: none of them is the drug it seems.
@@ -227,7 +231,7 @@ Result<MasterNames> LoadRegisteredNames(const QString& path, LimitWatch* limits)
 
 Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path) {
     using R = Result<std::vector<DrugRecord>>;
-    platform::LineReader reader(path);
+    MasterLines reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::vector<DrugRecord> records;
     std::string line;
@@ -241,7 +245,7 @@ Result<std::string> ReadDrugLine(int recordNumber, const QString& path) {
     if (recordNumber < 0) {
         return R::failure(QStringLiteral("薬剤の番号 %1 は正しくありません").arg(recordNumber));
     }
-    platform::LineReader reader(path);
+    MasterLines reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
@@ -261,7 +265,7 @@ Result<DrugRecord> ReadDrugRecord(int recordNumber, const QString& path) {
 
 Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& path) {
     using R = Result<std::optional<int>>;
-    platform::LineReader reader(path);
+    MasterLines reader(path);
     if (!reader.isOpen()) return R::failure(openFailure(path, reader.openError()));
     std::string_view line;
     for (int n = 0; reader.next(line); ++n) {
@@ -272,7 +276,8 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name, const QString& 
 }
 
 Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& path,
-                       const std::vector<FieldMask>& asRead) {
+                       const std::vector<FieldMask>& asRead,
+                       const std::optional<platform::FileStamp>& expected) {
     std::string bytes;
     for (size_t i = 0; i < records.size(); ++i) {
         const QString problem = formatProblem(records[i], i < asRead.size() ? asRead[i] : FieldMask{});
@@ -285,6 +290,9 @@ Status SaveDrugRecords(const std::vector<DrugRecord>& records, const QString& pa
         bytes += joinRecord(records[i]);
         bytes += "\r\n";
     }
+    if (expected) return platform::replaceFileIfUnchanged(path, *expected, bytes);
+    const Result<platform::FileLock> lock = platform::FileLock::forFile(path);
+    if (!lock) return Status::failure(lock.error(), lock.errorKind());
     return platform::writeFileAtomically(path, bytes);
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "platform/Result.h"
 #include "masterfile/MasterNames.h"
+#include "platform/LineReader.h"
+#include "platform/FileStamp.h"
+#include "platform/Result.h"
 
 #include <QString>
 
@@ -80,13 +82,15 @@ std::optional<ForbiddenCharacter> forbiddenCharacterIn(const QString& text);
 QString formatProblem(const DrugRecord& record, FieldMask asRead = {});
 
 // The five operations. Each opens the file, works and closes it; nothing is
-// cached between calls. Every line counts, the last one too when it lacks its
-// line end, so record number = line number in every reader. The master
-// list's loader also refuses a file that isn't Shift-JIS with proper line
-// ends (ErrorKind::WrongEncoding, naming the file); limits, when given, sees
-// every line (start-up reports absurd records).
+// cached between calls. Every reader takes its lines from MasterLines, so
+// the record numbers agree: every record line counts, the last one too when
+// it lacks its line end; blank lines and debris don't. The master list's
+// loader also refuses a file that isn't Shift-JIS with proper line ends
+// (ErrorKind::WrongEncoding, naming the file); limits, when given, sees every
+// line (start-up reports absurd records), debris gets what was skipped.
 Result<MasterNames> LoadRegisteredNames(const QString& path = kMasterFileName,
-                                        LimitWatch* limits = nullptr);
+                                        LimitWatch* limits = nullptr,
+                                        platform::LineDebris* debris = nullptr);
 Result<std::vector<DrugRecord>> LoadDrugRecords(const QString& path = kMasterFileName);
 // Fails (with a message) for a file that can't be opened or a record number
 // at or past the end of the file.
@@ -100,8 +104,12 @@ Result<std::optional<int>> FindDrugRecord(std::string_view name,
 // Replaces the file whole and atomically: every record one line, CR LF after
 // each. Refuses (writing nothing) a record whose formatProblem() is not empty;
 // asRead (one mask per record, or none) names the fields kept as read.
+// Holds the file's lock while it writes. With expected (the stamp taken when
+// the records were read) it writes only while the file still holds that,
+// and otherwise fails with ErrorKind::FileChanged, writing nothing.
 Status SaveDrugRecords(const std::vector<DrugRecord>& records,
                        const QString& path = kMasterFileName,
-                       const std::vector<FieldMask>& asRead = {});
+                       const std::vector<FieldMask>& asRead = {},
+                       const std::optional<platform::FileStamp>& expected = std::nullopt);
 
 }  // namespace dorimek::masterfile

@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 
 #include <QAbstractItemDelegate>
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
@@ -137,13 +138,16 @@ void TForm2::load() {
     loaded_ = loadFailed_ ? std::vector<DrugRecord>{} : *records;
     const GridRows rows = GridRows::fromRecords(loaded_);
     origins_ = rows.origins();
+    originsKnown_ = true;
     showRows(rows);
     shownRows_ = gridRows();
 }
 
-bool TForm2::mayWrite(const GridRows& rows) {
+bool TForm2::overwriteAfterAsking(const GridRows& rows,
+                                  std::optional<platform::FileStamp>& expected) {
+    // Stamped before asking: a further save landing while the user reads
+    // this is asked about again, not written over.
     const auto now = platform::stampFile(path_);
-    if (now && loadedStamp_ && *now == *loadedStamp_) return true;
     const QString fileName = QFileInfo(path_).fileName();
     const int edits = rows.editCount(loaded_);
     const QString lost = edits > 0 ? QStringLiteral(
@@ -160,7 +164,10 @@ bool TForm2::mayWrite(const GridRows& rows) {
             .arg(fileName, lost);
     const int choice = platform::choose(
         text, {QStringLiteral("読み込み直す"), QStringLiteral("上書きして保存")}, windowTitle());
-    if (choice == 1) return true;
+    if (choice == 1) {
+        expected = now ? std::optional(*now) : std::nullopt;
+        return true;
+    }
     if (choice == 0) {
         const int row = currentRow();
         const int column = std::max(0, StringGrid1->currentColumn());
@@ -265,23 +272,84 @@ void TForm2::Button3Click() {
         return;
     }
     // The grid writes the rows it loaded: a change written since (by
-    // "編集終了" or another program) would be undone without a word.
-    // A grid that couldn't load the file was asked about just above.
-    if (!loadFailed_ && !mayWrite(rows)) return;
-    const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead);
-    if (!saved) {
-        // The fixed text first, then what happened and that nothing was saved.
-        platform::showMessage(QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n%2").arg(fileName, saved.error()));
+    // "編集終了", another window or another program) would be undone without
+    // a word. The save checks for one under the file's lock, so none can
+    // land between the check and the write. A grid that couldn't load the
+    // file was asked about just above; one whose stamp failed is asked now.
+    std::optional<platform::FileStamp> expected = loadedStamp_;
+    if (!loadFailed_ && !expected && !overwriteAfterAsking(rows, expected)) return;
+    while (true) {
+        const Status saved = SaveDrugRecords(plan.records, path_, plan.asRead,
+                                             loadFailed_ ? std::nullopt : expected);
+        if (saved) break;
+        if (saved.errorKind() == ErrorKind::FileChanged) {
+            if (!overwriteAfterAsking(rows, expected)) return;
+            continue;
+        }
+        // The fixed text first, then what happened and that nothing was
+        // saved; a busy lock says that itself.
+        platform::showMessage(
+            saved.errorKind() == ErrorKind::FileBusy
+                ? saved.error()
+                : QStringLiteral("ﾌｧｲﾙ %1 を作成できません\n%2").arg(fileName, saved.error()));
         return;
     }
     if (rebuildMasterList_) {
-        MasterRewrite rewrite{plan.records, plan.origins, GridRows::registeredNames(loaded_)};
+        // Without known origins the records are found again by their names.
+        MasterRewrite rewrite{
+            plan.records, plan.origins,
+            originsKnown_ ? GridRows::registeredNames(loaded_) : std::vector<std::string>{}};
         rebuildMasterList_(rewrite);
     }
+    discardAndClose();
+}
+
+void TForm2::Button4Click() { discardAndClose(); }
+
+void TForm2::discardAndClose() {
+    closeApproved_ = true;
     close();
 }
 
-void TForm2::Button4Click() { close(); }
+bool TForm2::hasUnsavedEdits() {
+    commitOpenEditor();
+    return !(gridRows() == shownRows_);
+}
+
+UnsavedGrid TForm2::unsavedGrid() {
+    commitOpenEditor();
+    return {gridRows(), loadedStamp_};
+}
+
+void TForm2::restoreUnsaved(const UnsavedGrid& grid) {
+    // The numbers are this file's only when it still holds what the editor
+    // that kept the rows had loaded.
+    originsKnown_ = grid.loadedStamp && loadedStamp_ && *grid.loadedStamp == *loadedStamp_;
+    std::vector<GridRows::Row> rows;
+    std::vector<int> origins;
+    for (int r = 0; r < grid.rows.rowCount(); ++r) {
+        rows.push_back(grid.rows.row(r));
+        origins.push_back(originsKnown_ ? grid.rows.origin(r) : -1);
+    }
+    while (static_cast<int>(rows.size()) < GridRows::kMinimumRows) rows.emplace_back();
+    // A save checks against what the rows were made from, not the file now.
+    if (!originsKnown_) loadedStamp_ = grid.loadedStamp;
+    origins_ = origins;
+    showRows(GridRows(std::move(rows), std::move(origins)));
+    focusCell(0, 0);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+    if (!closeApproved_ && hasUnsavedEdits() &&
+        !platform::confirm(QStringLiteral("編集した内容は保存されていません。\n"
+                                          "保存せずに閉じてよろしいですか？"),
+                           windowTitle())) {
+        event->ignore();
+        return;
+    }
+    closeApproved_ = true;
+    QWidget::closeEvent(event);
+}
 
 void TForm2::abandonAfterAsking() {
     commitOpenEditor();
@@ -291,7 +359,7 @@ void TForm2::abandonAfterAsking() {
                            windowTitle())) {
         return;
     }
-    Button4Click();
+    discardAndClose();
 }
 
 }  // namespace dorimek::masterfile

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "masterfile/DrugMasterFile.h"
+#include "masterfile/GridRecovery.h"
 #include "masterfile/GridRows.h"
 #include "masterfile/MasterRewrite.h"
 #include "platform/FileStamp.h"
@@ -41,6 +42,18 @@ class TForm2 : public QWidget {
     // The editor opened last (null once it has been destroyed).
     static TForm2* current();
 
+    // True while the grid differs from what it showed after loading (a cell
+    // being typed in counts).
+    bool hasUnsavedEdits();
+    // The rows as they stand, for the recovery file.
+    UnsavedGrid unsavedGrid();
+    // Puts rows kept by an earlier run into this freshly loaded editor. They
+    // stay unsaved until the user saves; when the file has changed since
+    // they were kept, a save asks first, as for any change in between.
+    void restoreUnsaved(const UnsavedGrid& grid);
+    // Closes without asking: the user has already chosen to drop the edits.
+    void discardAndClose();
+
     QTableWidget* StringGrid1 = nullptr;
     QPushButton* Button1 = nullptr;  // 行挿入
     QPushButton* Button2 = nullptr;  // 行削除
@@ -54,6 +67,11 @@ class TForm2 : public QWidget {
     void Button3Click();
     void Button4Click();
 
+  protected:
+    // Every way of closing but "保存して終了" and "中止" (the title bar's
+    // button, the window manager) asks before unsaved edits are lost.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     // Escape: "中止", but edits the grid holds are not thrown away without
     // asking, since the key is easily hit by mistake.
@@ -64,10 +82,11 @@ class TForm2 : public QWidget {
     void buildControls();
     // Reads the file into the grid and remembers what it held.
     void load();
-    // Before a save: true when the file still holds what the grid loaded, or
-    // the user chose to write over what changed since. Reloads the grid when
-    // the user chooses that instead (and answers false).
-    bool mayWrite(const GridRows& rows);
+    // The file changed since the grid loaded it: true when the user chooses
+    // to write over that, with expected set to what the file holds now (or
+    // nullopt when it can't be stamped). Reloads the grid when the user
+    // chooses that instead (and answers false).
+    bool overwriteAfterAsking(const GridRows& rows, std::optional<platform::FileStamp>& expected);
     int currentRow() const;
     GridRows gridRows() const;
     void showRows(const GridRows& rows);
@@ -87,6 +106,12 @@ class TForm2 : public QWidget {
     // The grid as it was shown after loading: an edit is unsaved while the
     // grid differs from it.
     GridRows shownRows_;
+    // False for rows restored from a recovery file written against a file
+    // that has changed since: their record numbers then mean nothing here.
+    bool originsKnown_ = true;
+    // Set once the user has chosen how this window ends (saved, "中止", or
+    // answered the question), so closing doesn't ask again.
+    bool closeApproved_ = false;
 
     static QPointer<TForm2> current_;
 };

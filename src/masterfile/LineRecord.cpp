@@ -1,6 +1,6 @@
 #include "LineRecord.h"
 
-#include "platform/LineReader.h"
+#include "MasterLines.h"
 
 #include <QFileInfo>
 
@@ -34,7 +34,7 @@ Result<std::optional<LineRecord>> ReadLineRecord(int recordNumber,
                                                  std::string_view registeredName,
                                                  const QString& path) {
     using R = Result<std::optional<LineRecord>>;
-    platform::LineReader reader(path);
+    MasterLines reader(path);
     const QString fileName = QFileInfo(path).fileName();
     if (!reader.isOpen()) {
         return R::failure(

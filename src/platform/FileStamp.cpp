@@ -26,4 +26,14 @@ Result<FileStamp> stampFile(const QString& path) {
     return stamp;
 }
 
+FileStamp stampOf(std::string_view bytes) {
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.size = static_cast<qint64>(bytes.size());
+    stamp.digest =
+        QCryptographicHash::hash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())),
+                                 QCryptographicHash::Sha256);
+    return stamp;
+}
+
 }  // namespace dorimek::platform

@@ -5,6 +5,8 @@
 #include <QByteArray>
 #include <QString>
 
+#include <string_view>
+
 namespace dorimek::platform {
 
 // What a file held at one moment, to tell later whether anything has written
@@ -22,5 +24,8 @@ struct FileStamp {
 // The stamp of the file as it is now; a missing file has a stamp of its own.
 // Fails when the file is there but can't be read to its end.
 Result<FileStamp> stampFile(const QString& path);
+// The stamp a file holding exactly bytes has: what a writer expects to find
+// at its next save after writing them.
+FileStamp stampOf(std::string_view bytes);
 
 }  // namespace dorimek::platform

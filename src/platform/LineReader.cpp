@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -12,7 +13,27 @@ namespace dorimek::platform {
 namespace {
 constexpr char kDosEndOfFile = 0x1A;
 constexpr size_t kReadBlock = 256 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// What may stand behind an end-of-file byte without being text that is lost:
+// line ends, more end-of-file bytes, NUL padding and blanks.
+bool holdsText(const char* bytes, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+        switch (bytes[i]) {
+            case '\r':
+            case '\n':
+            case '\0':
+            case kDosEndOfFile:
+            case ' ':
+            case '\t':
+                continue;
+            default:
+                return true;
+        }
+    }
+    return false;
 }
+}  // namespace
 
 LineReader::LineReader(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
@@ -59,10 +80,36 @@ bool LineReader::fill() {
         buffer_ = bigger;
         capacity_ = grown;
     }
+    const size_t from = end_;
     const size_t n = std::fread(buffer_ + end_, 1, capacity_ - end_, file_);
     end_ += n;
     if (n == 0) atEnd_ = true;
-    return n > 0;
+    // Each block is searched once, so files without debris cost one memchr
+    // per block and no work per line.
+    cutAtEndMark(from);
+    if (!mayHoldNul_ && end_ > from && std::memchr(buffer_ + from, '\0', end_ - from))
+        mayHoldNul_ = true;
+    return end_ > from;
+}
+
+void LineReader::cutAtEndMark(size_t from) {
+    if (end_ <= from) return;
+    const void* mark = std::memchr(buffer_ + from, kDosEndOfFile, end_ - from);
+    if (!mark) return;
+    const size_t at = static_cast<size_t>(static_cast<const char*>(mark) - buffer_);
+    endMarkSeen_ = true;
+    textAfterEnd_ = holdsText(buffer_ + at + 1, end_ - at - 1) || restOfFileHasText();
+    end_ = at;
+    atEnd_ = true;
+}
+
+bool LineReader::restOfFileHasText() {
+    char block[64 * 1024];
+    for (;;) {
+        const size_t n = std::fread(block, 1, sizeof block, file_);
+        if (n == 0) return false;
+        if (holdsText(block, n)) return true;
+    }
 }
 
 bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
@@ -76,17 +123,38 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
         scanned = end_ - begin_;  // where the unscanned part starts once fill() moved the line
         if (!fill()) break;
     }
-    if (!lf && begin_ == end_) return false;
-    const char* line = buffer_ + begin_;
-    const bool ended = lf != nullptr;
-    size_t len = ended ? static_cast<size_t>(lf - line) : end_ - begin_;
-    begin_ = ended ? begin_ + len + 1 : end_;
-    // Files written on DOS-era systems may end with a Ctrl-Z mark after the
-    // last line end; their own text-mode readers stop there, so it is no line.
-    if (!ended && line[0] == kDosEndOfFile) return false;
+    if (!lf && begin_ == end_) {
+        // The end-of-file byte stood at the start of the line after the last.
+        if (endMarkSeen_ && !debris_.endMarkLine())
+            debris_.noteEndMark(lineNumber_ + 1, textAfterEnd_);
+        return false;
+    }
+    char* line = buffer_ + begin_;
+    // A line cut off by the end-of-file byte was finished by whoever wrote
+    // the byte; only a line the file itself stops in is unfinished.
+    const bool ended = lf != nullptr || endMarkSeen_;
+    size_t len = lf ? static_cast<size_t>(lf - line) : end_ - begin_;
+    begin_ = lf ? begin_ + len + 1 : end_;
+    ++lineNumber_;
+    if (!lf && endMarkSeen_) debris_.noteEndMark(lineNumber_, textAfterEnd_);
+    if (mayHoldNul_ && std::memchr(line, '\0', len)) {
+        len = static_cast<size_t>(std::remove(line, line + len, '\0') - line);
+        debris_.noteNul(lineNumber_);
+    }
     if (ended && len > 0 && line[len - 1] == '\r') --len;
+    // A byte-order mark is no text of the first line, whatever follows it;
+    // nor is a second one a tool put before the first (a file written back
+    // keeps none, so it must read the same with them gone).
+    while (lineNumber_ == 1 && std::string_view(line, len).starts_with(kByteOrderMark)) {
+        line += kByteOrderMark.size();
+        len -= kByteOrderMark.size();
+        check_.noteByteOrderMark();
+    }
     text = std::string_view(line, len);
-    check_.feedLine(text);
+    // A CR before the end of an unended line is no cut: the file ends its
+    // lines with CR alone, which the check must still see.
+    const bool crInside = len > 1 && std::memchr(line, '\r', len - 1) != nullptr;
+    if (ended || checkUnterminated_ || crInside) check_.feedLine(text);
     if (hadLineEnd) *hadLineEnd = ended;
     return true;
 }

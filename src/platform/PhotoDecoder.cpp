@@ -1,8 +1,13 @@
 #include "PhotoDecoder.h"
 
+#include "PhotoOrientation.h"
+
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+#include <QPainter>
 
 #include <algorithm>
 #include <csetjmp>
@@ -33,7 +38,10 @@ constexpr long kMaxDecoderMemory = 1024L * 1024 * 1024;
 constexpr int kMaxBitmapSide = 65535;
 constexpr size_t kReadChunk = 64 * 1024;
 
-QString shownName(const QString& path) { return QFileInfo(path).fileName(); }
+// The whole path: the user has to find the file to mend it.
+QString shownName(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
 
 QString openFailure(const QString& path) {
     return QStringLiteral("写真ファイル「%1」を開けません。").arg(shownName(path));
@@ -56,7 +64,8 @@ QString damageReason(Damage d, PhotoKind kind) {
             return QStringLiteral("空のファイルです");
         case Damage::NotOfKind:
             return kind == PhotoKind::Jpeg ? QStringLiteral("JPEG画像ではありません")
-                                           : QStringLiteral("ビットマップ画像ではありません");
+                   : kind == PhotoKind::Bitmap ? QStringLiteral("ビットマップ画像ではありません")
+                                               : QStringLiteral("画像ではありません");
         case Damage::CutOff:
             return QStringLiteral("ファイルが途中で切れています");
         case Damage::Damaged:
@@ -65,11 +74,47 @@ QString damageReason(Damage d, PhotoKind kind) {
     return QStringLiteral("ファイルが壊れています");
 }
 
-QString undecodable(const QString& path, PhotoKind kind, Damage d) {
+QString kindName(PhotoKind kind) {
+    switch (kind) {
+        case PhotoKind::Jpeg:
+            return QStringLiteral("JPEG画像");
+        case PhotoKind::Bitmap:
+            return QStringLiteral("ビットマップ画像");
+        case PhotoKind::Other:
+            break;
+    }
+    return QStringLiteral("画像");
+}
+
+QString undecodable(const QString& path, PhotoKind kind, const QString& reason) {
     return QStringLiteral("写真ファイル「%1」を%2として読み込めません（%3）。")
-        .arg(shownName(path),
-             kind == PhotoKind::Jpeg ? QStringLiteral("JPEG画像") : QStringLiteral("ビットマップ画像"),
-             damageReason(d, kind));
+        .arg(shownName(path), kindName(kind), reason);
+}
+
+QString undecodable(const QString& path, PhotoKind kind, Damage d) {
+    return undecodable(path, kind, damageReason(d, kind));
+}
+
+QString unknownFormat(const QString& path) {
+    return QStringLiteral(
+               "写真ファイル「%1」は、読み込める画像の形式（JPEG、ビットマップ、PNG "
+               "など）ではありません。")
+        .arg(shownName(path));
+}
+
+// Transparent parts of a picture stand on the sheet's white, not on black.
+QImage onWhite(QImage image) {
+    if (!image.hasAlphaChannel()) {
+        return image.format() == QImage::Format_RGB32 ? image
+                                                      : image.convertToFormat(QImage::Format_RGB32);
+    }
+    QImage out(image.size(), QImage::Format_RGB32);
+    if (out.isNull()) return {};
+    out.fill(Qt::white);
+    QPainter painter(&out);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return out;
 }
 
 // ---- JPEG through libjpeg, with errors brought back instead of exit() ----
@@ -96,6 +141,7 @@ struct JpegSession {
     FileSource src{};
     QFile file;
     bool created = false;
+    int orientation = 1;  // the Exif tag's: how the stored rows must be turned
     QImage image;
     std::vector<JSAMPLE> cmykRow;
 };
@@ -183,6 +229,69 @@ void convertCmykRow(const JSAMPLE* in, QRgb* out, int width, bool inverted) {
 
 enum class JpegStep { Header, Decode };
 
+int orientationOf(j_decompress_ptr cinfo) {
+    for (jpeg_saved_marker_ptr m = cinfo->marker_list; m != nullptr; m = m->next) {
+        if (m->marker != JPEG_APP0 + 1) continue;
+        const int o = exifOrientation(m->data, m->data_length);
+        if (o != 1) return o;
+    }
+    return 1;
+}
+
+// A progressive file's first scan holds the mean of every 8 x 8 block, and
+// the later ones only refine the blocks' detail. For a cell that resolves no
+// more than a block, the scans that refine detail need not be read at all:
+// that is most of the file and most of the decoding time. True once
+// every component's block means are known to within their last bit (the
+// usual first scan holds all but that bit: a difference of at most one level
+// of 255, where a shade of a pill photo is printed at a few dots a side).
+bool blockMeansKnown(j_decompress_ptr cinfo) {
+    if (cinfo->coef_bits == nullptr) return false;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const int bits = cinfo->coef_bits[c][0];
+        if (bits < 0 || bits > 1) return false;
+    }
+    return true;
+}
+
+// The block means of a component give one value per block of its samples:
+// per 8 x (largest / own sampling factor) pixels of the picture, 16 for the
+// colour of most camera files. Enough when the cell asks for no finer. (At
+// 1/8 libjpeg draws such a colour component two by two from the block's
+// detail, which the cell then averages away again.)
+bool meansCover(j_decompress_ptr cinfo, QSize cover) {
+    if (cover.width() <= 0 || cover.height() <= 0) return false;
+    for (int c = 0; c < cinfo->num_components; ++c) {
+        const jpeg_component_info& comp = cinfo->comp_info[c];
+        if (comp.h_samp_factor <= 0 || comp.v_samp_factor <= 0) return false;
+        const qint64 spanX = 8LL * cinfo->max_h_samp_factor / comp.h_samp_factor;
+        const qint64 spanY = 8LL * cinfo->max_v_samp_factor / comp.v_samp_factor;
+        if (spanX * cover.width() > qint64{cinfo->image_width} ||
+            spanY * cover.height() > qint64{cinfo->image_height}) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void readRows(JpegSession* s, bool cmyk, bool inverted) {
+    const int ow = static_cast<int>(s->cinfo.output_width);
+    const int oh = static_cast<int>(s->cinfo.output_height);
+    while (s->cinfo.output_scanline < s->cinfo.output_height) {
+        const int y = static_cast<int>(s->cinfo.output_scanline);
+        if (cmyk) {
+            JSAMPROW row = s->cmykRow.data();
+            jpeg_read_scanlines(&s->cinfo, &row, 1);
+            convertCmykRow(row, reinterpret_cast<QRgb*>(s->image.scanLine(y)), ow, inverted);
+        } else {
+            JSAMPROW rows[16];
+            const int n = std::min<int>(16, oh - y);
+            for (int i = 0; i < n; ++i) rows[i] = s->image.scanLine(y + i);
+            jpeg_read_scanlines(&s->cinfo, rows, static_cast<JDIMENSION>(n));
+        }
+    }
+}
+
 // Everything between setjmp and the last libjpeg call lives in *s, so a
 // longjmp back here skips no destructor and loses no state.
 bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
@@ -204,8 +313,10 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
     s->src.pub.next_input_byte = nullptr;
     s->src.file = &s->file;
     s->cinfo.src = &s->src.pub;
+    jpeg_save_markers(&s->cinfo, JPEG_APP0 + 1, 0xFFFF);
 
     jpeg_read_header(&s->cinfo, TRUE);
+    s->orientation = orientationOf(&s->cinfo);
     if (step == JpegStep::Header) return true;
     // The header's size decides, not the reduced one: a header claiming far
     // more pixels than any photo has is forged or broken, and its data
@@ -215,8 +326,10 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
         return false;
     }
 
+    // The cover is asked for upright; the rows are stored as the sensor saw them.
+    const QSize storedCover = orientationSwapsSides(s->orientation) ? cover.transposed() : cover;
     const int m = coveringScale(static_cast<int>(s->cinfo.image_width),
-                                static_cast<int>(s->cinfo.image_height), cover);
+                                static_cast<int>(s->cinfo.image_height), storedCover);
     *scaleUsed = m;
     s->cinfo.scale_num = static_cast<unsigned>(m);
     s->cinfo.scale_denom = 8;
@@ -231,6 +344,12 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
         s->cinfo.out_color_space = JCS_EXT_XRGB;
 #endif
     }
+    const bool meansOnly =
+        m == 1 && s->cinfo.progressive_mode && meansCover(&s->cinfo, storedCover);
+    if (meansOnly) {
+        s->cinfo.buffered_image = TRUE;
+        s->cinfo.do_block_smoothing = FALSE;  // guesses detail a 1/8 output never shows
+    }
     jpeg_calc_output_dimensions(&s->cinfo);
     const qint64 ow = s->cinfo.output_width;
     const qint64 oh = s->cinfo.output_height;
@@ -243,21 +362,23 @@ bool runJpeg(JpegSession* s, JpegStep step, QSize cover, int* scaleUsed) {
     const bool inverted = s->cinfo.saw_Adobe_marker;
 
     jpeg_start_decompress(&s->cinfo);
-    while (s->cinfo.output_scanline < s->cinfo.output_height) {
-        const int y = static_cast<int>(s->cinfo.output_scanline);
-        if (cmyk) {
-            JSAMPROW row = s->cmykRow.data();
-            jpeg_read_scanlines(&s->cinfo, &row, 1);
-            convertCmykRow(row, reinterpret_cast<QRgb*>(s->image.scanLine(y)), static_cast<int>(ow),
-                           inverted);
-        } else {
-            JSAMPROW rows[16];
-            const int n = std::min<int>(16, static_cast<int>(oh) - y);
-            for (int i = 0; i < n; ++i) rows[i] = s->image.scanLine(y + i);
-            jpeg_read_scanlines(&s->cinfo, rows, static_cast<JDIMENSION>(n));
-        }
+    if (!meansOnly) {
+        readRows(s, cmyk, inverted);
+        jpeg_finish_decompress(&s->cinfo);
+        return true;
     }
-    jpeg_finish_decompress(&s->cinfo);
+    // Read scans until the block means are in, then show what they give;
+    // the rest of the file is never read. A file that ends first shows what
+    // it has, and the checks after this tell that it was cut off.
+    for (;;) {
+        const int r = jpeg_consume_input(&s->cinfo);
+        if (r == JPEG_REACHED_EOI || r == JPEG_SUSPENDED) break;
+        if (r == JPEG_SCAN_COMPLETED && blockMeansKnown(&s->cinfo)) break;
+    }
+    jpeg_start_output(&s->cinfo, s->cinfo.input_scan_number);
+    readRows(s, cmyk, inverted);
+    jpeg_finish_output(&s->cinfo);
+    // No jpeg_finish_decompress: it would read the rest of the file.
     return true;
 }
 
@@ -285,15 +406,30 @@ JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
     int scale = 8;
     const bool ran = runJpeg(s.get(), step, cover, &scale);
     const bool cutOff = s->src.dataRanOut;
+    int precision = 8;
     if (s->created) {
-        out.width = static_cast<int>(s->cinfo.image_width);
-        out.height = static_cast<int>(s->cinfo.image_height);
+        const QSize upright = orientedSize(
+            QSize(static_cast<int>(s->cinfo.image_width), static_cast<int>(s->cinfo.image_height)),
+            s->orientation);
+        out.width = upright.width();
+        out.height = upright.height();
+        precision = s->cinfo.data_precision;
         jpeg_destroy_decompress(&s->cinfo);
     }
     if (!ran) {
         const int code = s->err.code;
         if (s->err.tooLarge || code == JERR_IMAGE_TOO_BIG || code == JERR_WIDTH_OVERFLOW) {
             out.error = tooLarge(path, out.width, out.height);
+        } else if (code == JERR_BAD_PRECISION) {
+            out.error =
+                undecodable(path, PhotoKind::Jpeg,
+                            QStringLiteral("%1ビットのJPEGには対応していません").arg(precision));
+        } else if (code == JERR_ARITH_NOTIMPL) {
+            out.error = undecodable(path, PhotoKind::Jpeg,
+                                    QStringLiteral("算術符号化のJPEGには対応していません"));
+        } else if (code == JERR_SOF_UNSUPPORTED) {
+            out.error = undecodable(path, PhotoKind::Jpeg,
+                                    QStringLiteral("ロスレスや階層型のJPEGには対応していません"));
         } else if (code == JERR_NO_SOI) {
             out.error = undecodable(path, PhotoKind::Jpeg, Damage::NotOfKind);
         } else if (code == JERR_INPUT_EMPTY || cutOff) {
@@ -311,7 +447,7 @@ JpegOutcome readJpeg(const QString& path, JpegStep step, QSize cover) {
     }
     out.ok = true;
     out.scale = scale;
-    out.image = std::move(s->image);
+    out.image = applyOrientation(s->image, s->orientation);
     return out;
 }
 
@@ -369,6 +505,60 @@ std::optional<Damage> bitmapDamage(const QString& path) {
     return std::nullopt;
 }
 
+// Qt's reader refuses a bitmap stored top row first (a negative height),
+// which Windows has always allowed and some tools write. Such a file is read
+// from a copy with its rows turned bottom-up; any other straight from the file.
+class BitmapInput {
+  public:
+    explicit BitmapInput(const QString& path) {
+        reader_.setFormat("bmp");
+        if (!readFlipped(path)) {
+            reader_.setFileName(path);
+            return;
+        }
+        buffer_.setData(bytes_);
+        buffer_.open(QIODevice::ReadOnly);
+        reader_.setDevice(&buffer_);
+    }
+    QImageReader& reader() { return reader_; }
+
+  private:
+    bool readFlipped(const QString& path) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) return false;
+        const QByteArray head = file.read(34);
+        if (head.size() < 34 || !head.startsWith("BM") || le(head, 14, 4) < 40) return false;
+        const auto height = static_cast<qint32>(le(head, 22, 4));
+        const quint32 compression = le(head, 30, 4);
+        if (height >= 0 || height == INT32_MIN || (compression != 0 && compression != 3))
+            return false;
+        const qint64 width = static_cast<qint32>(le(head, 18, 4));
+        const qint64 stride = (width * le(head, 28, 2) + 31) / 32 * 4;
+        const qint64 offset = le(head, 10, 4);
+        const qint64 rows = -qint64{height};
+        if (width <= 0 || width > kMaxBitmapSide || rows > kMaxBitmapSide ||
+            offset + stride * rows > file.size()) {
+            return false;  // bitmapDamage names what is wrong
+        }
+        file.seek(0);
+        bytes_ = file.read(offset + stride * rows);
+        const qint32 positive = -height;
+        for (int i = 0; i < 4; ++i)
+            bytes_[22 + i] = static_cast<char>(quint32(positive) >> (8 * i));
+        QByteArray flipped(bytes_.constData(), static_cast<qsizetype>(offset));
+        for (qint64 r = rows - 1; r >= 0; --r) {
+            flipped.append(bytes_.constData() + offset + r * stride,
+                           static_cast<qsizetype>(stride));
+        }
+        bytes_ = std::move(flipped);
+        return true;
+    }
+
+    QByteArray bytes_;
+    QBuffer buffer_;
+    QImageReader reader_;
+};
+
 QString bitmapFailure(const QString& path) {
     return undecodable(path, PhotoKind::Bitmap, bitmapDamage(path).value_or(Damage::Damaged));
 }
@@ -404,6 +594,45 @@ int coveringScale(int width, int height, QSize cover) {
     return 8;
 }
 
+std::optional<PhotoKind> photoKindOfContent(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray head = file.read(3);
+    file.close();
+    if (head.startsWith("\xFF\xD8\xFF")) return PhotoKind::Jpeg;
+    if (head.startsWith("BM")) return PhotoKind::Bitmap;
+    QImageReader reader(path);
+    reader.setDecideFormatFromContent(true);
+    if (!head.isEmpty() && !reader.format().isEmpty()) return PhotoKind::Other;
+    return std::nullopt;
+}
+
+namespace {
+
+// Why a file whose bytes are of no kind we read can't be shown.
+QString noKindFailure(const QString& path) {
+    if (!canOpenPhoto(path)) return openFailure(path);
+    if (QFileInfo(path).size() == 0) return undecodable(path, PhotoKind::Other, Damage::Empty);
+    return unknownFormat(path);
+}
+
+// A picture of another kind Qt reads (PNG, GIF, ...), taken by its content
+// and turned upright as its own tags say.
+QImageReader* openOther(QImageReader& reader) {
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+    return &reader;
+}
+
+QSize otherSize(QImageReader& reader) {
+    const QSize stored = reader.size();
+    return reader.transformation().testFlag(QImageIOHandler::TransformationRotate90)
+               ? stored.transposed()
+               : stored;
+}
+
+}  // namespace
+
 Result<PhotoHeader> readPhotoHeader(const QString& path, PhotoKind kind) {
     if (kind == PhotoKind::Jpeg) {
         JpegOutcome r = readJpeg(path, JpegStep::Header, {});
@@ -411,12 +640,27 @@ Result<PhotoHeader> readPhotoHeader(const QString& path, PhotoKind kind) {
         return PhotoHeader{r.width, r.height};
     }
     if (!canOpenPhoto(path)) return Result<PhotoHeader>::failure(openFailure(path));
-    QImageReader reader(path, "bmp");
+    if (kind == PhotoKind::Other) {
+        QImageReader reader(path);
+        const QSize size = otherSize(*openOther(reader));
+        if (!reader.canRead() || !size.isValid() || size.isEmpty()) {
+            return Result<PhotoHeader>::failure(undecodable(path, kind, Damage::Damaged));
+        }
+        return PhotoHeader{size.width(), size.height()};
+    }
+    BitmapInput input(path);
+    QImageReader& reader = input.reader();
     const QSize size = reader.size();
     if (!reader.canRead() || !size.isValid() || size.isEmpty()) {
         return Result<PhotoHeader>::failure(bitmapFailure(path));
     }
     return PhotoHeader{size.width(), size.height()};
+}
+
+Result<PhotoHeader> readPhotoHeader(const QString& path) {
+    const auto kind = photoKindOfContent(path);
+    if (!kind) return Result<PhotoHeader>::failure(noKindFailure(path));
+    return readPhotoHeader(path, *kind);
 }
 
 Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize coverPixels) {
@@ -427,7 +671,24 @@ Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize cove
     }
 
     if (!canOpenPhoto(path)) return Result<DecodedPhoto>::failure(openFailure(path));
-    QImageReader reader(path, "bmp");
+    if (kind == PhotoKind::Other) {
+        QImageReader reader(path);
+        const QSize full = otherSize(*openOther(reader));
+        if (!reader.canRead() || !full.isValid() || full.isEmpty()) {
+            return Result<DecodedPhoto>::failure(undecodable(path, kind, Damage::Damaged));
+        }
+        if (qint64{full.width()} * full.height() > kMaxDecodedPixels ||
+            full.width() > kMaxBitmapSide || full.height() > kMaxBitmapSide) {
+            return Result<DecodedPhoto>::failure(tooLarge(path, full.width(), full.height()));
+        }
+        QImage image = onWhite(reader.read());
+        if (image.isNull()) {
+            return Result<DecodedPhoto>::failure(undecodable(path, kind, Damage::Damaged));
+        }
+        return DecodedPhoto{std::move(image), full.width(), full.height(), 8, 8};
+    }
+    BitmapInput input(path);
+    QImageReader& reader = input.reader();
     reader.setAutoTransform(false);
     const QSize full = reader.size();
     if (!reader.canRead() || !full.isValid() || full.isEmpty()) {
@@ -444,12 +705,17 @@ Result<DecodedPhoto> decodePhoto(const QString& path, PhotoKind kind, QSize cove
     if (m < 8) {
         reader.setScaledSize(QSize((full.width() * m + 7) / 8, (full.height() * m + 7) / 8));
     }
-    QImage image = reader.read();
+    QImage image = onWhite(reader.read());
     if (image.isNull()) {
         return Result<DecodedPhoto>::failure(bitmapFailure(path));
     }
-    if (image.format() != QImage::Format_RGB32) image = image.convertToFormat(QImage::Format_RGB32);
     return DecodedPhoto{std::move(image), full.width(), full.height(), m, 8};
+}
+
+Result<DecodedPhoto> decodePhoto(const QString& path, QSize coverPixels) {
+    const auto kind = photoKindOfContent(path);
+    if (!kind) return Result<DecodedPhoto>::failure(noKindFailure(path));
+    return decodePhoto(path, *kind, coverPixels);
 }
 
 }  // namespace dorimek::platform

@@ -28,8 +28,13 @@ bool spoolerAnswers() {
     return true;
 }
 
-// The state of one job, or 0 when the spooler doesn't say.
-int jobState(int jobId) {
+struct JobStatus {
+    int state = 0;  // 0 when the spooler doesn't say
+    QString message;
+};
+
+// The state of one job and the last word of the printer on it.
+JobStatus jobStatus(int jobId) {
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     char uri[HTTP_MAX_URI];
     httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0,
@@ -37,16 +42,32 @@ int jobState(int jobId) {
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
                  cupsUser());
-    static const char* const wanted[] = {"job-state"};
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 1,
-                  nullptr, wanted);
+    static const char* const wanted[] = {"job-state", "job-printer-state-message"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 2, nullptr,
+                  wanted);
     ipp_t* response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
-    int state = 0;
+    JobStatus status;
     if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
-        state = ippGetInteger(a, 0);
+        status.state = ippGetInteger(a, 0);
+    }
+    if (ipp_attribute_t* a =
+            ippFindAttribute(response, "job-printer-state-message", IPP_TAG_ZERO)) {
+        status.message = QString::fromUtf8(ippGetString(a, 0, nullptr)).trimmed();
     }
     ippDelete(response);
-    return state;
+    return status;
+}
+
+int jobState(int jobId) { return jobStatus(jobId).state; }
+
+// The kind of a failure at submission: the spooler gone, the queue gone, or
+// the queue refusing (not accepting jobs, or the job's options).
+ErrorKind submitFailureKind(const QString& printer) {
+    if (!spoolerAnswers()) return ErrorKind::SpoolerDown;
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
+    if (!dest) return ErrorKind::NoPrinter;
+    cupsFreeDests(1, dest);
+    return ErrorKind::PrinterRefused;
 }
 
 // The queue's state as its destination entry gives it, or 0.
@@ -155,10 +176,11 @@ std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
 
 QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
     return {
-        QStringLiteral("media=jis_b5_182x257mm"),
+        options.media,
         QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
-        QStringLiteral("sides=%1").arg(options.duplex ? QStringLiteral("two-sided-long-edge")
-                                                      : QStringLiteral("one-sided")),
+        QStringLiteral("sides=%1")
+            .arg(options.duplex ? QStringLiteral("two-sided-long-edge")
+                                : QStringLiteral("one-sided")),
     };
 }
 
@@ -168,7 +190,8 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                                                                const JobOptions& jobOptions) const {
     using R = Result<SubmittedJob>;
     if (printer.isEmpty()) {
-        return R::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"));
+        return R::failure(QStringLiteral("プリンタがありません。印刷できませんでした。"),
+                          ErrorKind::NoPrinter);
     }
     cups_option_t* options = nullptr;
     int numOptions = 0;
@@ -184,8 +207,10 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                                    numOptions, options);
     cupsFreeOptions(numOptions, options);
     if (job <= 0) {
-        return R::failure(QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2")
-                              .arg(printer, QString::fromUtf8(cupsLastErrorString())));
+        const QString why = QString::fromUtf8(cupsLastErrorString());
+        return R::failure(
+            QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: %2").arg(printer, why),
+            submitFailureKind(printer));
     }
     SubmittedJob submitted;
     submitted.id = job;
@@ -203,6 +228,42 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
                 .arg(printer);
     }
     return submitted;
+}
+
+PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobId) {
+    const JobStatus status = jobStatus(jobId);
+    JobFate fate;
+    switch (status.state) {
+        case IPP_JSTATE_COMPLETED:
+            fate.done = true;
+            break;
+        case IPP_JSTATE_STOPPED:
+            fate.done = fate.refused = fate.kept = true;
+            break;
+        case IPP_JSTATE_CANCELED:
+        case IPP_JSTATE_ABORTED:
+            fate.done = fate.refused = true;
+            break;
+        default:
+            // Waiting behind a queue that the printer's backend stopped is
+            // refused as well: it won't print until someone mends the queue.
+            if (queueState(printer) == IPP_PSTATE_STOPPED) fate.done = fate.refused = fate.kept = true;
+            break;
+    }
+    if (fate.refused) fate.reason = status.message;
+    return fate;
+}
+
+QString PrinterService::refusedText(const QString& printer, const JobFate& fate) {
+    QString text =
+        fate.kept
+            ? QStringLiteral("プリンタ %1 が止まったため、提供書はまだ印刷されていません。").arg(printer)
+            : QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
+                  .arg(printer);
+    if (!fate.reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(fate.reason);
+    text += fate.kept ? QStringLiteral("\nプリンタを直して再開すると印刷されます（cupsenable %1）。").arg(printer)
+                      : QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
+    return text;
 }
 
 }  // namespace dorimek::platform

@@ -82,11 +82,13 @@ public:
     std::int16_t paperSizeOf(const QString& printer) const;
 
     // What a print job asks the spooler for besides its document. The paper
-    // is always JIS B5, and the sides are always asked for: a queue whose
-    // default is two-sided must not print a two-page sheet back to back.
+    // is JIS B5 unless the queue has none (QueuePaper::jobMedia), and the
+    // sides are always asked for: a queue whose default is two-sided must
+    // not print a two-page sheet back to back.
     struct JobOptions {
         int copies = 1;
         bool duplex = false;  // false: one-sided
+        QString media = QStringLiteral("media=jis_b5_182x257mm");  // "name=value"
     };
     struct SubmittedJob {
         int id = 0;
@@ -95,14 +97,27 @@ public:
         QString notPrintingNow;
     };
     // Sends a finished PDF file to a queue. The error names the printer and
-    // the spooler's reason. After the spooler took the job, the queue and the
+    // the spooler's reason, and says whether the spooler is down, the queue
+    // unknown or refusing. After the spooler took the job, the queue and the
     // job are looked at once, so a sheet that will wait is told about.
     Result<SubmittedJob> submitPdf(const QString& printer, const QString& pdfPath,
                                    const QString& title, const JobOptions& options) const;
     // The options of a job as the spooler gets them, name=value each.
     static QStringList jobOptionTexts(const JobOptions& options);
 
-private:
+    // Where a job stands, for following it the first seconds after sending:
+    // a spooler or printer that refuses a job's paper or options does so then.
+    struct JobFate {
+        bool done = false;     // printed, or refused: nothing more will happen
+        bool refused = false;  // stopped, canceled or aborted, not by us
+        bool kept = false;     // refused by stopping: it prints once the queue runs again
+        QString reason;        // the spooler's or printer's word, when given
+    };
+    static JobFate jobFate(const QString& printer, int jobId);
+    // What the user is told of a refused job.
+    static QString refusedText(const QString& printer, const JobFate& fate);
+
+  private:
     PrinterService();
 
     QStringList printers_;

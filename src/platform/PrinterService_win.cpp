@@ -124,8 +124,9 @@ QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
     };
 }
 
-// Windows printers take pages drawn through their driver, not documents:
-// printDocument() draws them.
+// Windows printers take pages drawn through their driver, not documents, and
+// the report printer hands over a PDF: until the pages go through the driver,
+// a job is refused here with a reason rather than lost.
 Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& printer,
                                                                const QString&, const QString&,
                                                                const JobOptions&) const {

@@ -2,11 +2,17 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace dorimek::platform {
 
 QString programFolder() {
-    QString dir = QCoreApplication::applicationDirPath();
+    // Before the application object exists (Qt failing to start) only the
+    // system knows where the program's file is.
+    QString dir =
+        QCoreApplication::instance()
+            ? QCoreApplication::applicationDirPath()
+            : QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).path();
     if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     return dir;
 }

@@ -2,17 +2,74 @@
 
 #include <cups/cups.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace dorimek::platform {
 namespace {
 
-constexpr char kJisB5[] = "jis_b5_182x257mm";
+constexpr int kJisB5Width = 18200;  // hundredths of a millimetre
+constexpr int kJisB5Length = 25700;
 
-// A size the spooler matched by name must also be the sheet's size: a queue
-// may answer a near size for a name it doesn't know.
-bool holdsJisB5(const cups_size_t& size) {
-    return std::abs(size.width - 18200) <= 100 && std::abs(size.length - 25700) <= 100;
+// A size the spooler lists must be the sheet's size to count as JIS B5: a
+// PPD's B5 in whole points is 182.03 x 257.18 mm, ISO B5 176 x 250 mm is not.
+bool holdsJisB5(const MediaEntry& e) {
+    return std::abs(e.width - kJisB5Width) <= 100 && std::abs(e.length - kJisB5Length) <= 100;
+}
+
+int marginSum(const MediaEntry& e) { return e.left + e.right + e.top + e.bottom; }
+
+void takeSize(QueuePaper& paper, const MediaEntry& e) {
+    paper.width = e.width / 10.0;
+    paper.length = e.length / 10.0;
+    paper.left = e.left / 10.0;
+    paper.right = e.right / 10.0;
+    paper.top = e.top / 10.0;
+    paper.bottom = e.bottom / 10.0;
+}
+
+// The largest value of a queue's "<option>-supported" integers, or 0.
+int largestSupported(cups_dest_t* dest, cups_dinfo_t* info, const char* option) {
+    int largest = 0;
+    if (ipp_attribute_t* a = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, option)) {
+        for (int i = 0; i < ippGetCount(a); ++i) largest = std::max(largest, ippGetInteger(a, i));
+    }
+    return largest;
+}
+
+MediaFacts factsOf(cups_dest_t* dest, cups_dinfo_t* info) {
+    MediaFacts facts;
+    const int count =
+        cupsGetDestMediaCount(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT);
+    for (int i = 0; i < count; ++i) {
+        cups_size_t size{};
+        if (!cupsGetDestMediaByIndex(CUPS_HTTP_DEFAULT, dest, info, i, CUPS_MEDIA_FLAGS_DEFAULT,
+                                     &size))
+            continue;
+        facts.entries.push_back({QString::fromUtf8(size.media), size.width, size.length, size.left,
+                                 size.bottom, size.right, size.top});
+    }
+    if (ipp_attribute_t* media = cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA)) {
+        for (int i = 0; i < ippGetCount(media); ++i) {
+            const char* name = ippGetString(media, i, nullptr);
+            pwg_media_t* pwg = name ? pwgMediaForPWG(name) : nullptr;
+            if (!pwg) continue;
+            const MediaEntry bound{QString::fromUtf8(name), pwg->width, pwg->length};
+            if (qstrncmp(name, "custom_min_", 11) == 0) facts.customMin = bound;
+            if (qstrncmp(name, "custom_max_", 11) == 0) facts.customMax = bound;
+        }
+    }
+    facts.statedMargins.left = largestSupported(dest, info, "media-left-margin");
+    facts.statedMargins.right = largestSupported(dest, info, "media-right-margin");
+    facts.statedMargins.top = largestSupported(dest, info, "media-top-margin");
+    facts.statedMargins.bottom = largestSupported(dest, info, "media-bottom-margin");
+    facts.userDefault =
+        QString::fromUtf8(cupsGetOption(CUPS_MEDIA, dest->num_options, dest->options));
+    if (ipp_attribute_t* d = cupsFindDestDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA)) {
+        facts.queueDefault = QString::fromUtf8(ippGetString(d, 0, nullptr));
+    }
+    return facts;
 }
 
 }  // namespace
@@ -38,37 +95,82 @@ QString QueuePaper::displayName(const QString& pwgName, int width, int length) {
     return QStringLiteral("%1（%2）").arg(name, size);
 }
 
-QueuePaper QueuePaper::of(const QString& printer) {
+QueuePaper QueuePaper::choose(const MediaFacts& facts) {
     QueuePaper paper;
-    if (printer.isEmpty()) return paper;
+    const bool hasRange = facts.customMin && facts.customMax;
+    if (facts.entries.empty() && !hasRange) return paper;  // nothing listed: a raw queue
+    paper.known = true;
+
+    // JIS B5 by name. Listed more than once (to the edge and with a border),
+    // the spooler may take either for a job that names the paper only; the
+    // bordered one is the one a sheet is made for, so the job states it.
+    const MediaEntry* b5 = nullptr;
+    int b5Entries = 0;
+    for (const MediaEntry& e : facts.entries) {
+        if (!holdsJisB5(e)) continue;
+        ++b5Entries;
+        if (!b5 || marginSum(e) > marginSum(*b5)) b5 = &e;
+    }
+    if (b5) {
+        takeSize(paper, *b5);
+        paper.jobMedia = b5Entries == 1
+                             ? QStringLiteral("media=%1").arg(b5->name)
+                             : QStringLiteral(
+                                   "media-col={media-size={x-dimension=%1 y-dimension=%2} "
+                                   "media-left-margin=%3 media-right-margin=%4 "
+                                   "media-top-margin=%5 media-bottom-margin=%6}")
+                                   .arg(b5->width)
+                                   .arg(b5->length)
+                                   .arg(b5->left)
+                                   .arg(b5->right)
+                                   .arg(b5->top)
+                                   .arg(b5->bottom);
+        return paper;
+    }
+
+    // JIS B5 as a custom size: its margins are the ones the queue states.
+    if (hasRange && facts.customMin->width <= kJisB5Width &&
+        kJisB5Width <= facts.customMax->width && facts.customMin->length <= kJisB5Length &&
+        kJisB5Length <= facts.customMax->length) {
+        MediaEntry custom = facts.statedMargins;
+        custom.width = kJisB5Width;
+        custom.length = kJisB5Length;
+        takeSize(paper, custom);
+        return paper;
+    }
+
+    // No JIS B5 at all: a paper the queue lists, never one it would refuse.
+    paper.jisB5 = false;
+    if (facts.entries.empty()) {
+        paper.known = false;  // only custom sizes, none of them B5: nothing to name
+        return paper;
+    }
+    const auto named = [&facts](const QString& name) -> const MediaEntry* {
+        if (name.isEmpty()) return nullptr;
+        for (const MediaEntry& e : facts.entries) {
+            if (e.name == name) return &e;
+        }
+        return nullptr;
+    };
+    const MediaEntry* instead = named(facts.userDefault);
+    if (!instead) instead = named(facts.queueDefault);
+    if (!instead) instead = &facts.entries.front();
+    takeSize(paper, *instead);
+    paper.jobMedia = QStringLiteral("media=%1").arg(instead->name);
+    paper.paperInstead = displayName(instead->name, instead->width, instead->length);
+    return paper;
+}
+
+QueuePaper QueuePaper::of(const QString& printer) {
+    if (printer.isEmpty()) return {};
     cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, printer.toUtf8().constData(), nullptr);
-    if (!dest) return paper;
-    cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest);
-    if (info) {
+    if (!dest) return {};
+    QueuePaper paper;
+    if (cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest)) {
         // A queue without a media list (a raw queue) passes the job on as it
         // is and has no margins to tell.
-        if (cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA) ||
-            cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, "media-col-database")) {
-            paper.known = true;
-            cups_size_t size{};
-            if (cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest, info, kJisB5,
-                                       CUPS_MEDIA_FLAGS_DEFAULT, &size) &&
-                holdsJisB5(size)) {
-                paper.left = size.left / 10.0;
-                paper.right = size.right / 10.0;
-                paper.top = size.top / 10.0;
-                paper.bottom = size.bottom / 10.0;
-            } else {
-                paper.jisB5 = false;
-                cups_size_t fallback{};
-                if (cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA_FLAGS_DEFAULT,
-                                            &fallback)) {
-                    paper.paperInstead = displayName(QString::fromUtf8(fallback.media),
-                                                     fallback.width, fallback.length);
-                } else {
-                    paper.paperInstead = QStringLiteral("このプリンタの既定の用紙");
-                }
-            }
+        if (cupsFindDestSupported(CUPS_HTTP_DEFAULT, dest, info, CUPS_MEDIA)) {
+            paper = choose(factsOf(dest, info));
         }
         cupsFreeDestInfo(info);
     }

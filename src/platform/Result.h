@@ -17,6 +17,8 @@ enum class ErrorKind {
     NoPrinter,       // no printer to print on (none chosen, the stored one unknown)
     PrinterRefused,  // the queue is stopped or rejecting, or refused the job
     SpoolerDown,     // the print spooler can't be reached
+    FileChanged,     // the file changed since it was read: the user decides
+    FileBusy,        // another writer held the file's lock too long
 };
 
 // A value or a user-facing error text. Event handlers must not let exceptions

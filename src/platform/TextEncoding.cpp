@@ -80,10 +80,6 @@ bool isValidUtf8(std::string_view bytes, bool* multiByte) {
 }
 
 void EncodingCheck::feedLine(std::string_view line) {
-    if (first_) {
-        first_ = false;
-        bom_ = line.substr(0, 3) == "\xEF\xBB\xBF";
-    }
     // Lone CR line ends make the whole file one line with CRs inside it. A
     // CR inside one line of a file that has line feeds is that line's own
     // business (a stray byte, CR CR LF debris), not a line-end style.
@@ -102,12 +98,14 @@ void EncodingCheck::feedLine(std::string_view line) {
     }
     // Invalid Shift-JIS only counts in a file that is UTF-8 throughout; once
     // a line isn't UTF-8 the rest of the file needn't be checked byte by byte.
-    if (allUtf8_ && !anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
+    if (allUtf8_ && !bom_ && !anyInvalidSjis_ && !isValidSjisText(line)) anyInvalidSjis_ = true;
 }
 
 EncodingProblem EncodingCheck::verdict() const {
-    if (bom_) return EncodingProblem::Utf8Bom;
-    if (allUtf8_ && anyMultiByteUtf8_ && anyInvalidSjis_) return EncodingProblem::Utf8;
+    // A mark is as good a sign of UTF-8 as a character Shift-JIS lacks.
+    if (allUtf8_ && anyMultiByteUtf8_ && (bom_ || anyInvalidSjis_)) {
+        return bom_ ? EncodingProblem::Utf8Bom : EncodingProblem::Utf8;
+    }
     if (lines_ == 1 && firstLineSplitByCr_) return EncodingProblem::LoneCr;
     return EncodingProblem::None;
 }

@@ -13,7 +13,7 @@ namespace dorimek::platform {
 // every file the program reads.
 enum class EncodingProblem {
     None,
-    Utf8Bom,  // starts with the UTF-8 byte-order mark
+    Utf8Bom,  // UTF-8 behind a byte-order mark (a mark before Shift-JIS is no problem)
     Utf8,     // valid UTF-8 with multi-byte characters, and no valid Shift-JIS
     LoneCr,   // lines ended by a CR alone: the reader sees one line
 };
@@ -23,11 +23,13 @@ enum class EncodingProblem {
 // above.
 class EncodingCheck {
   public:
+    // The file began with a UTF-8 byte-order mark, which the reader dropped
+    // (old tools put one before Shift-JIS text too).
+    void noteByteOrderMark() { bom_ = true; }
     void feedLine(std::string_view line);
     EncodingProblem verdict() const;
 
   private:
-    bool first_ = true;
     bool bom_ = false;
     bool allUtf8_ = true;
     bool anyMultiByteUtf8_ = false;

@@ -22,6 +22,9 @@ struct SheetSettings {
     int printerIndex = -1;
     std::string clinicName;  // Shift-JIS
     std::string clinicTel;   // Shift-JIS
+    // Started by the host: nobody may watch, so printing waits for the job's
+    // first seconds and reports a refusal as its failure.
+    bool unattended = false;
 };
 
 }  // namespace dorimek::prescription

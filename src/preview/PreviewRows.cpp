@@ -1,8 +1,9 @@
 #include "PreviewRows.h"
 
-#include "prescription/PrescriptionSource.h"
 #include "platform/Sjis.h"
+#include "prescription/PrescriptionSource.h"
 #include "sheets/PhotoBox.h"
+#include "sheets/PhotoResolver.h"
 #include "sheets/UsageSplit.h"
 
 #include <algorithm>
@@ -10,8 +11,10 @@
 namespace dorimek::preview {
 
 PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
-                             const QString& masterPath) {
+                             const QString& masterPath,
+                             const std::function<void(int done, int total)>& progress) {
     PreviewRows result;
+    sheets::PhotoResolver resolver;  // one listing of each photo folder for all the rows
     const prescription::PrescriptionState& state = source.prescription();
     result.rows.resize(static_cast<size_t>(std::max(0, state.lineCount())));
     for (int line = 1; line <= state.lineCount(); ++line) {
@@ -34,11 +37,11 @@ PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSi
         row.efficacy = std::move(contents.row.efficacy);
         row.caution = std::move(contents.row.caution);
         row.photo = sheets::loadPhotoCell(contents.row.photoFileName,
-                                          sheets::kPhotoProportionStyle3, photoPixels);
-        if (row.photo.state == sheets::PhotoCell::State::Undecodable) {
-            result.problems.add(sheets::LineProblems::Kind::UndecodablePhoto, line,
-                                row.photo.error);
+                                          sheets::kPhotoProportionStyle3, photoPixels, resolver);
+        if (!row.photo.error.isEmpty()) {
+            result.problems.add(sheets::LineProblems::Kind::PhotoNotShown, line, row.photo.error);
         }
+        if (progress) progress(line, state.lineCount());
     }
     return result;
 }

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ struct PreviewRows {
     // seven at a time.
     std::vector<PreviewRow> rows;
     // What the user is told once the window is open, as the sheets tell it
-    // after printing: photo files that open but don't decode (their cells
-    // empty), and lines whose record is gone or whose master file couldn't
+    // after printing: photos that are missing or can't be shown (their
+    // cells empty), and lines whose record is gone or whose master file couldn't
     // be read (shown by name only). The rows are still shown as far as they can be.
     sheets::LineProblems problems;
 
@@ -53,7 +54,9 @@ struct PreviewRows {
 // name only, as on the sheets), each row's photo decoded for photoPixels device pixels and padded
 // to the image's proportion, and each line's usage split into words. A row's
 // trouble never keeps the rows after it from being filled.
+// progress, when given, hears after each line how many of how many are done.
 PreviewRows buildPreviewRows(const prescription::PrescriptionSource& source, QSize photoPixels,
-                             const QString& masterPath = masterfile::kMasterFileName);
+                             const QString& masterPath = masterfile::kMasterFileName,
+                             const std::function<void(int done, int total)>& progress = {});
 
 }  // namespace dorimek::preview

@@ -5,11 +5,14 @@
 #include "platform/Messages.h"
 #include "platform/Sjis.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QFrame>
 #include <QLabel>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
 #include <QShowEvent>
@@ -17,6 +20,7 @@
 #include <QtMath>
 
 #include <algorithm>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -202,7 +206,27 @@ QWidget* TForm6::createControl(const ControlSpec& spec) {
 void TForm6::FormCreate(const prescription::PrescriptionSource& source) {
     const qreal ratio = devicePixelRatioF();
     const QSize photoPixels(qCeil(kImageSize.width() * ratio), qCeil(kImageSize.height() * ratio));
-    contents_ = buildPreviewRows(source, photoPixels);
+    // Rows of camera photos can take seconds: after a moment a small window
+    // tells how far the rows have got.
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<QProgressDialog> progress;
+    const auto tell = [&](int done, int total) {
+        if (!progress && clock.elapsed() < 400) return;
+        if (!progress) {
+            progress = std::make_unique<QProgressDialog>(QStringLiteral("プレビューを作成中です"),
+                                                         QString(), 0, total);
+            progress->setWindowTitle(QStringLiteral("プレビュー作成中"));
+            progress->setCancelButton(nullptr);
+            progress->setMinimumDuration(0);
+            progress->show();
+        }
+        progress->setLabelText(
+            QStringLiteral("プレビューを作成中です（%1 / %2 行）").arg(done).arg(total));
+        progress->setValue(done);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    };
+    contents_ = buildPreviewRows(source, photoPixels, masterfile::kMasterFileName, tell);
     problemMessage_ = contents_.problemMessage();
     showPage(0);
 }

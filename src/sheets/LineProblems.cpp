@@ -50,8 +50,11 @@ QString LineProblems::message(Medium medium) const {
         Kind kind;
         QString heading;
     } sections[] = {
-        {Kind::UndecodablePhoto,
-         QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。")},
+        {Kind::PhotoNotShown,
+         medium == Medium::Screen
+             ? QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。")
+             : QStringLiteral(
+                   "次の写真を提供書に載せられませんでした。写真の欄は空けてあります。")},
         {Kind::UnreadableRecord,
          QStringLiteral("次の行の薬剤を薬剤ファイルから読めません。") + nameOnly},
         {Kind::RecordNotFound,

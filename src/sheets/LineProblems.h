@@ -17,7 +17,7 @@ namespace dorimek::sheets {
 class LineProblems {
   public:
     enum class Kind {
-        UndecodablePhoto,  // text: the decoder's reason
+        PhotoNotShown,     // text: the photo's name, the path tried and why
         UnreadableRecord,  // text: why the master file couldn't be read
         RecordNotFound,    // text: the line's name
     };

@@ -71,6 +71,8 @@ void TForm4::fillRecordExtras(const SheetRow& row) { showPhoto(row.photoFileName
 
 void TForm4::fillUnknownExtras() { photo_->clear(); }
 
+void TForm4::startRows() { resolver_ = PhotoResolver(); }
+
 void TForm4::showPhoto(const std::string& photoFileName) {
     // The cell's size in the device pixels the engine draws pictures at this
     // run: the photo is decoded no finer than that.
@@ -79,11 +81,14 @@ void TForm4::showPhoto(const std::string& photoFileName) {
         return static_cast<int>(std::ceil(tenths * dpi / report::kTenthsPerInch));
     };
     const QSize cell(pixels(photo_->Width), pixels(photo_->Height));
-    const PhotoCell loaded = loadPhotoCell(photoFileName, proportion_, cell);
+    const PhotoCell loaded = loadPhotoCell(photoFileName, proportion_, cell, resolver_);
     if (loaded.state == PhotoCell::State::Shown) {
         photo_->setPicture(loaded.box);
     } else {
         photo_->clear();
+    }
+    if (!loaded.error.isEmpty()) {
+        problems().add(LineProblems::Kind::PhotoNotShown, currentLine(), loaded.error);
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PhotoBox.h"
+#include "PhotoResolver.h"
 #include "Yakujo.h"
 
 namespace dorimek::sheets {
@@ -20,13 +21,17 @@ class TForm4 : public TForm1 {
 
     void fillRecordExtras(const SheetRow& row) override;
     void fillUnknownExtras() override;
+    void startRows() override;
 
   private:
     // The photo step: a photo that is missing or can't be decoded leaves the
-    // cell empty and the row and the run go on.
+    // cell empty, is named in the message after the last row, and the row
+    // and the run go on.
     void showPhoto(const std::string& photoFileName);
 
     BoxProportion proportion_;
+    // This run's: each folder of the photos is listed once per sheet.
+    PhotoResolver resolver_;
     report::TReportImage* photo_ = nullptr;  // RpImage1
 };
 

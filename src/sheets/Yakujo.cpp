@@ -103,6 +103,7 @@ TForm1::TForm1(const prescription::PrescriptionSource& source, const prescriptio
     : QObject(parent), source_(source) {
     buildLayout(layout);
     Yakujorep.PrinterSettings.PrinterIndex = settings.printerIndex;
+    Yakujorep.PrinterSettings.WaitForJob = settings.unattended;
     labelNamed("RpLabel10")->setCaption(clinicFooter(settings));
     keepFooterOnPaper();
     Yakujorep.BeforePrint = [this](TReport& r, bool& print) { YakujorepBeforePrint(r, print); };
@@ -168,6 +169,7 @@ void TForm1::YakujorepBeforePrint(TReport&, bool&) {
     dateLabel_->setCaption(sheetDate());
     RowIndex = 0;
     problems_.clear();
+    startRows();
 }
 
 void TForm1::YakujorepNeedData(TReport&, bool& moreData) {

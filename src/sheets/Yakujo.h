@@ -56,6 +56,11 @@ class TForm1 : public QObject {
     // The same cells for a line shown by its name only: a drug not in the
     // master list, or one whose record is gone or can't be read.
     virtual void fillUnknownExtras();
+    // Called at the start of every run, before its first row.
+    virtual void startRows() {}
+
+    // What this run's rows couldn't show, told once after the last row.
+    LineProblems& problems() { return problems_; }
 
     // The layout's element of that name and kind; the layout tables and the
     // code reading them belong together, so a miss ends the program at once.

@@ -13,8 +13,8 @@
 //   sorbenk.ini missing / unreadable ...... settingsThatCantBeReadUseTheDefaults,
 //                                           main_window_test: missingSettingsFile
 //   sorbenk.ini damaged lines ............. damagedSettingsLinesAreIgnoredQuietly
-//   UTF-8 / lone-CR sorbenk.ini, rp.csv,
-//   yakujo.txt ............................ filesInAnotherEncodingAreNamedNotUsed
+//   UTF-8 / lone-CR rp.csv, yakujo.txt .... filesInAnotherEncodingAreNamedNotUsed
+//   BOM / UTF-8 / lone-CR sorbenk.ini ..... main_window_test: settingsFromTheOldPcSaveOnlySettings
 //   sorbenk.ini unwritable on 設定保存 .... main_window_test: unwritableSettingsFileIsReported
 //   line break in a settings field ........ settingsSaveRefusals
 //   printer index outside the list ........ printerIndexOutsideTheList (badinput_printers_test)
@@ -160,6 +160,7 @@ class BadInputTest : public QObject {
         sink = std::make_unique<RecordingMessageSink>();
         writeBytes(path("yakujo.txt"), masterBytes());
         writeBytes(path("sorbenk.ini"), kSettings);
+        QDir(dir->path()).mkdir(QStringLiteral("qev"));  // the work folder kSettings names
         dorimek::platform::overrideMajorVersion(5);
     }
     void cleanup() {
@@ -271,7 +272,7 @@ class BadInputTest : public QObject {
 
         // What the sheet and the preview show of those lines: nothing for the
         // line without commas, the record after the long line and not a piece
-        // of it, and a photo name that names no file is just an empty cell.
+        // of it, and a photo name that names no file is an empty cell, named.
         const auto preview = dorimek::preview::buildPreviewRows(*form, QSize());
         QCOMPARE(preview.rows[0].name, std::string());
         QCOMPARE(preview.rows[0].efficacy, std::string());
@@ -279,7 +280,9 @@ class BadInputTest : public QObject {
         QCOMPARE(preview.rows[2].name, sjis("余分な項目"));
         QCOMPARE(preview.rows[2].photo.state, dorimek::sheets::PhotoCell::State::Missing);
         QCOMPARE(preview.rows[3].name, sjis("レバミピド錠100mg"));
-        QCOMPARE(preview.problemMessage(), QString());
+        QVERIFY2(preview.problemMessage().contains(
+                     QStringLiteral("・3行目: 「photos/x.jpg,余り」: ファイルがありません")),
+                 qPrintable(preview.problemMessage()));
     }
 
     void twentyFifthClickIsRefused() {
@@ -293,8 +296,8 @@ class BadInputTest : public QObject {
     }
 
     void previewProblemsAreToldInOneText() {
-        // Line 1's photo is no JPEG, line 2's photo isn't there at all (no
-        // word about it), line 3's record has gone from the file since start.
+        // Line 1's photo is no picture, line 2's photo isn't there at all,
+        // line 3's record has gone from the file since start.
         const std::string kept = masterBytes() +
                                  sjis("ﾌｧﾓﾁｼﾞﾝ錠,ファモチジン錠,錠,,,,,photos/bad.jpg\r\n") +
                                  sjis("ｵﾙﾒﾃｯｸ錠,オルメテック錠,錠,,,,,photos/none.jpg\r\n");
@@ -307,14 +310,18 @@ class BadInputTest : public QObject {
 
         const auto preview = dorimek::preview::buildPreviewRows(*form, QSize(82, 76));
         const QStringList lines = preview.problemMessage().split(QLatin1Char('\n'));
-        QCOMPARE(lines.size(), 5);
+        QCOMPARE(lines.size(), 6);
         QCOMPARE(lines[0], QStringLiteral("次の写真を表示できません。写真の欄は空けてあります。"));
-        QVERIFY2(lines[1].startsWith(QStringLiteral("・1行目: 写真ファイル「bad.jpg」を")),
+        QVERIFY2(lines[1].startsWith(QStringLiteral("・1行目: 「photos/bad.jpg」: 写真ファイル「")),
                  qPrintable(lines[1]));
-        QCOMPARE(lines[2], QString());
-        QCOMPARE(lines[3], QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。"
-                                          "薬剤名だけ表示しています。"));
-        QCOMPARE(lines[4], QStringLiteral("・3行目: ｶﾞｽﾀｰ錠"));
+        QVERIFY2(lines[2].startsWith(QStringLiteral(
+                     "・2行目: 「photos/none.jpg」: ファイルがありません（探した場所: ")),
+                 qPrintable(lines[2]));
+        QCOMPARE(lines[3], QString());
+        QCOMPARE(lines[4],
+                 QStringLiteral("次の行の薬剤が薬剤ファイル（yakujo.txt）に見つかりません。"
+                                "薬剤名だけ表示しています。"));
+        QCOMPARE(lines[5], QStringLiteral("・3行目: ｶﾞｽﾀｰ錠"));
         QCOMPARE(preview.rows[1].name, sjis("オルメテック錠"));
         QCOMPARE(preview.rows[1].photo.state, dorimek::sheets::PhotoCell::State::Missing);
         QCOMPARE(preview.rows[2].name, sjis("ｶﾞｽﾀｰ錠"));  // its name only
@@ -346,27 +353,32 @@ class BadInputTest : public QObject {
         QTest::addColumn<QByteArray>("ini");
         QTest::addColumn<QString>("clinic");
         QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("noWorkFolder");  // the file ends before it, or it lacks its "="
         QTest::newRow("style out of range") << QByteArray(
-                                                   "prindex=-1\r\nprinter=\r\nqevpath=q/\r\n"
+                                                   "prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n"
                                                    "clinic=A\r\ntel=1\r\nprev=0\r\nstyle=9\r\n")
-                                            << "A" << 1;
+                                            << "A" << 1 << false;
         QTest::newRow("file ends after three lines")
-            << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=q/\r\n") << "" << 1;
+            << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n") << "" << 1 << false;
         QTest::newRow("lines without =") << QByteArray(
                                                 "prindex=-1\r\nprinter\r\nqevpath\r\n"
                                                 "clinic\r\ntel\r\nprev\r\nstyle=2\r\n")
-                                         << "" << 2;
+                                         << "" << 2 << true;
         QTest::newRow("binary junk")
-            << QByteArray("\x01\x02=\xff\xfe\r\n\x00\x00\r\n", 10) << "" << 1;
+            << QByteArray("\x01\x02=\xff\xfe\r\n\x00\x00\r\n", 10) << "" << 1 << true;
     }
     void damagedSettingsLinesAreIgnoredQuietly() {
         QFETCH(QByteArray, ini);
         QFETCH(QString, clinic);
         QFETCH(int, style);
+        QFETCH(bool, noWorkFolder);
         if (installedPrinters() > 0) QSKIP("an index text may name an installed printer here");
         writeBytes(path("sorbenk.ini"), ini.toStdString());
         auto form = open();
-        QCOMPARE(sink->messages, QStringList());
+        // Only a work folder that can't work is worth a word.
+        QCOMPARE(sink->messages.size(), noWorkFolder ? 1 : 0);
+        if (noWorkFolder)
+            QVERIFY(sink->messages.first().startsWith(QStringLiteral("QEVワークパス「」")));
         QCOMPARE(form->clinicName(), clinic.toStdString());
         QCOMPARE(form->printStyle(), style);
         QCOMPARE(form->printerIndex(), -1);
@@ -407,7 +419,6 @@ class BadInputTest : public QObject {
         // A file that opens but fails on its first read, as a damaged disk or
         // a network share that drops does.
         if (!QFile::exists(QStringLiteral("/proc/self/mem"))) QSKIP("no /proc/self/mem here");
-        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("qev")));
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), path("qev/rp.csv")));
         auto form = open();
         form->appendKnownLine(form->masterList().at(1), 1);
@@ -422,7 +433,8 @@ class BadInputTest : public QObject {
     // ------------------------------------------------------------ wrong encodings
 
     // Each reader with a file saved by an editor that isn't set to Shift-JIS:
-    // the file is named, and none of its garbled text is used.
+    // the file is named, and none of its garbled text is used. (The settings
+    // file is read in those forms, value by value: see the settings tests.)
     void filesInAnotherEncodingAreNamedNotUsed_data() {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QByteArray>("bytes");
@@ -435,9 +447,6 @@ class BadInputTest : public QObject {
             std::string text;  // UTF-8
             const char* outcome;
         } files[] = {
-            {"sorbenk.ini",
-             "prindex=-1\r\nprinter=\r\nqevpath=qev/\r\nclinic=さくら内科ｸﾘﾆｯｸ\r\ntel=03\r\n",
-             "設定ファイルがないので通常使うプリンタで印刷します"},
             {"qev/rp.csv", "1\r\n2\r\n3\r\n4\r\n5\r\n01,x,内服,1,1,ﾃﾙﾐｻﾙﾀﾝ錠40mg,1,錠,28,朝\r\n",
              "処方は取り込みませんでした。"},
             {"yakujo.txt", master, "薬剤リストは空のままです。"},
@@ -669,7 +678,7 @@ class BadInputTest : public QObject {
         // No spooler answers at this test's socket: printing is unavailable,
         // which is told where "no printer" would be. A bare index means
         // nothing without printers: nothing is said at start.
-        writeBytes(path("sorbenk.ini"), "prindex=3\r\n");
+        writeBytes(path("sorbenk.ini"), "prindex=3\r\nprinter=\r\nqevpath=qev/\r\n");
         auto form = open();
         QCOMPARE(sink->messages, QStringList());
 
@@ -716,7 +725,7 @@ class BadInputTest : public QObject {
         const int count = installedPrinters();
         if (count == 0) QSKIP("no printer installed here (run through ctest: fixture cupsd)");
         writeBytes(path("sorbenk.ini"), "prindex=" + prindex.toStdString() +
-                                            "\r\nprinter=\r\nqevpath=q/\r\nclinic=c\r\n");
+                                            "\r\nprinter=\r\nqevpath=qev/\r\nclinic=c\r\n");
         auto form = open({QStringLiteral("x"), QString(), argument3});
         if (rejected == -1) {
             QCOMPARE(sink->messages, QStringList());
@@ -726,7 +735,9 @@ class BadInputTest : public QObject {
         QCOMPARE(sink->messages,
                  QStringList{
                      QStringLiteral("プリンタ番号 %1 のプリンタはありません(使用可能なプリンタは "
-                                    "%2 台です)。\n通常使うプリンタで印刷します。")
+                                    "%2 台です)。\n通常使うプリンタで印刷します。\n"
+                                    "「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を"
+                                    "押してください。")
                          .arg(rejected)
                          .arg(count)});
         QCOMPARE(form->printerIndex(), -1);
@@ -743,9 +754,11 @@ class BadInputTest : public QObject {
         QFETCH(bool, ok);
         auto& service = dorimek::platform::PrinterService::instance();
         if (installedPrinters() < 2) QSKIP("needs two printers (run through ctest: fixture cupsd)");
-        writeBytes(path("sorbenk.ini"), "prindex=0\r\nprinter=\r\nqevpath=q/\r\nclinic=c\r\n");
+        writeBytes(path("sorbenk.ini"), "prindex=0\r\nprinter=\r\nqevpath=qev/\r\nclinic=c\r\n");
         auto form = open();
-        const int last = installedPrinters() - 1;
+        // A queue that takes JIS B5, so that choosing it says nothing.
+        const int last = static_cast<int>(service.printers().indexOf(QStringLiteral("rejecting")));
+        QVERIFY(last > 0);
         bool seen = false;
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());

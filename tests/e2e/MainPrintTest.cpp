@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QListWidget>
 #include <QProcess>
 #include <QPushButton>
@@ -270,24 +271,52 @@ class MainPrintTest : public QObject {
         QCOMPARE(styleThatRan(), 0);
     }
 
-    // The paper is checked where the printer is chosen, but a host-started
-    // run prints on what it has without a box to wait on.
+    // The paper is checked where the printer is chosen, and the message names
+    // the paper the job will use: the queue's own default, which the
+    // spooler's default-media answer (Letter) is not. A host-started run
+    // prints on what it has without a box to wait on.
+    void queueWithoutJisB5IsToldWhereChosen_data() {
+        QTest::addColumn<QString>("queue");
+        QTest::addColumn<QString>("ppd");  // empty: a driverless queue of the fixture
+        QTest::addColumn<QString>("paper");
+        QTest::newRow("PPD with Letter as its default")
+            << QStringLiteral("x-no-jis-b5") << QStringLiteral("no-jis-b5.ppd")
+            << QStringLiteral("US レター（216 × 279 mm）");
+        QTest::newRow("driverless, A4 its default")
+            << QStringLiteral("t-driverless-no-jis-b5") << QString()
+            << QStringLiteral("A4（210 × 297 mm）");
+    }
     void queueWithoutJisB5IsToldWhereChosen() {
-        const QString name = QStringLiteral("x-no-jis-b5");
-        extraQueues << name;
-        QVERIFY(spooler(QStringLiteral("lpadmin"),
-                        {QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
-                         QStringLiteral("capture:") + CaptureQueue(QStringLiteral("capture-") + name).path(),
+        QFETCH(QString, queue);
+        QFETCH(QString, ppd);
+        QFETCH(QString, paper);
+        if (!ppd.isEmpty()) {
+            extraQueues << queue;
+            QVERIFY(
+                spooler(QStringLiteral("lpadmin"),
+                        {QStringLiteral("-p"), queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                         QStringLiteral("capture:") +
+                             CaptureQueue(QStringLiteral("capture-") + queue).path(),
                          QStringLiteral("-P"),
-                         qEnvironmentVariable("DORIMEK_SOURCE_DIR") + QStringLiteral("/tests/cups/no-jis-b5.ppd")}));
+                         qEnvironmentVariable("DORIMEK_SOURCE_DIR") +
+                             QStringLiteral("/tests/cups/") + ppd}));
+        } else if (QFile::exists(qEnvironmentVariable("DORIMEK_CUPS_DIR") +
+                                 QStringLiteral("/ipp/unavailable"))) {
+            if (qEnvironmentVariable("DORIMEK_REQUIRE_CUPS") == QLatin1String("1"))
+                QFAIL("no driverless printers");
+            QSKIP("the test spooler has no driverless printers here");
+        }
         auto& service = dorimek::platform::PrinterService::instance();
         service.refresh();
-        const int index = static_cast<int>(service.printers().indexOf(name));
+        const int index = static_cast<int>(service.printers().indexOf(queue));
         QVERIFY(index > 0);
-        const QString told = dorimek::platform::notJisB5Message(name, QStringLiteral("US レター（216 × 279 mm）"));
+        const QString told = dorimek::platform::notJisB5Message(queue, paper);
 
-        writeSettings(index, false, 1, name);
-        open();
+        writeSettings(index, false, 1, queue);
+        auto form = open();
+        QCOMPARE(sink->messages, QStringList{told});
+        sink->messages.clear();
+        form->Button55Click();  // 設定保存 says it again, with the same paper
         QCOMPARE(sink->messages, QStringList{told});
 
         sink->messages.clear();
@@ -313,9 +342,12 @@ class MainPrintTest : public QObject {
             << QStringList();
         QTest::newRow("the chosen queue deleted")
             << QStringList{"a-extra", "b-extra"} << "a-extra" << 0 << "a-extra" << -1 << "b-extra"
-            << QStringList{QStringLiteral("設定ファイルのプリンタ a-extra は登録されていません"
-                                          "（削除されたか、名前が変わりました）。\n"
-                                          "通常使うプリンタで印刷します。")};
+            << QStringList{QStringLiteral(
+                   "設定ファイルのプリンタ a-extra はこのコンピュータに登録されていません"
+                   "（別のコンピュータのプリンタか、削除されたか、名前が変わりました）。\n"
+                   "通常使うプリンタで印刷します。\n"
+                   "「使用可能プリンタ」の一覧で使うプリンタを選び、「設定保存」を押してください"
+                   "。")};
     }
     void storedPrinterIsFoundByName() {
         QFETCH(QStringList, added);

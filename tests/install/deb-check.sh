@@ -12,7 +12,9 @@
 #    clinic data among the package's own files (dpkg would replace it);
 # 3. postinst's data-folder step, run on the package unpacked into a scratch
 #    root: a group-writable, set-group-ID folder with the samples, and on the
-#    next upgrade the clinic's edited files and photos stay as they are.
+#    next upgrade the clinic's edited files and photos stay as they are;
+# 4. Debian's own checker, lintian, where it is installed: no error and no
+#    warning that the package's overrides don't explain.
 set -u
 cpack=$1
 build=$2
@@ -72,6 +74,11 @@ done
 for f in yakujo.txt sorbenk.ini qev/rp.csv; do
     [ -f "$root/usr/share/dorimek/samples/$f" ] || fail "sample $f not shipped"
 done
+for f in opt/dorimek/dorimek.desktop usr/share/applications/dorimek.desktop usr/share/doc/dorimek/copyright \
+    usr/share/doc/dorimek/changelog.gz usr/share/man/man1/dorimek.1.gz; do
+    [ "$(stat -c %a "$root/$f" 2>/dev/null)" = 644 ] || fail "$f missing or not mode 644"
+done
+zcat "$root/usr/share/man/man1/dorimek.1.gz" | grep -q '^\.SH 終了コード' || fail "the manual page has no exit statuses"
 if dpkg-deb -c "$deb" | grep -Eq '\./opt/dorimek/(yakujo\.txt|sorbenk\.ini|photos/|qev/)'; then
     fail "the package owns clinic data in the program folder: $(dpkg-deb -c "$deb" | grep -E 'opt/dorimek/(yakujo|sorbenk|photos|qev)')"
 fi
@@ -101,6 +108,15 @@ rm -f "$folder/photos/$first_photo"
 cmp -s "$work/yakujo.expected" "$folder/yakujo.txt" || fail "upgrade replaced the edited yakujo.txt"
 cmp -s "$work/sorbenk.expected" "$folder/sorbenk.ini" || fail "upgrade replaced the edited sorbenk.ini"
 [ ! -e "$folder/photos/$first_photo" ] || fail "upgrade brought back a deleted demo photo"
+
+# ---------------------------------------------------------------- lintian
+if command -v lintian >/dev/null 2>&1; then
+    # Errors and warnings only: the informational tags are advice.
+    lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+        fail "lintian: $(grep -E '^[EW]:' "$work/lintian.log" || cat "$work/lintian.log")"
+else
+    echo "lintian not installed (package lintian): Debian's checks not run"
+fi
 
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) failed" >&2

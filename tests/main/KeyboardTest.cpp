@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -99,6 +100,7 @@ class KeyboardTest : public QObject {
         writeBytes(path("yakujo.txt"), kMaster);
         writeBytes(path("sorbenk.ini"), sjis("prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n"
                                               "clinic=さくら\r\ntel=1\r\nprev=1\r\nstyle=3\r\n"));
+        QDir(dir_->path()).mkdir(QStringLiteral("qev"));
     }
     void cleanup() {
         for (QWidget* w : QApplication::topLevelWidgets()) w->close();

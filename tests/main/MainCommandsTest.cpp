@@ -23,9 +23,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -37,6 +39,7 @@
 #include <functional>
 #include <memory>
 
+using dorimek::mainwin::AutoRunOutcome;
 using dorimek::mainwin::AutoStart;
 using dorimek::mainwin::SheetForms;
 using dorimek::mainwin::TForm3;
@@ -134,6 +137,7 @@ class MainCommandsTest : public QObject {
                           "\r\ntel=0123\r\nprev=" + (prev ? "1" : "0") + "\r\n";
         if (style != 0) ini += "style=" + std::to_string(style) + "\r\n";
         writeBytes(path(QStringLiteral("sorbenk.ini")), ini);
+        QDir().mkpath(qevFolder());  // a work folder that isn't there is named at start
     }
     void writeRp(const std::vector<std::string>& records) {
         writeBytes(qevFolder() + QStringLiteral("rp.csv"), rpFile(records));
@@ -262,7 +266,12 @@ class MainCommandsTest : public QObject {
             QCOMPARE(form->prescription().masterIndex(n), indices.at(n - 1));
         for (int n = 1; n <= usages.size(); ++n)
             QCOMPARE(form->comboBox(n)->currentText(), usages.at(n - 1));
-        QCOMPARE(sink->messages, messages);
+        // A missing file is named with the path tried, after the fixed text.
+        QStringList firstLines;
+        for (const QString& m : sink->messages) firstLines << m.section(QLatin1Char('\n'), 0, 0);
+        QCOMPARE(firstLines, messages);
+        if (!fileExists)
+            QVERIFY(sink->messages.first().endsWith(QStringLiteral(": ") + qevFolder() + "rp.csv"));
     }
 
     void secondImportReusesTheFirstUnknownSlot() {
@@ -354,7 +363,11 @@ class MainCommandsTest : public QObject {
         sink->messages.clear();
         auto* sheet = form->sheetForStyle(3);
         QCOMPARE(sheet->Yakujorep.run({false, {}}).outcome, dorimek::report::RunOutcome::Completed);
-        QCOMPARE(sink->messages, QStringList());
+        // Every row finds its drug; only the photos, not in this folder, are told.
+        for (const QString& m : sink->messages) {
+            QVERIFY2(m.startsWith(QStringLiteral("次の写真を提供書に載せられませんでした。")),
+                     qPrintable(m));
+        }
         const auto doc = sheet->Yakujorep.lastDocument();
         QVERIFY(doc);
         QStringList got;
@@ -786,10 +799,14 @@ class MainCommandsTest : public QObject {
         // The engine's preview never ran.
         QCOMPARE(styleThatRan(), 0);
 
-        // Closing one leaves the other and keeps both alive.
+        // Closing one leaves the other; the closed one gives its memory back.
+        QPointer<dorimek::preview::TForm6> closed(first);
         click(first->Button2);
         QVERIFY(!first->isVisible());
         QVERIFY(second->isVisible());
+        QCOMPARE(dorimek::preview::TForm6::current(), second);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!closed);
         QCOMPARE(dorimek::preview::TForm6::current(), second);
     }
 
@@ -892,14 +909,32 @@ class MainCommandsTest : public QObject {
         writeSettings(true, 0);  // engine preview, no style stored
         closeEnginePreviews();
         auto form = open({QStringLiteral("auto")});
-        QCOMPARE(sink->messages, (QStringList{QStringLiteral("rp.csvがありません"),
-                                              dorimek::mainwin::messages::kNothingToPrint}));
+        QCOMPARE(sink->messages,
+                 (QStringList{QStringLiteral("rp.csvがありません\n探したファイル: ") + qevFolder() +
+                                  QStringLiteral("rp.csv"),
+                              dorimek::mainwin::messages::kNothingToPrint}));
         QCOMPARE(form->prescription().lineCount(), 0);
         QCOMPARE(styleThatRan(), 0);
         QVERIFY(form->terminationRequested());
     }
 
-    void autoStartWhosePrintFailsStaysOpenWithThePrescription() {
+    void autoStartWithTheOldPcsWorkFolderEndsAsSettingsUnreadable() {
+        writeBytes(
+            path(QStringLiteral("sorbenk.ini")),
+            "prindex=-1\r\nprinter=\r\nqevpath=C:\\QEV\\\r\nclinic=c\r\ntel=t\r\nprev=1\r\n");
+        closeEnginePreviews();
+        auto form = open({QStringLiteral("auto")});
+        QVERIFY(!sink->messages.isEmpty());
+        QVERIFY2(sink->messages.first().startsWith(
+                     QStringLiteral("QEVワークパス「C:\\QEV\\」はこのコンピュータでは使えません")),
+                 qPrintable(sink->messages.first()));
+        // The host learns why nothing came out, not just that nothing did.
+        QCOMPARE(form->autoRunOutcome(), dorimek::mainwin::AutoRunOutcome::SettingsUnreadable);
+        QVERIFY(form->terminationRequested());
+    }
+
+    // Nobody may be at the screen to carry on: the run ends with its cause.
+    void autoStartWhosePrintFailsEndsWithItsCause() {
         if (dorimek::platform::PrinterService::instance().printerCount() > 0)
             QSKIP("printers are installed: the print would not fail");
         writeSettings(false, 2);  // print, style 2
@@ -907,9 +942,10 @@ class MainCommandsTest : public QObject {
         auto form = open({QStringLiteral("auto")});
         QCOMPARE(styleThatRan(), 0);
         QCOMPARE(sink->messages.size(), 1);  // the failure, told once
-        QVERIFY(!form->terminationRequested());
+        QVERIFY(form->terminationRequested());
+        QVERIFY(form->autoRunOutcome() == AutoRunOutcome::NoUsablePrinter ||
+                form->autoRunOutcome() == AutoRunOutcome::SpoolerDown);
         QCOMPARE(form->prescription().lineCount(), 1);
-        QCOMPARE(form->usageText(1), sjis("朝"));
     }
 
     void exitEndsAlsoWhileTheEnginePreviewIsOpen() {
@@ -948,14 +984,15 @@ class MainCommandsTest : public QObject {
         }
     }
 
-    void autoStartWithoutMasterFileStaysOpen() {
+    void autoStartWithoutMasterFileEndsWithItsCause() {
         QFile::remove(path(QStringLiteral("yakujo.txt")));
         writeSettings(true, 2);
         writeRp({rpRecord("ﾃﾙﾐｻﾙﾀﾝ錠40mg", true, "朝")});
         closeEnginePreviews();
         auto form = open({QStringLiteral("auto")});
         QCOMPARE(sink->messages, QStringList{QStringLiteral("yakujo.txtがみつかりません")});
-        QVERIFY(!form->terminationRequested());
+        QVERIFY(form->terminationRequested());
+        QVERIFY(form->autoRunOutcome() == AutoRunOutcome::MasterUnreadable);
         QCOMPARE(form->prescription().lineCount(), 0);
         QCOMPARE(styleThatRan(), 0);
     }

@@ -1,5 +1,6 @@
 #include "main/KanaIndex.h"
 #include "main/MainMessages.h"
+#include "main/NameSearch.h"
 #include "main/PrinterChoice.h"
 #include "main/SettingsFile.h"
 #include "platform/Sjis.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 namespace dorimek::mainwin {
 namespace {
@@ -365,13 +367,21 @@ TEST(PrinterChoice, DefaultPrinterMatching) {
 }
 
 TEST(PrinterChoice, IndexTextNumbers) {
-    const std::pair<const char*, int> cases[] = {
-        {"2", 2},      {" 3", 3},  {"\t5", 5},
-        {"-1", -1},    {"+4", 4},  {"abc", 0},
-        {"12abc", 12}, {"", 0},    {"   ", 0},
-        {"--1", 0},    {"1 2", 1}, {"123456789", 1234567},  // only seven characters are held
+    // A text without a number reads as 0, which a host-started run must not
+    // take for printer 0.
+    const std::tuple<const char*, int, bool> cases[] = {
+        {"2", 2, true},      {" 3", 3, true},
+        {"\t5", 5, true},    {"-1", -1, true},
+        {"+4", 4, true},     {"abc", 0, false},
+        {"12abc", 12, true}, {"", 0, false},
+        {"   ", 0, false},   {"--1", 0, false},
+        {"1 2", 1, true},    {"123456789", 1234567, true},  // seven characters held
+        {"-", 0, false},     {"       7", 0, false},
     };
-    for (const auto& [text, value] : cases) EXPECT_EQ(parseIndexText(text), value) << text;
+    for (const auto& [text, value, number] : cases) {
+        EXPECT_EQ(parseIndexText(text), value) << text;
+        EXPECT_EQ(isIndexText(text), number) << text;
+    }
 }
 
 TEST(PrinterChoice, PrinterIndexAtStart) {
@@ -452,6 +462,57 @@ TEST(KanaIndex, AlphanumericAndDoubleByteEdges) {
     EXPECT_EQ(findDoubleByteEntry({"", "abc", sjis("ｱ")}), std::nullopt);
     EXPECT_EQ(findDoubleByteEntry({"", sjis("　space"), sjis("薬")}), 1);
     EXPECT_EQ(findKanaEntry({"", sjis("ｱ")}, 0xB1), 1);
+}
+
+// ------------------------------------------------------------ typed search
+
+TEST(NameSearch, TypedTextFindsTheFirstNameInAnyWidthAndKana) {
+    const masterfile::MasterNames names{
+        sjis("ｱﾀﾞﾗｰﾄCR錠20mg"),     // 0
+        sjis("ｶﾛﾅｰﾙ錠200"),         // 1
+        sjis("カロナール細粒20%"),  // 2: full-width katakana
+        sjis("ｶﾞｽﾀｰD錠10mg"),       // 3: a sound mark of its own
+        sjis("ＰＬ配合顆粒"),       // 4: full-width letters
+        sjis("5-FU錠50"),           // 5
+        sjis("ﾌｧﾓﾁｼﾞﾝ OD錠20mg"),   // 6: a space inside
+        sjis("ｳﾞｫﾘﾌﾞﾘｽ錠2.5mg"),    // 7
+        sjis("ビオフェルミン錠"),   // 8
+        sjis("ｶﾛﾅｰﾙ錠300"),         // 9
+    };
+    struct Case {
+        const char* typed;
+        int row;  // -1: none
+    };
+    const Case cases[] = {
+        {"かろなーる", 1}, {"カロナール細", 2},   {"ｶﾛﾅｰﾙ細", 2},      {"かろなーる錠3", 9},
+        {"が", 3},         {"かす", -1},          {"pl", 4},           {"ＰＬ配", 4},
+        {"５－ｆｕ", 5},   {"ふぁもちじんod", 6}, {"ﾌｧﾓﾁｼﾞﾝ OD錠", 6}, {"ゔぉり", 7},
+        {"びおふぇ", 8},   {"ｱﾀﾞﾗｰﾄcr", 0},       {"あたらーと", -1},  {"x", -1},
+        {"", -1},          {"\U0001F600", -1},
+    };
+    NameSearchIndex index;
+    for (const Case& c : cases) {
+        const std::optional<std::string> key = searchKey(QString::fromUtf8(c.typed));
+        const std::optional<int> row = key ? index.findFirst(names, *key) : std::nullopt;
+        EXPECT_EQ(row.value_or(-1), c.row) << c.typed;
+    }
+}
+
+TEST(NameSearch, QueryGrowsUntilAPauseAndKeepsTheLastMatch) {
+    masterfile::MasterNames names{sjis("ｶﾛﾅｰﾙ錠200"), sjis("ｶﾛﾅｰﾙ錠300")};
+    TypeAhead typing;
+    EXPECT_EQ(typing.type(names, QStringLiteral("かろ")).row, 0);
+    EXPECT_EQ(typing.type(names, QStringLiteral("なーる錠3")).row, 1);
+    const TypeAhead::Step miss = typing.type(names, QStringLiteral("x"));
+    EXPECT_FALSE(miss.row);
+    EXPECT_FALSE(miss.matched);
+    EXPECT_EQ(typing.query(), QStringLiteral("かろなーる錠3x"));
+    EXPECT_EQ(typing.erase(names).row, 1);
+    // A renamed entry is found under its new name once the index is told.
+    names.replace(0, sjis("ﾋﾞｵﾌｪﾙﾐﾝ"));
+    typing.invalidate();
+    typing.reset();
+    EXPECT_EQ(typing.type(names, QStringLiteral("び")).row, 0);
 }
 
 }  // namespace

@@ -173,11 +173,11 @@ class MainWindowTest : public QObject {
         row("Label14", 672, 112, 0, 0, "も押すこと");
         row("CheckBox1", 344, 326, 169, 17, "QEVから起動時プレビュー有");
         row("Label9", 344, 350, 0, 0, "QEVワークパス");
-        row("Edit7", 344, 364, 161, 20, "Edit7");
+        row("Edit7", 344, 364, 161, 20, "");
         row("Label10", 344, 388, 0, 0, "医院名");
-        row("Edit8", 344, 402, 161, 20, "Edit8");
+        row("Edit8", 344, 402, 161, 20, "");
         row("Label11", 344, 426, 0, 0, "電話");
-        row("Edit9", 344, 440, 161, 20, "Edit9");
+        row("Edit9", 344, 440, 161, 20, "");
         row("Button55", 348, 464, 157, 22, "設定保存");
         row("Label12", 528, 336, 0, 0, "使用可能プリンタ");
         row("ListBox3", 520, 360, 209, 129, "");
@@ -252,7 +252,9 @@ class MainWindowTest : public QObject {
         QVERIFY(!form->masterFileLoaded());
         QCOMPARE(form->listBox1()->count(), 0);
         QCOMPARE(form->listBox3()->count(), 0);
-        QCOMPARE(form->edit(7)->text(), QStringLiteral("Edit7"));
+        // An empty field with a hint, never a text that a save could store.
+        QCOMPARE(form->edit(7)->text(), QString());
+        QCOMPARE(form->edit(7)->placeholderText(), QStringLiteral("未設定"));
         QVERIFY(!form->radioButton(2)->isChecked());
         QCOMPARE(form->printerIndex(), -1);
     }
@@ -263,7 +265,7 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox1()->count(), 60);
         QCOMPARE(form->masterList().at(38), sjis("漢方薬"));
         QCOMPARE(form->listBox1()->text(38), QStringLiteral("漢方薬"));
-        QCOMPARE(form->edit(8)->text(), QStringLiteral("Edit8"));
+        QCOMPARE(form->edit(8)->text(), QString());
         QCOMPARE(form->clinicName(), std::string());
         QCOMPARE(form->qevWorkPath(), std::string());
         QCOMPARE(form->printerIndex(), -1);
@@ -293,7 +295,11 @@ class MainWindowTest : public QObject {
         auto form = open({QStringLiteral("x"), QString(), QStringLiteral("2")});
         // No spooler answers here: the host's printer can't be checked, and
         // the user hears that printing is unavailable, not "no printer".
-        QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
+        // The file ends before its work folder, which is named first.
+        QCOMPARE(sink->messages.size(), 2);
+        QVERIFY(sink->messages.first().startsWith(
+            QStringLiteral("QEVワークパス「」はこのコンピュータでは使えません（空です）")));
+        QCOMPARE(sink->messages.last(), dorimek::platform::kSpoolerUnavailable);
         QCOMPARE(form->printerIndex(), -1);
         QCOMPARE(form->listBox3()->count(), 0);
     }
@@ -373,20 +379,6 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->listBox2()->visualItemRect(form->listBox2()->item(1)).height(), 16);
     }
 
-    void keyboardSelectionAddsEveryEntryPassed() {
-        auto form = openShown();
-        clickRow(form->listBox1(), 2);
-        form->listBox1()->setFocus();
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Up);
-        const auto& p = form->prescription();
-        QCOMPARE(p.lineCount(), 4);
-        const int expected[] = {2, 3, 4, 3};
-        for (int n = 1; n <= 4; ++n) QCOMPARE(p.masterIndex(n), expected[n - 1]);
-        QCOMPARE(form->listBox2()->count(), 4);
-    }
-
     void doubleClickRemovesALineWithItsUsage() {
         auto form = openShown();
         clickRow(form->listBox1(), 5);
@@ -442,14 +434,69 @@ class MainWindowTest : public QObject {
         QCOMPARE(form->editedRecordIndex(), -1);
     }
 
-    void firstDownArrowChoosesTheFirstEntry() {
+    // Keys in the focused drug list: moving and typing a name only move;
+    // Return and Space pick the current entry. A step is a key's name,
+    // "ime:" text the input method commits, "key:" text typed key by key,
+    // or "pause".
+    void keysInTheDrugList_data() {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("current");
+        QTest::addColumn<QList<int>>("picked");  // master indices of the lines
+        const auto row = [](const char* name, QStringList steps, int current, QList<int> picked) {
+            QTest::newRow(name) << steps << current << picked;
+        };
+        row("arrows only move", {"Down", "Down", "Down", "Up"}, 1, {});
+        row("first Down goes to the first entry", {"Down"}, 0, {});
+        row("Return picks the current entry", {"Down", "Down", "Return"}, 1, {1});
+        row("Space picks it too", {"Down", "Space", "Space"}, 0, {0, 0});
+        row("letters move", {"key:bu"}, 1, {});
+        row("input method text moves", {"ime:かろなーる"}, 21, {});
+        row("typed across commits, then Return", {"ime:いぶ1", "key:2", "Return"}, 16, {16});
+        row("a voiced kana is its own", {"ime:が"}, 20, {});
+        row("kanji", {"ime:葛"}, 39, {});
+        row("no match stays put", {"ime:さ", "key:x"}, 22, {});
+        row("Backspace matches again", {"ime:か", "key:x", "Backspace", "ime:ろ"}, 21, {});
+        row("Escape starts anew", {"ime:さ", "Escape", "ime:か"}, 21, {});
+        row("a pause starts anew", {"ime:さ", "pause", "ime:か"}, 21, {});
+        row("Down goes to the next match", {"ime:いぶ1", "Down"}, 14, {});
+        row("Up to the previous one", {"ime:いぶ1", "Down", "Down", "Up"}, 14, {});
+        row("Down after a pause is one step", {"ime:いぶ1", "pause", "Down"}, 6, {});
+        row("the input method's space picks", {"Down", "ime:\u3000"}, 0, {0});
+    }
+
+    void keysInTheDrugList() {
+        QFETCH(QStringList, steps);
+        QFETCH(int, current);
+        QFETCH(QList<int>, picked);
         auto form = openShown();
-        form->listBox1()->setFocus();
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QTest::keyClick(form->listBox1(), Qt::Key_Down);
-        QCOMPARE(form->prescription().lineCount(), 2);
-        QCOMPARE(form->prescription().masterIndex(1), 0);
-        QCOMPARE(form->prescription().masterIndex(2), 1);
+        sink->messages.clear();
+        dorimek::mainwin::MasterListBox* list = form->listBox1();
+        list->setFocus();
+        const QMap<QString, Qt::Key> keys{
+            {"Down", Qt::Key_Down},   {"Up", Qt::Key_Up},         {"Return", Qt::Key_Return},
+            {"Space", Qt::Key_Space}, {"Escape", Qt::Key_Escape}, {"Backspace", Qt::Key_Backspace}};
+        for (const QString& step : steps) {
+            if (step.startsWith(QLatin1String("ime:"))) {
+                QInputMethodEvent commit;
+                commit.setCommitString(step.mid(4));
+                QApplication::sendEvent(list, &commit);
+            } else if (step.startsWith(QLatin1String("key:"))) {
+                QTest::keyClicks(list, step.mid(4));
+            } else if (step == QLatin1String("pause")) {
+                QTRY_VERIFY_WITH_TIMEOUT(list->typedText().isEmpty(), 20000);
+            } else {
+                QVERIFY2(keys.contains(step), qPrintable(step));
+                QTest::keyClick(list, keys.value(step));
+            }
+        }
+        QCOMPARE(list->currentRow(), current);
+        QCOMPARE(list->selectedRow(), current);
+        QList<int> lines;
+        for (int n = 1; n <= form->prescription().lineCount(); ++n)
+            lines << form->prescription().masterIndex(n);
+        QCOMPARE(lines, picked);
+        QCOMPARE(form->listBox2()->count(), picked.size());
+        QVERIFY(sink->messages.isEmpty());
     }
 
     void messageBoxesShowTheirTextAsWritten() {
@@ -519,19 +566,20 @@ class MainWindowTest : public QObject {
     // ------------------------------------------------------------ settings
 
     void settingsReadAndSavedBack() {
-        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=old\r\nqevpath=C:\\QEV\\\r\n" +
+        QDir(dir->path()).mkdir(QStringLiteral("qev"));
+        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=old\r\nqevpath=qev/\r\n" +
                                             sjis("clinic=山田医院\r\ntel=03-1234-5678\r\n") +
                                             "prev=1\r\nstyle=2\r\n" +
                                             sjis("usage=@朝,@昼,@夕,\r\n"));
         auto form = open();
         // The printer stored by name can't be checked without a spooler.
         if (noPrinters()) QCOMPARE(sink->messages, QStringList{dorimek::platform::kSpoolerUnavailable});
-        QCOMPARE(form->edit(7)->text(), QStringLiteral("C:\\QEV\\"));
+        QCOMPARE(form->edit(7)->text(), QStringLiteral("qev/"));
         QCOMPARE(form->edit(8)->text(), QStringLiteral("山田医院"));
         QCOMPARE(form->edit(9)->text(), QStringLiteral("03-1234-5678"));
         QCOMPARE(form->clinicName(), sjis("山田医院"));
         QCOMPARE(form->clinicTel(), std::string("03-1234-5678"));
-        QCOMPARE(form->qevWorkPath(), std::string("C:\\QEV\\"));
+        QCOMPARE(form->qevWorkPath(), std::string("qev/"));
         QVERIFY(form->previewOnAutoStart());
         QVERIFY(form->checkBox1()->isChecked());
         QVERIFY(form->radioButton(2)->isChecked());
@@ -559,7 +607,7 @@ class MainWindowTest : public QObject {
                                dorimek::platform::PrinterService::instance().nameForIndex(-1));
         QCOMPARE(readBytes(path("sorbenk.ini")),
                  "prindex=-1\r\nprinter=" + printer +
-                     "\r\nqevpath=C:\\QEV\\\r\nclinic=" + dorimek::platform::fromUnicode(longName) +
+                     "\r\nqevpath=qev/\r\nclinic=" + dorimek::platform::fromUnicode(longName) +
                      "\r\n" + sjis("tel=03-1234-5678\r\n") + "prev=0\r\nstyle=3\r\n" +
                      sjis("usage=@朝,@昼,@夕,\r\n"));
         // What the rest of the system uses stays as read at start.
@@ -577,10 +625,11 @@ class MainWindowTest : public QObject {
     void savingWithNoStyleCheckedWritesTheStyleThatPrintsAndSevenLines() {
         // No settings file: nothing checked, no usage line. The sheets print
         // such a state as style 1, so the next start must check style 1.
+        // Nothing was read or typed, so no text is stored either.
         auto form = open();
         QTest::mouseClick(form->button(55), Qt::LeftButton);
         const std::string bytes = readBytes(path("sorbenk.ini"));
-        QVERIFY(bytes.find("qevpath=Edit7\r\nclinic=Edit8\r\ntel=Edit9\r\nprev=0\r\nstyle=1\r\n") !=
+        QVERIFY(bytes.find("qevpath=\r\nclinic=\r\ntel=\r\nprev=0\r\nstyle=1\r\n") !=
                 std::string::npos);
         QCOMPARE(std::count(bytes.begin(), bytes.end(), '\n'), 7);
     }
@@ -612,6 +661,29 @@ class MainWindowTest : public QObject {
         QCOMPARE(readBytes(path("sorbenk.ini")), old);
     }
 
+    void aSecondWindowAsksBeforeUndoingTheFirstOnesSave() {
+        // A work folder that works here, so that 設定保存 has nothing to say of it.
+        writeBytes(path("sorbenk.ini"), "prindex=-1\r\nprinter=\r\nqevpath=" +
+                                            (dir->path() + QLatin1Char('/')).toStdString() +
+                                            "\r\nclinic=c\r\ntel=t\r\nprev=0\r\nstyle=1\r\n");
+        auto first = open();
+        auto second = open();
+        sink->messages.clear();
+        first->edit(8)->setText(QStringLiteral("first"));
+        QTest::mouseClick(first->button(55), Qt::LeftButton);
+        second->edit(8)->setText(QStringLiteral("second"));
+        QTest::mouseClick(second->button(55), Qt::LeftButton);  // cancelled
+        QCOMPARE(sink->choices.size(), 1);
+        QVERIFY(readBytes(path("sorbenk.ini")).find("clinic=first\r\n") != std::string::npos);
+        sink->choiceAnswer = 0;  // 上書きして保存
+        QTest::mouseClick(second->button(55), Qt::LeftButton);
+        QVERIFY(readBytes(path("sorbenk.ini")).find("clinic=second\r\n") != std::string::npos);
+        // Its own save is no change to ask about.
+        QTest::mouseClick(second->button(55), Qt::LeftButton);
+        QCOMPARE(sink->choices.size(), 2);
+        QCOMPARE(sink->messages, QStringList());
+    }
+
     void unwritableSettingsFileIsReported() {
         QDir(dir->path())
             .mkdir(QStringLiteral("sorbenk.ini"));  // a folder where the file should be
@@ -622,6 +694,119 @@ class MainWindowTest : public QObject {
         // The fixed text, then why.
         QVERIFY(sink->messages.first().startsWith(QStringLiteral("設定ファイル sorbenk.iniを開けません\n")));
         QVERIFY(sink->messages.first().contains(QStringLiteral("同じ名前のフォルダがあります")));
+    }
+
+    // ------------------------------------------------------------ settings from the old PC
+
+    // sorbenk.ini as the old PC and its editors left it, read at start and
+    // saved with 設定保存 untouched: the file then holds the settings and
+    // nothing else (no caption, no lost usage line), and a work folder that
+    // can't work here is named at start and on saving.
+    void settingsFromTheOldPcSaveOnlySettings_data() {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<QStringList>("fields");  // Edit7 to Edit9 after start
+        QTest::addColumn<QString>("atStart");     // in what start-up says; "" nothing
+        QTest::addColumn<QByteArray>("saved");    // the file from its qevpath line on
+        QTest::addColumn<QString>("atSave");
+        auto text = [](const char* qev, const char* clinic = "山田医院",
+                       const char* usage = "@朝,@昼,") {
+            return std::string("prindex=-1\r\nprinter=\r\nqevpath=") + qev +
+                   "\r\nclinic=" + clinic +
+                   "\r\ntel=03-1234\r\nprev=1\r\nstyle=2\r\nusage=" + usage + "\r\n";
+        };
+        auto tail = [&](const char* qev) {
+            const std::string t = sjis(text(qev).c_str());
+            return QByteArray::fromStdString(t.substr(t.find("qevpath=")));
+        };
+        const QStringList usual{"qev/", "山田医院", "03-1234"};
+        const QByteArray bom("\xEF\xBB\xBF");
+        const std::string plain = text("qev/");
+        auto row = [](const char* name) -> QTestData& { return QTest::newRow(name); };
+        row("BOM + Shift-JIS") << bom + QByteArray::fromStdString(sjis(plain.c_str())) << usual
+                               << QString() << tail("qev/") << QString();
+        row("BOM + UTF-8") << bom + QByteArray::fromStdString(plain) << usual << QString()
+                           << tail("qev/") << QString();
+        row("UTF-8 of a newer Notepad")
+            << QByteArray::fromStdString(plain) << usual << QString() << tail("qev/") << QString();
+        QByteArray loneCr = QByteArray::fromStdString(sjis(plain.c_str()));
+        row("lone CR line ends") << loneCr.replace("\r\n", "\r") << usual << QString()
+                                 << tail("qev/") << QString();
+        // What Shift-JIS can't hold is set aside alone and kept as the file had it.
+        row("UTF-8 clinic name Shift-JIS lacks")
+            << QByteArray::fromStdString(text("qev/", "\xF0\xA0\xAE\xB7野医院"))
+            << QStringList{"qev/", "", "03-1234"}
+            << QStringLiteral("医院名「\U00020BB7野医院」の「\U00020BB7」")
+            << QByteArray::fromStdString(
+                   "qevpath=qev/\r\nclinic=\xF0\xA0\xAE\xB7"
+                   "野医院\r\n" +
+                   sjis("tel=03-1234\r\nprev=1\r\nstyle=2\r\nusage=@朝,@昼,\r\n"))
+            << QString();
+        row("UTF-8 usage entry Shift-JIS lacks")
+            << QByteArray::fromStdString(text("qev/", "山田医院", "@朝,@\xF0\x9F\x98\x80,"))
+            << usual << QStringLiteral("用法「\U0001F600」")
+            << QByteArray::fromStdString(
+                   sjis("qevpath=qev/\r\nclinic=山田医院\r\ntel=03-1234\r\n") +
+                   "prev=1\r\nstyle=2\r\nusage=@\xE6\x9C\x9D,@\xF0\x9F\x98\x80,\r\n")
+            << QString();
+        row("file ends after the work folder")
+            << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n")
+            << QStringList{"qev/", "", ""} << QString()
+            << QByteArray("qevpath=qev/\r\nclinic=\r\ntel=\r\nprev=0\r\nstyle=1\r\n") << QString();
+        // Work folders that can't work here, quoted as read.
+        const struct {
+            const char* name;
+            const char* qev;
+            const char* why;
+        } folders[] = {
+            {"Windows drive", "C:\\QEV\\", "（Windows のドライブ名（C:）で始まっています）"},
+            {"Windows network place", "\\\\SERVER\\qev\\", "（Windows のネットワーク上の場所"},
+            {"drive root", "Z:\\", "（Windows のドライブ名（Z:）で始まっています）"},
+            {"empty", "", "（空です）"},
+            {"folder that isn't there", "/nonexistent-dorimek/qev/",
+             "（このフォルダはありません）"},
+        };
+        for (const auto& f : folders) {
+            const QString quoted =
+                QStringLiteral("QEVワークパス「%1」はこのコンピュータでは使えません")
+                    .arg(QString::fromUtf8(f.qev));
+            row(f.name) << QByteArray::fromStdString(sjis(text(f.qev).c_str()))
+                        << QStringList{QString::fromUtf8(f.qev), "山田医院", "03-1234"}
+                        << quoted + QString::fromUtf8(f.why) << tail(f.qev)
+                        << QStringLiteral("設定を保存しました。ただし、") + quoted;
+        }
+        row("folder without its final /")
+            << QByteArray::fromStdString(sjis(text("qev").c_str())) << usual
+            << QStringLiteral("QEVワークパス「qev」の最後に「/」がないため、「qev/」として使います")
+            << tail("qev/") << QString();
+    }
+    void settingsFromTheOldPcSaveOnlySettings() {
+        QFETCH(QByteArray, ini);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, atStart);
+        QFETCH(QByteArray, saved);
+        QFETCH(QString, atSave);
+        QDir(dir->path()).mkdir(QStringLiteral("qev"));
+        writeBytes(path("sorbenk.ini"), ini.toStdString());
+        auto form = open();
+        auto check = [&](const QString& expected, const char* when) {
+            const QString all = sink->messages.join(QLatin1Char('\n'));
+            const bool about = all.contains(QStringLiteral("QEVワークパス")) ||
+                               all.contains(QStringLiteral("sorbenk.ini")) ||
+                               all.contains(QStringLiteral("UTF-8"));
+            QVERIFY2(expected.isEmpty() ? !about : all.contains(expected),
+                     qPrintable(QString::fromUtf8(when) + QStringLiteral(": ") + all));
+        };
+        check(atStart, "at start");
+        for (int i = 0; i < 3; ++i) QCOMPARE(form->edit(7 + i)->text(), fields.at(i));
+        QCOMPARE(form->qevWorkPath(), dorimek::platform::fromUnicode(fields.at(0)));
+
+        sink->messages.clear();
+        QTest::mouseClick(form->button(55), Qt::LeftButton);
+        check(atSave, "on saving");
+        const std::string written = readBytes(path("sorbenk.ini"));
+        const size_t at = written.find("qevpath=");
+        QVERIFY(at != std::string::npos);
+        QCOMPARE(QByteArray::fromStdString(written.substr(at)), saved);
     }
 };
 

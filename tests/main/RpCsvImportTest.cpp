@@ -1,14 +1,17 @@
 #include "RpCsvImport.h"
 
+#include "AutoRunClaim.h"
 #include "RecordingMessageSink.h"
 #include "TestFiles.h"
 #include "platform/Sjis.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -190,12 +193,13 @@ std::vector<ImportCase> importCases() {
                      {},
                      {has("6、7、8、9、10、11、12、13、14、15、16、17、18、19、20、21、22、23、24、"
                           "25 ほか10行")}});
-    cases.push_back({"blank lines, lines beginning with CR and a last line without line end",
-                     header() + "\r\n" + recU("ｱﾑﾛｼﾞﾝ錠5mg") + "\r\n\r\r\n\rjunk,1,2,3,4,5,6\r\n" +
-                         recU("ﾛｷｿﾆﾝ錠60mg", "1", "毎食後"),
-                     0,
-                     {{1, kAmlo, 0, std::nullopt}, {2, kLoxo, 1, kAfterMeals}},
-                     {}});
+    cases.push_back(
+        {"blank lines, lines beginning with CR; a last line without line end is unfinished",
+         header() + "\r\n" + recU("ｱﾑﾛｼﾞﾝ錠5mg") + "\r\n\r\r\n\rjunk,1,2,3,4,5,6\r\n" +
+             recU("ﾛｷｿﾆﾝ錠60mg", "1", "毎食後"),
+         0,
+         {{1, kAmlo, 0, std::nullopt}},
+         {has("rp.csvの最後の行（10行目）は基幹システムが書き終えていない")}});
     cases.push_back({"a DOS end-of-file byte after the last line end is no line",
                      fileOf({recU("ﾑｺｽﾀ錠100mg", "1", "毎食後")}) + "\x1A",
                      0,
@@ -309,7 +313,10 @@ TEST(RpCsvImport, MissingFileChangesNothing) {
                                 dir.path()}) {                                // a folder
         const ImportReport report = RpCsvImport::run(path, masterList(), state);
         EXPECT_FALSE(report.fileOpened);
-        EXPECT_EQ(report.messages, QStringList{QStringLiteral("rp.csvがありません")});
+        // The fixed text first, then the very path tried.
+        ASSERT_EQ(report.messages.size(), 1);
+        EXPECT_EQ(report.messages.first(), QStringLiteral("rp.csvがありません\n探したファイル: ") +
+                                               QFileInfo(path).absoluteFilePath());
         EXPECT_TRUE(report.lines.empty());
         EXPECT_EQ(state.lineCount(), 2);
         EXPECT_EQ(state.masterIndex(2), -2);
@@ -376,6 +383,122 @@ TEST(RpCsvImport, ShowMessagesKeepsTheirOrder) {
     EXPECT_TRUE(sink.messages[1].startsWith(QStringLiteral("ﾊﾟﾘｴｯﾄ錠が")));
     EXPECT_TRUE(sink.messages[2].contains(QStringLiteral("7行目")));
 }
+
+// The host still writing rp.csv when the import reads it: the last line has
+// no line end yet and is cut somewhere.
+struct UnfinishedCase {
+    const char* what;
+    size_t cutFromEnd;          // bytes of the whole file not written yet
+    bool finishedWhileWaiting;  // the host writes the rest during the wait
+    int unfinishedLine;         // 0: every line whole
+};
+void PrintTo(const UnfinishedCase& c, std::ostream* os) { *os << c.what; }
+
+class UnfinishedLastLine : public ::testing::TestWithParam<UnfinishedCase> {};
+
+TEST_P(UnfinishedLastLine, IsNoRecordAndStopsAnUnattendedRun) {
+    const UnfinishedCase& c = GetParam();
+    const std::string usage = sjis("朝昼夕 食後");
+    const std::string whole =
+        fileOf({recU("ｱﾑﾛｼﾞﾝ錠5mg", "1", "朝食後"), recU("ﾛｷｿﾆﾝ錠60mg"), rec(kMag, "1", usage)});
+    const std::string written = whole.substr(0, whole.size() - c.cutFromEnd);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("rp.csv"));
+    const QString claim = dir.filePath(QStringLiteral("claim"));
+    RpCsvWait wait{std::chrono::milliseconds(400), std::chrono::milliseconds(50), {}};
+    if (c.finishedWhileWaiting) wait.onPause = [&] { writeBytes(path, whole); };
+    const std::vector<std::string> complete =
+        c.unfinishedLine ? std::vector{kAmlo, kLoxo} : std::vector{kAmlo, kLoxo, kMag};
+
+    writeBytes(path, written);
+    const Result<RpCsvContent> read = RpCsvFile::read(path, wait);
+    ASSERT_TRUE(read.ok()) << read.error().toStdString();
+    EXPECT_EQ(read->unfinishedLine, c.unfinishedLine);
+    std::vector<std::string> names;
+    for (const RpRecord& r : read->records) names.push_back(r.drugName);
+    EXPECT_EQ(names, complete);
+    if (!c.unfinishedLine) {
+        EXPECT_EQ(read->records.back().usage, usage);
+    }
+
+    // An unattended run prints nothing rather than a sheet missing a drug.
+    writeBytes(path, written);
+    prescription::PrescriptionState unattended;
+    const ImportReport report =
+        RpCsvImport::runForAutoStart(path, claim, masterList(), unattended, wait);
+    if (c.unfinishedLine) {
+        EXPECT_EQ(report.stopped, AutoRunOutcome::PrescriptionIncomplete);
+        EXPECT_EQ(unattended.lineCount(), 0);
+        EXPECT_EQ(report.messages.size(), 1);
+    } else {
+        EXPECT_FALSE(report.stopped.has_value());
+        EXPECT_EQ(unattended.lineCount(), 3);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostStillWriting, UnfinishedLastLine,
+    ::testing::Values(
+        // "朝昼夕 食後" cut after 朝昼: 夕, the blank and 食後 (2+1+4 bytes) and CR LF missing.
+        UnfinishedCase{"cut inside the usage", 9, false, 8},
+        // The name's 錠 cut after its lead byte: its trail byte, "330mg",
+        // ",1,錠,7," and the usage missing.
+        UnfinishedCase{"cut inside a double-byte character",
+                       1 + 5 + 8 + sjis("朝昼夕 食後").size() + 2, false, 8},
+        // Ends with "330mg,": a name that looks whole, no usage yet.
+        UnfinishedCase{"cut after the comma closing the name", 7 + sjis("朝昼夕 食後").size() + 2,
+                       false, 8},
+        UnfinishedCase{"cut between CR and LF", 1, false, 8},
+        UnfinishedCase{"cut at a line end", 0, false, 0},
+        UnfinishedCase{"finished by the host while we wait", 9, true, 0}));
+
+// The record of the last prescription a host-started run took.
+struct ClaimCase {
+    const char* what;
+    std::string record;  // what the record file holds; "-" for no file
+    qint64 nowMs;
+    AutoRunClaim::Verdict expected;
+};
+void PrintTo(const ClaimCase& c, std::ostream* os) { *os << c.what; }
+
+class AutoRunClaimTable : public ::testing::TestWithParam<ClaimCase> {};
+
+const platform::FileStamp kRp = platform::stampOf("rp");
+std::string claimOf(const platform::FileStamp& s, qint64 ms) {
+    return std::to_string(s.size) + " " + s.digest.toHex().toStdString() + " " +
+           std::to_string(ms) + "\n";
+}
+
+TEST_P(AutoRunClaimTable, OnlyTheSameContentMomentsAgoIsARepeat) {
+    const ClaimCase& c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("claim"));
+    if (c.record != "-") writeBytes(path, c.record);
+    EXPECT_EQ(AutoRunClaim::claim(kRp, path, c.nowMs), c.expected);
+    // Whichever run printed, the next one moments later is its repeat.
+    EXPECT_EQ(AutoRunClaim::claim(kRp, path, c.nowMs + 1000), AutoRunClaim::Verdict::SameJustRun);
+    // A run that printed nothing gives the claim back, so the retry prints;
+    // another content's claim is not its to give back.
+    AutoRunClaim::release(platform::stampOf("rq"), path);
+    EXPECT_EQ(AutoRunClaim::claim(kRp, path, c.nowMs + 1500), AutoRunClaim::Verdict::SameJustRun);
+    AutoRunClaim::release(kRp, path);
+    EXPECT_EQ(AutoRunClaim::claim(kRp, path, c.nowMs + 2000), AutoRunClaim::Verdict::First);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Claims, AutoRunClaimTable,
+    ::testing::Values(ClaimCase{"no record yet", "-", 100000, AutoRunClaim::Verdict::First},
+                      ClaimCase{"same content a second ago", claimOf(kRp, 99000), 100000,
+                                AutoRunClaim::Verdict::SameJustRun},
+                      ClaimCase{"same content long ago", claimOf(kRp, 90000), 100000,
+                                AutoRunClaim::Verdict::First},
+                      ClaimCase{"the next patient", claimOf(platform::stampOf("rq"), 99900), 100000,
+                                AutoRunClaim::Verdict::First},
+                      ClaimCase{"taken in the future: the clock was set back", claimOf(kRp, 103000),
+                                100000, AutoRunClaim::Verdict::First},
+                      ClaimCase{"a record cut short by a kill", "2 ab", 100000,
+                                AutoRunClaim::Verdict::First}));
 
 struct ParseCase {
     const char* what;

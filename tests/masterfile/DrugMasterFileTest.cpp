@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoadCase{"last line without line end", "A,,,,,,,\r\nB,,,,,,,", {"A", "B"}},
         LoadCase{"single line without line end", "A", {"A"}},
         LoadCase{"DOS end-of-file byte after the last line end", "A,,,,,,,\r\n\x1A", {"A"}},
-        LoadCase{"blank line keeps its number", "A\r\n\r\nC\r\n", {"A", "", "C"}},
+        LoadCase{"blank line is no record", "A\r\n\r\nC\r\n", {"A", "C"}},
         LoadCase{"long line not split",
                  std::string(6000, 'L') + ",x\r\nB\r\n",
                  {std::string(6000, 'L'), "B"}},

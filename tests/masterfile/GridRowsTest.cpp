@@ -1,3 +1,4 @@
+#include "masterfile/GridRecovery.h"
 #include "masterfile/GridRows.h"
 
 #include "platform/Sjis.h"
@@ -171,6 +172,24 @@ TEST(MasterFileGrid, KeptBytesFollowTheCellsOrigin) {
     // Typed into a new row, the same CR is refused.
     cells[0][7] = QStringLiteral("b.jpg\r");
     EXPECT_TRUE(GridRows(cells, origins).planSave(records).problem);
+}
+
+TEST(GridRecovery, KeepsEveryCellAsTypedAndRefusesAnyCutFile) {
+    std::vector<GridRows::Row> rows(3);
+    rows[0] = {QStringLiteral("ｱﾑﾛ"),     QStringLiteral("表示\\名"), {}, {}, {},
+               QStringLiteral("a,b\r\nc")};
+    rows[1][7] = QString::fromUtf8("x\U0001F600");
+    UnsavedGrid grid{GridRows(rows, {4, -1, -1}),
+                     platform::FileStamp{true, 12, QByteArray("\x01\xff", 2)}};
+    const std::vector<UnsavedGrid> grids{grid, UnsavedGrid{GridRows(rows), std::nullopt}};
+    const std::string bytes = GridRecovery::encode(grids);
+    const auto back = GridRecovery::decode(bytes);
+    ASSERT_TRUE(back.ok());
+    EXPECT_EQ(*back, grids);
+    // A file cut anywhere (a kill while it was written elsewhere, a full
+    // disk) never comes back as fewer edits.
+    for (size_t n = 0; n < bytes.size(); ++n)
+        EXPECT_FALSE(GridRecovery::decode(bytes.substr(0, n)).ok()) << n;
 }
 
 }  // namespace

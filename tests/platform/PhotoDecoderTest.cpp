@@ -5,14 +5,18 @@
 #include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <jpeglib.h>
 
@@ -272,6 +276,104 @@ TEST(PhotoDecoder, AMissingFileIsReportedAsNotOpening) {
         ASSERT_FALSE(photo);
         EXPECT_TRUE(photo.error().contains(QStringLiteral("開けません")));
         EXPECT_FALSE(platform::readPhotoHeader(path, kind));
+    }
+}
+
+}  // namespace
+}  // namespace dorimek
+
+namespace dorimek {
+namespace {
+
+// A progressive JPEG of a photo's kind of detail: colour edges and grain.
+std::string progressiveJpeg(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    std::mt19937 rng(3);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const int grain = int(rng() % 31) - 15;
+            image.setPixel(x, y,
+                           qRgb(std::clamp(40 + 180 * x / w + grain, 0, 255),
+                                std::clamp(200 - 150 * y / h + grain, 0, 255),
+                                (x / 40 + y / 40) % 2 ? 220 : 30));
+        }
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(92);
+    writer.setProgressiveScanWrite(true);  // libjpeg's usual scan script
+    EXPECT_TRUE(writer.write(image));
+    return bytes.toStdString();
+}
+
+// libjpeg's own whole decode at M/8, the picture every early stop must match.
+QImage wholeDecode(const std::string& bytes, int m) {
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.scale_num = unsigned(m);
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_EXT_BGRX;
+    jpeg_start_decompress(&cinfo);
+    QImage image(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB32);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW p = image.scanLine(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &p, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return image;
+}
+
+TEST(PhotoDecoder, AProgressiveJpegReadOnlyInPartLooksAsReadWhole) {
+    QTemporaryDir dir;
+    const std::string bytes = progressiveJpeg(1600, 1200);
+    struct Case {
+        const char* what;
+        std::string file;
+        QSize cover;
+        int scale;
+        int tolerance;  // largest difference of a channel from the whole decode
+        int cell;       // output pixels a side that one pixel of the cell covers
+    };
+    const Case cases[] = {
+        {"a cell of a sixteenth: the first scans only", bytes, {100, 75}, 1, 3, 2},
+        // Cut after the first scans, the rest of the file is never missed.
+        {"the same of a file cut in its last scans",
+         bytes.substr(0, bytes.size() * 3 / 4),
+         {100, 75},
+         1,
+         3,
+         2},
+        {"a cell of an eighth: colour detail needs every scan", bytes, {200, 150}, 1, 0, 1},
+        {"2/8: every scan", bytes, {201, 150}, 2, 0, 1},
+    };
+    for (const Case& c : cases) {
+        const QString path = dir.filePath(QStringLiteral("p.jpg"));
+        writeBytes(path, c.file);
+        const auto photo = platform::decodePhoto(path, PhotoKind::Jpeg, c.cover);
+        ASSERT_TRUE(photo) << c.what << ": " << photo.error().toStdString();
+        EXPECT_EQ(photo->scaleNum, c.scale) << c.what;
+        const QImage whole = wholeDecode(bytes, c.scale);
+        ASSERT_EQ(photo->image.size(), whole.size()) << c.what;
+        // Both as the cell sees them: averaged over squares of c.cell pixels.
+        const QSize seen = whole.size() / c.cell;
+        const QImage a = photo->image.scaled(seen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        const QImage b = whole.scaled(seen, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        int worst = 0;
+        for (int y = 0; y < seen.height(); ++y) {
+            for (int x = 0; x < seen.width(); ++x) {
+                const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(p) - qRed(q)),
+                                  std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
+            }
+        }
+        EXPECT_LE(worst, c.tolerance) << c.what;
     }
 }
 

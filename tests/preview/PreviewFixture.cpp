@@ -52,7 +52,8 @@ void ProgramFolder::writePicture(const QString& name, int w, int h, const char* 
 }
 
 void ProgramFolder::writeDamagedPhoto(const QString& name) const {
-    writePicture(name, 20, 20, "BMP");
+    // A JPEG's start and nothing a decoder can use after it.
+    writeBytes(path(name), std::string("\xFF\xD8\xFF\xE0", 4) + std::string(200, '\x11'));
 }
 
 void writeStandardFolder(const ProgramFolder& folder) {

@@ -42,7 +42,7 @@ struct Scenario {
     const char* title;
     std::function<void(FakeSource&)> prescribe;
     std::vector<ExpectedRow> rows;
-    std::vector<std::vector<int>> undecodableLines;  // per damaged file
+    std::vector<std::vector<int>> undecodableLines;  // per photo not shown
     std::vector<std::vector<int>> unreadableLines;   // per distinct read failure
     std::function<void(const ProgramFolder&)> alterFolder = nullptr;  // after prescribing
     std::vector<std::vector<int>> notFoundLines = {};  // per name no record carries
@@ -153,10 +153,10 @@ std::vector<Scenario> scenarios() {
          {broken(1), {2, 2, "べつの錠", "BT", "3mg", "効能C", "注意C", State::Undecodable, {}}},
          {{1}, {2}},
          {}},
-        {"missing photo: empty cell and nothing to tell",
+        {"missing photo: empty cell, and named",
          [](FakeSource& s) { s.addKnown(kMucodyne); },
          {{1, 1, "ムコダイン錠", "MU", "250mg", "たんを出す", "なし", State::Missing, {}}},
-         {},
+         {{1}},
          {}},
         {"record gone from the file: its name only, the others filled",
          [](FakeSource& s) {
@@ -239,7 +239,7 @@ TEST_P(PreviewRowsTest, BuildsTheRows) {
         for (const auto& p : built.problems.of(kind)) lines.push_back(p.lines);
         return lines;
     };
-    EXPECT_EQ(linesOf(Kind::UndecodablePhoto), sc.undecodableLines);
+    EXPECT_EQ(linesOf(Kind::PhotoNotShown), sc.undecodableLines);
     EXPECT_EQ(linesOf(Kind::UnreadableRecord), sc.unreadableLines);
     EXPECT_EQ(linesOf(Kind::RecordNotFound), sc.notFoundLines);
     for (size_t i = 0; i < sc.notFoundLines.size(); ++i) {
@@ -264,11 +264,17 @@ TEST(PreviewRowsMessage, NamesEachDamagedFileOnceWithItsLines) {
     source.addKnown(testing::kMucodyne);
 
     const QString message = buildPreviewRows(source, kImageSize).problemMessage();
-    EXPECT_EQ(message.count(QStringLiteral("broken.jpg")), 1) << message.toStdString();
-    EXPECT_EQ(message.count(QStringLiteral("bad2.jpg")), 1) << message.toStdString();
+    const QStringList lines = message.split(QLatin1Char('\n'));
+    const auto linesNaming = [&](const char* name) {
+        return lines.filter(QString::fromUtf8(name)).size();
+    };
+    EXPECT_EQ(linesNaming("broken.jpg"), 1) << message.toStdString();
+    EXPECT_EQ(linesNaming("bad2.jpg"), 1) << message.toStdString();
+    EXPECT_EQ(linesNaming("missing.jpg"), 1) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("1・3行目"))) << message.toStdString();
     EXPECT_TRUE(message.contains(QStringLiteral("4行目"))) << message.toStdString();
-    EXPECT_FALSE(message.contains(QStringLiteral("missing.jpg"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(QStringLiteral("5行目: 「missing.jpg」: ファイルがありません")))
+        << message.toStdString();
 }
 
 TEST(PreviewRowsMessage, TellsWhyARowIsEmpty) {

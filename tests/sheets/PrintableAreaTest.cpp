@@ -1,6 +1,7 @@
 // The whole sheet inside what a real printer can print: the fit itself, and
 // each style's first and continuation page submitted to queues with Debian's
-// own drivers behind the private test spooler (tests/cups).
+// own drivers, PPDs of our own and driverless printers behind the private
+// test spooler (tests/cups).
 #include "SheetFixture.h"
 
 #include "sheets/Picyak.h"
@@ -82,8 +83,45 @@ TEST(PageFit, ReducesOnlyWhatCrossesAndNeverEnlarges) {
     EXPECT_EQ(shifted.scale, 1);
     EXPECT_NEAR(shifted.dx, 23, 1e-9);
     EXPECT_EQ(shifted.dy, 0);
-    EXPECT_EQ(PageFit{0.978}.notice(),
+    EXPECT_EQ((PageFit{0.978, 0, 0, {}}.notice()),
               QString::fromUtf8("このプリンタの印刷可能範囲に合わせて 97% に縮小します"));
+}
+
+TEST(PageFit, APageOnAnotherPaperLiesCentredInsideItsPrintableArea) {
+    const QRectF ink(42, 50, 1683, 2370);
+    struct Case {
+        const char* name;
+        QSizeF paper;
+        PrintableMargins margins;
+        double scale;  // expected
+    };
+    const Case cases[] = {
+        {"A4, 4.23 mm all round", {2100, 2970}, {42.3, 42.3, 42.3, 42.3}, 1},
+        {"US Letter, the spooler's 6.35 and 12.7 mm", {2159, 2794}, {63.5, 127, 63.5, 127}, 1},
+        {"ISO B5, smaller than the page",
+         {1760, 2500},
+         {42.3, 42.3, 42.3, 42.3},
+         (1760 - 84.6 - 6) / 1683},
+    };
+    for (const Case& c : cases) {
+        const PageFit fit = PageFit::forInk(ink, kB5, c.margins, c.paper);
+        EXPECT_FALSE(fit.isIdentity()) << c.name;
+        EXPECT_EQ(fit.paperFor(kB5), c.paper) << c.name;
+        EXPECT_NEAR(fit.scale, c.scale, 1e-9) << c.name;
+        EXPECT_EQ(fit.notice().isEmpty(), c.scale == 1) << c.name;
+        const QPointF tl = fit.map(ink.topLeft(), kB5);
+        const QPointF br = fit.map(ink.bottomRight(), kB5);
+        EXPECT_GE(tl.x(), c.margins.left) << c.name;
+        EXPECT_GE(tl.y(), c.margins.top) << c.name;
+        EXPECT_LE(br.x(), c.paper.width() - c.margins.right) << c.name;
+        EXPECT_LE(br.y(), c.paper.height() - c.margins.bottom) << c.name;
+        // Centred: as much room on the left as on the right, unless reduced
+        // and moved into an off-centre area.
+        if (c.scale == 1) {
+            EXPECT_NEAR(fit.map({0, 0}, kB5).x(), (c.paper.width() - kB5.width()) / 2, 1e-9)
+                << c.name;
+        }
+    }
 }
 
 TEST(PageFit, InkPastThePaperDoesNotShrinkTheSheet) {
@@ -146,17 +184,21 @@ class RealQueues : public ::testing::Test {
         return ok;
     }
 
-    // Queues of this test's own behind real drivers, each keeping its
-    // driver's output; they sort after the fixture's queues, so those keep
-    // their indices while this test runs.
+    // Queues of this test's own behind real drivers and PPDs, each keeping
+    // its driver's output; they sort after the fixture's queues, so those
+    // keep their indices while this test runs.
     static void SetUpTestSuite() {
         const QString dir = qEnvironmentVariable("DORIMEK_CUPS_DIR");
         if (dir.isEmpty()) {
             skip_ = "DORIMEK_CUPS_DIR is not set: run through ctest (fixture cupsd)";
         } else if (QFile::exists(dir + "/unavailable")) {
             skip_ = "test spooler unavailable";
-        } else if (QStandardPaths::findExecutable("gs").isEmpty()) {
-            skip_ = "Ghostscript (gs) is not installed";
+        } else if (QFile::exists(dir + "/ipp/unavailable")) {
+            skip_ = "driverless printers unavailable: " +
+                    QString::fromStdString(dorimek::testing::readBytes(dir + "/ipp/unavailable"));
+        } else if (QStandardPaths::findExecutable("gs").isEmpty() ||
+                   QStandardPaths::findExecutable("pdfinfo").isEmpty()) {
+            skip_ = "Ghostscript (gs) or pdfinfo is not installed";
         } else {
             QDir(dir + "/capture-real").removeRecursively();
             QDir().mkpath(dir + "/capture-real");
@@ -184,21 +226,50 @@ class RealQueues : public ::testing::Test {
         GTEST_SKIP() << skip_.toStdString();
     }
 
-    struct Queue {
-        const char* name;
-        const char* model;          // nullptr: the fixture's raw queue
-        PrintableMargins expected;  // of JIS B5, tenths of a millimetre
-    };
     static constexpr double kQuarterInch = 63.5;
     static constexpr double kHalfInch = 127;
     static constexpr double k14Points = 14 / kPointsPerTenth;
+    static constexpr double k12Points = 12 / kPointsPerTenth;  // 4.23 mm
+    static constexpr PrintableMargins k423{42.3, 42.3, 42.3, 42.3};
+    static constexpr PrintableMargins kFallback{kQuarterInch, kHalfInch, kQuarterInch, kHalfInch};
+    static constexpr PrintableMargins k12pt{k12Points, k12Points, k12Points, k12Points};
+    static inline const QSizeF kA4{210, 297};  // millimetres
+    static inline const QSizeF kLetter{215.9, 279.4};
+    static inline const QSizeF kJisB5{182, 257};
+
+    // One queue of each kind the clinics have: what its job asks for, what
+    // the user is told, and where the ink may go.
+    struct Queue {
+        const char* name;
+        const char* model;          // nullptr: a queue of the fixture
+        const char* jobMedia;       // the start of the paper option the job asks for
+        const char* paperInstead;   // named in the message; empty: JIS B5, no message
+        QSizeF paper;               // the job's paper, millimetres
+        PrintableMargins expected;  // of that paper, tenths of a millimetre
+        const char* driverPage;     // the PPD's page the driver's output uses; nullptr: not told
+    };
     static inline const Queue kQueues[] = {
-        {"capture", nullptr, {}},
-        {"x-hpcups-p2055dn", "drv:///hpcups.drv/hp-laserjet_p2055dn-pcl3.ppd",
-         {kQuarterInch, k14Points, kQuarterInch, k14Points}},
-        {"x-cups-laserjet", "drv:///sample.drv/laserjet.ppd",
-         {kQuarterInch, kHalfInch, kQuarterInch, kHalfInch}},
-        {"x-no-jis-b5", "tests/cups/no-jis-b5.ppd", {}},
+        {"capture", nullptr, "media=jis_b5_182x257mm", "", kJisB5, {}, nullptr},
+        {"x-hpcups-p2055dn",
+         "drv:///hpcups.drv/hp-laserjet_p2055dn-pcl3.ppd",
+         "media=jis_b5_182x257mm",
+         "",
+         kJisB5,
+         {kQuarterInch, k14Points, kQuarterInch, k14Points},
+         nullptr},
+        {"x-cups-laserjet", "drv:///sample.drv/laserjet.ppd", "media=jis_b5_182x257mm", "", kJisB5,
+         kFallback, nullptr},
+        {"x-no-jis-b5", "tests/cups/no-jis-b5.ppd", "media=na_letter_8.5x11in",
+         "US レター（216 × 279 mm）", kLetter, k12pt, "*PageSize Letter"},
+        {"x-custom-size", "tests/cups/custom-size.ppd", "media=jis_b5_182x257mm", "", kJisB5, k12pt,
+         "*CustomPageSize True"},
+        {"x-b5-edge-to-edge", "tests/cups/b5-edge-to-edge.ppd", "media-col=", "", kJisB5, k12pt,
+         "*PageSize B5"},
+        {"t-driverless-no-jis-b5", nullptr, "media=iso_a4_210x297mm", "A4（210 × 297 mm）", kA4,
+         k423, nullptr},
+        {"t-driverless-custom-size", nullptr, "media=jis_b5_182x257mm", "", kJisB5, kFallback,
+         nullptr},
+        {"t-driverless-b5-borderless", nullptr, "media-col=", "", kJisB5, k423, nullptr},
     };
     static inline QString skip_;
 
@@ -221,12 +292,34 @@ class RealQueues : public ::testing::Test {
         }
         return {};
     }
+    // What a driver made of a kept document ("…/spool/d00012-001"): its job's
+    // file in the capture folder, once complete.
+    static QString driverOutput(const QString& document) {
+        static const QRegularExpression id(QStringLiteral(R"(/d0*(\d+)-001$)"));
+        const QString file = qEnvironmentVariable("DORIMEK_CUPS_DIR") + "/capture-real/job-" +
+                             id.match(document).captured(1) + ".prn";
+        QElapsedTimer t;
+        t.start();
+        while (!QFile::exists(file) && t.elapsed() < 60000) QThread::msleep(50);
+        return QString::fromStdString(dorimek::testing::readBytes(file));
+    }
+    // The page box of a PDF's first page in points: x0, y0, x1, y1.
+    static QRectF mediaBox(const QString& pdf) {
+        QProcess p;
+        p.start(QStringLiteral("pdfinfo"), {"-box", pdf});
+        p.waitForFinished(60000);
+        static const QRegularExpression box(
+            QStringLiteral(R"(MediaBox:\s+([\d.]+)\s+([\d.]+)\s+([\d.]+)\s+([\d.]+))"));
+        const auto m = box.match(QString::fromUtf8(p.readAllStandardOutput()));
+        return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                      QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+    }
 
     ProgramFolder folder_;
     FakeSource source_;
 };
 
-TEST_F(RealQueues, EveryPageOfEveryStyleLiesInsideThePrintableArea) {
+TEST_F(RealQueues, EachKindOfQueueGetsAPaperItListsWithTheInkInsideItsPrintableArea) {
     folder_.writeMaster({std::begin(kMaster), std::end(kMaster)});
     const auto names = masterfile::LoadRegisteredNames();
     ASSERT_TRUE(names);
@@ -236,66 +329,64 @@ TEST_F(RealQueues, EveryPageOfEveryStyleLiesInsideThePrintableArea) {
         source_.usages[i + 1] = sjis("朝昼夕 食後");
     }
     for (const Queue& q : kQueues) {
-        const platform::QueuePaper paper =
-            platform::QueuePaper::of(QString::fromLatin1(q.name));
-        EXPECT_NEAR(paper.left, q.expected.left, 0.5) << q.name;
-        EXPECT_NEAR(paper.top, q.expected.top, 0.5) << q.name;
+        const platform::QueuePaper paper = platform::QueuePaper::of(QString::fromLatin1(q.name));
+        EXPECT_TRUE(paper.jobMedia.startsWith(QLatin1String(q.jobMedia)))
+            << q.name << ": " << paper.jobMedia.toStdString();
+        EXPECT_EQ(paper.paperInstead, QString::fromUtf8(q.paperInstead)) << q.name;
+        EXPECT_EQ(paper.jisB5, *q.paperInstead == 0) << q.name;
         for (int style = 1; style <= 3; ++style) {
-            const prescription::SheetSettings settings{indexOf(q.name), sjis("みどり内科クリニック"),
-                                                  "03-1234-5678"};
+            const std::string where = std::string(q.name) + " style " + std::to_string(style);
+            prescription::SheetSettings settings{indexOf(q.name), sjis("みどり内科クリニック"),
+                                                 "03-1234-5678"};
+            // The run waits for the job's fate: a printer that refuses it
+            // does so within these seconds.
+            settings.unattended = true;
             std::unique_ptr<TForm1> sheet =
                 style == 1   ? std::make_unique<TForm1>(source_, settings)
                 : style == 2 ? std::make_unique<TForm4>(source_, settings)
                              : std::make_unique<TForm5>(source_, settings);
             const QStringList before = keptDocuments();
             const Status printed = sheet->Yakujorep.Print();
-            ASSERT_TRUE(printed.ok()) << printed.error().toStdString();
+            ASSERT_TRUE(printed.ok()) << where << ": " << printed.error().toStdString();
             const QString pdf = newDocument(before);
-            ASSERT_FALSE(pdf.isEmpty()) << q.name;
+            ASSERT_FALSE(pdf.isEmpty()) << where;
+            if (q.driverPage) {
+                // The driver prints on the very page that was measured.
+                const QStringList lines = driverOutput(pdf).split('\n');
+                EXPECT_TRUE(lines.contains(QStringLiteral("%%BeginFeature: ") + q.driverPage))
+                    << where;
+            }
             const auto doc = sheet->Yakujorep.lastDocument();
-            ASSERT_GE(doc->pageCount(), 2) << q.name << " style " << style;
+            ASSERT_GE(doc->pageCount(), 2) << where;
             const QList<QRectF> boxes = inkBoxes(pdf);
-            ASSERT_EQ(boxes.size(), doc->pageCount()) << q.name << " style " << style;
+            ASSERT_EQ(boxes.size(), doc->pageCount()) << where;
 
-            const bool edge = q.expected.left == 0 && q.expected.top == 0;
-            if (edge) {
+            const QRectF page = mediaBox(pdf);
+            EXPECT_NEAR(page.width(), q.paper.width() * 72 / 25.4, 1) << where;
+            EXPECT_NEAR(page.height(), q.paper.height() * 72 / 25.4, 1) << where;
+            const PrintableMargins& m = q.expected;
+            if (m.left == 0 && m.top == 0) {
                 // Nothing crosses: the job is the sheet exactly as laid out.
-                EXPECT_TRUE(doc->fit.isIdentity()) << q.name << " style " << style;
+                EXPECT_TRUE(doc->fit.isIdentity()) << where;
                 report::ReportDocument asLaidOut = *doc;
                 asLaidOut.fit = {};
                 const auto bytes = report::ReportRenderer::pdfBytes(asLaidOut, 0, 0, sheet->Yakujorep.Title);
                 ASSERT_TRUE(bytes);
                 EXPECT_TRUE(withoutDate(dorimek::testing::readBytes(pdf)) == withoutDate(*bytes))
-                    << q.name << " style " << style;
+                    << where;
                 continue;
             }
-            EXPECT_LT(doc->fit.scale, 1) << q.name << " style " << style;
-            // The page box in points, as the renderer writes it for JIS B5.
-            const double paperW = 515.90551;
-            const double paperTop = 729.0;
-            const double paperBottom = 0.49606;
             // A rule one pixel wide reaches a little past its ideal line.
             const double slack = 0.25;
             for (int p = 0; p < boxes.size(); ++p) {
                 const QRectF& b = boxes[p];
-                const std::string where =
-                    std::string(q.name) + " style " + std::to_string(style) + " page " + std::to_string(p + 1);
-                EXPECT_GE(b.left() + slack, q.expected.left * kPointsPerTenth) << where;
-                EXPECT_LE(b.right() - slack, paperW - q.expected.right * kPointsPerTenth) << where;
-                EXPECT_GE(b.top() + slack, paperBottom + q.expected.bottom * kPointsPerTenth) << where;
-                EXPECT_LE(b.bottom() - slack, paperTop - q.expected.top * kPointsPerTenth) << where;
+                const std::string onPage = where + " page " + std::to_string(p + 1);
+                EXPECT_GE(b.left() + slack, page.left() + m.left * kPointsPerTenth) << onPage;
+                EXPECT_LE(b.right() - slack, page.right() - m.right * kPointsPerTenth) << onPage;
+                EXPECT_GE(b.top() + slack, page.top() + m.bottom * kPointsPerTenth) << onPage;
+                EXPECT_LE(b.bottom() - slack, page.bottom() - m.top * kPointsPerTenth) << onPage;
             }
         }
-    }
-}
-
-TEST_F(RealQueues, AQueueWithoutJisB5SaysWhichPaperItWouldUse) {
-    const platform::QueuePaper paper = platform::QueuePaper::of("x-no-jis-b5");
-    EXPECT_TRUE(paper.known);
-    EXPECT_FALSE(paper.jisB5);
-    EXPECT_EQ(paper.paperInstead, QString::fromUtf8("US レター（216 × 279 mm）"));
-    for (const char* takesB5 : {"x-hpcups-p2055dn", "x-cups-laserjet"}) {
-        EXPECT_TRUE(platform::QueuePaper::of(takesB5).jisB5) << takesB5;
     }
 }
 

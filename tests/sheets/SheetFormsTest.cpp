@@ -597,10 +597,10 @@ TEST_P(PhotoSheets, ADamagedPhotoLeavesItsCellEmptyAndTheRunGoesOn) {
         bool shown;
     };
     const Row rows[] = {
-        {"good.jpg", true},        {"bitmap.jpg", false}, {"good.bmp", true},  {"half.JPG", false},
-        {"noise.bmp", false},      {"empty.jpg", false},  {"gone.jpg", false}, {"", false},
+        {"good.jpg", true},        {"bitmap.jpg", true}, {"good.bmp", true},  {"half.JPG", false},
+        {"noise.bmp", false},      {"empty.jpg", false}, {"gone.jpg", false}, {"", false},
         {"g o o d . j p g", true},  // half-width blanks are dropped from the name
-        {"good.jpg", true},
+        {"good.jpg", true},        {"gone.jpg", false},
     };
     std::vector<std::string> lines;
     for (const Row& r : rows) {
@@ -613,9 +613,25 @@ TEST_P(PhotoSheets, ADamagedPhotoLeavesItsCellEmptyAndTheRunGoesOn) {
     for (int i = 0; i < int(std::size(rows)); ++i) add(i);
 
     auto sheet = makeSheet(GetParam(), source_);
+    dorimek::testing::RecordingMessageSink sink;
     const report::RunResult run = sheet->Yakujorep.run({false, {}});
     ASSERT_EQ(run.outcome, report::RunOutcome::Completed);
     ASSERT_EQ(testing::detailRows(*run.document), int(std::size(rows)));
+    // Every photo not printed is named once, after the rows: its lines, the
+    // name the master file gives and the path looked at.
+    ASSERT_EQ(sink.messages.size(), 1);
+    const QString told = sink.messages.front();
+    EXPECT_TRUE(told.startsWith(u("次の写真を提供書に載せられませんでした。")))
+        << told.toStdString();
+    EXPECT_EQ(told.count(QStringLiteral("gone.jpg")), 2) << told.toStdString();  // name and path
+    EXPECT_TRUE(told.contains(u("・7・11行目: 「gone.jpg」: ファイルがありません（探した場所: ") +
+                              folder_.path("gone.jpg")))
+        << told.toStdString();
+    EXPECT_TRUE(
+        told.contains(u("・4行目: 「half.JPG」: 写真ファイル「") + folder_.path("half.JPG")))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains(u("・5行目: 「noise.bmp」"))) << told.toStdString();
+    EXPECT_TRUE(told.contains(u("・6行目: 「empty.jpg」"))) << told.toStdString();
     for (int i = 0; i < int(std::size(rows)); ++i) {
         EXPECT_EQ(rowImages(*run.document, i + 1, "RpImage1"), rows[i].shown ? 1 : 0)
             << rows[i].photo;

@@ -18,23 +18,27 @@ constexpr double kClearance = 3;  // tenths of a millimetre
 int PageFit::percent() const { return static_cast<int>(std::floor(scale * 100 + 1e-9)); }
 
 QString PageFit::notice() const {
-    if (isIdentity()) return {};
+    if (scale == 1 && dx == 0 && dy == 0) return {};
     if (scale >= 1) return QStringLiteral("このプリンタの印刷可能範囲に合わせて位置をずらして印刷します");
     return QStringLiteral("このプリンタの印刷可能範囲に合わせて %1% に縮小します").arg(percent());
 }
 
 QPointF PageFit::map(const QPointF& p, const QSizeF& page) const {
     const QPointF centre(page.width() / 2, page.height() / 2);
-    return centre + (p - centre) * scale + QPointF(dx, dy);
+    const QSizeF on = paperFor(page);
+    return QPointF(on.width() / 2, on.height() / 2) + (p - centre) * scale + QPointF(dx, dy);
 }
 
-PageFit PageFit::forInk(const QRectF& ink, const QSizeF& page, const PrintableMargins& m) {
-    const QRectF area(m.left, m.top, page.width() - m.left - m.right,
-                      page.height() - m.top - m.bottom);
+PageFit PageFit::forInk(const QRectF& ink, const QSizeF& page, const PrintableMargins& m,
+                        const QSizeF& paper) {
     PageFit fit;
+    if (!paper.isEmpty() && paper != page) fit.paper = paper;
+    const QSizeF on = fit.paperFor(page);
+    const QRectF area(m.left, m.top, on.width() - m.left - m.right, on.height() - m.top - m.bottom);
     if (ink.isNull() || area.width() <= 0 || area.height() <= 0) return fit;
-    const bool inside = ink.left() >= area.left() && ink.right() <= area.right() &&
-                        ink.top() >= area.top() && ink.bottom() <= area.bottom();
+    const QRectF placed(fit.map(ink.topLeft(), page), fit.map(ink.bottomRight(), page));
+    const bool inside = placed.left() >= area.left() && placed.right() <= area.right() &&
+                        placed.top() >= area.top() && placed.bottom() <= area.bottom();
     if (inside) return fit;
 
     const QRectF target = area.adjusted(kClearance, kClearance, -kClearance, -kClearance);
@@ -53,8 +57,10 @@ PageFit PageFit::forInk(const QRectF& ink, const QSizeF& page, const PrintableMa
     return fit;
 }
 
-PageFit PageFit::forDocument(const ReportDocument& document, const PrintableMargins& margins) {
-    return forInk(inkBounds(document), QSizeF(document.pageWidth, document.pageLength), margins);
+PageFit PageFit::forDocument(const ReportDocument& document, const PrintableMargins& margins,
+                             const QSizeF& paper) {
+    return forInk(inkBounds(document), QSizeF(document.pageWidth, document.pageLength), margins,
+                  paper);
 }
 
 QRectF inkBounds(const ReportDocument& document) {

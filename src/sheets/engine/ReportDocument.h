@@ -73,6 +73,9 @@ class ReportDocument {
     // How the renderer places every page on the paper of the printer the run
     // was made for; the identity where the sheet fits as laid out.
     PageFit fit;
+    // The paper a print job of this document asks the spooler for, as
+    // "name=value": the one fit places the pages on.
+    QString jobMedia = QStringLiteral("media=jis_b5_182x257mm");
 
     int pageCount() const { return static_cast<int>(pages.size()); }
     // The bands of a page in the order they were laid out.

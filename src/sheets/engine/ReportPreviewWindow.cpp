@@ -169,7 +169,8 @@ void ReportPreviewWindow::render() {
     const int count = document_->pageCount();
     pageLabel_->setText(QStringLiteral(" %1 / %2 ページ ").arg(count ? page_ + 1 : 0).arg(count));
     const double screenDpi = logicalDpiY() > 0 ? logicalDpiY() : 96;
-    percent_ = zoomFor(zoom_, percent_, QSizeF(document_->pageWidth, document_->pageLength),
+    percent_ = zoomFor(zoom_, percent_,
+                       document_->fit.paperFor(QSizeF(document_->pageWidth, document_->pageLength)),
                        scroll_->viewport()->size(), screenDpi);
     const QImage image =
         ReportRenderer::renderImage(*document_, page_, screenDpi * percent_ / 100.0);

@@ -3,23 +3,25 @@
 #include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "TReport.h"
+#include "platform/AtomicFile.h"
+#include "platform/JobWatch.h"
 #include "platform/Messages.h"
-#include "platform/PagePrinter.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
+#include "platform/StaleLeftovers.h"
 
 #include <QApplication>
-#include <QPainter>
+#include <QDir>
+#include <QTemporaryDir>
 
-#include <algorithm>
 #include <memory>
 
 namespace dorimek::report {
 namespace {
 
-Status fail(const QString& text) {
+Status fail(const QString& text, ErrorKind kind = ErrorKind::Other) {
     platform::showMessage(text);
-    return Status::failure(text);
+    return Status::failure(text, kind);
 }
 
 }  // namespace
@@ -27,35 +29,41 @@ Status fail(const QString& text) {
 Result<QString> ReportPrinter::resolvePrinter(int printerIndex) {
     const platform::PrinterService& service = platform::PrinterService::instance();
     if (!service.spoolerReachable()) {
-        return Result<QString>::failure(platform::kSpoolerUnavailable);
+        return Result<QString>::failure(platform::kSpoolerUnavailable, ErrorKind::SpoolerDown);
     }
     if (service.printerCount() == 0) {
         return Result<QString>::failure(
-            QStringLiteral("プリンタがインストールされていません。印刷できません。"));
+            QStringLiteral("プリンタがインストールされていません。印刷できません。"),
+            ErrorKind::NoPrinter);
     }
     const QString name = service.nameForIndex(printerIndex);
     if (!name.isEmpty()) return name;
     if (printerIndex == -1) {
         return Result<QString>::failure(
-            QStringLiteral("通常使うプリンタが設定されていません。印刷できません。"));
+            QStringLiteral("通常使うプリンタが設定されていません。印刷できません。"),
+            ErrorKind::NoPrinter);
     }
     return Result<QString>::failure(
         QStringLiteral("プリンタ番号 %1 のプリンタがありません。プリンタの設定を確認してください。")
-            .arg(printerIndex));
+            .arg(printerIndex),
+        ErrorKind::NoPrinter);
+}
+
+platform::QueuePaper ReportPrinter::paper(int printerIndex) {
+    const platform::PrinterService& service = platform::PrinterService::instance();
+    if (!service.spoolerReachable()) return {};
+    return platform::QueuePaper::of(service.nameForIndex(printerIndex));
 }
 
 PrintableMargins ReportPrinter::printableMargins(int printerIndex) {
-    const platform::PrinterService& service = platform::PrinterService::instance();
-    if (!service.spoolerReachable()) return {};
-    const platform::QueuePaper paper = platform::QueuePaper::of(service.nameForIndex(printerIndex));
-    if (!paper.known || !paper.jisB5) return {};
-    return {paper.left, paper.top, paper.right, paper.bottom};
+    const platform::QueuePaper p = paper(printerIndex);
+    return {p.left, p.top, p.right, p.bottom};
 }
 
 Status ReportPrinter::print(TReport& report) {
     if (report.isRunning()) return Status::failure(QStringLiteral("この帳票は作成中です。"));
     Result<QString> printer = resolvePrinter(report.PrinterSettings.PrinterIndex);
-    if (!printer) return fail(printer.error());
+    if (!printer) return fail(printer.error(), printer.errorKind());
 
     // The progress window exists only where windows can be shown.
     std::unique_ptr<ReportProgressDialog> progress;
@@ -76,30 +84,48 @@ Status ReportPrinter::print(TReport& report) {
     }
     if (!run.document) return {};  // BeforePrint declined: nothing to print
 
-    const int count = run.document->pageCount();
-    const int first = std::max(1, report.PrinterSettings.FirstPage);
-    const int last = report.PrinterSettings.LastPage <= 0
-                         ? count
-                         : std::min(report.PrinterSettings.LastPage, count);
-    if (first > last) return fail(QStringLiteral("印刷するページがありません。"));
-    platform::PageDocument document;
-    document.title = report.Title;
-    document.pageCount = last - first + 1;
-    document.paintPage = [&run, first](int page, QPainter& painter) {
-        ReportRenderer::paintPage(*run.document, first - 1 + page, painter);
-    };
-    document.pdfBytes = [&run, &report] {
-        return ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
-                                        report.PrinterSettings.LastPage, report.Title);
-    };
+    Result<std::string> pdf =
+        ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
+                                 report.PrinterSettings.LastPage, report.Title);
+    if (!pdf) return fail(pdf.error());
+    // Named with our pid, so that the next start can tell a folder left by a
+    // killed print from one another running copy is still printing from.
+    QTemporaryDir dir(platform::StaleLeftovers::printFolderTemplate());
+    if (!dir.isValid()) {
+        return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。何も印刷していません。"));
+    }
+    const QString path = dir.filePath(QStringLiteral("report.pdf"));
+    QString why;
+    if (!platform::writeFileAtomically(path, *pdf, &why)) {
+        return fail(QStringLiteral("印刷用の一時ファイルを書き込めませんでした（%1）。何も印刷していません。")
+                        .arg(why));
+    }
     platform::PrinterService::JobOptions job;
     job.copies = report.PrinterSettings.Copies;
     job.duplex = report.PrinterSettings.Duplex;
-    const auto sent = platform::printDocument(*printer, document, job);
-    if (!sent) return fail(sent.error());
-    // The job is the spooler's now; a sheet that waits in a stopped queue is
-    // told about once, and the run counts as done.
-    if (!sent->notPrintingNow.isEmpty()) platform::showMessage(sent->notPrintingNow);
+    job.media = run.document->jobMedia;
+    const auto sent =
+        platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
+    if (!sent) {
+        return fail(sent.error(), sent.errorKind() == ErrorKind::Other ? ErrorKind::PrinterRefused
+                                                                       : sent.errorKind());
+    }
+    const bool wait = report.PrinterSettings.WaitForJob;
+    // A sheet that waits in a stopped or held queue is told about once. The
+    // staff can mend the queue and it prints; a run nobody watches has
+    // printed nothing for now, and says so.
+    if (!sent->notPrintingNow.isEmpty()) {
+        if (wait) return fail(sent->notPrintingNow, ErrorKind::PrinterRefused);
+        platform::showMessage(sent->notPrintingNow);
+        return {};
+    }
+    if (wait) {
+        const Status fate = platform::JobWatch::waitForFate(*printer, sent->id);
+        if (!fate) return fail(fate.error(), fate.errorKind());
+        return {};
+    }
+    platform::JobWatch::follow(*printer, sent->id,
+                               [](const QString& text) { platform::showMessage(text); });
     return {};
 }
 

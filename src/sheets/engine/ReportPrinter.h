@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PageFit.h"
+#include "platform/QueuePaper.h"
 #include "platform/Result.h"
 
 #include <QString>
@@ -9,20 +10,28 @@ namespace dorimek::report {
 
 class TReport;
 
-// Runs a report to a printer: the pages drawn by the same renderer as the
-// preview go to the spooler on JIS B5 (as a PDF where the spooler takes one).
+// Runs a report to a printer: the pages go into a PDF of the printer's paper
+// (JIS B5 where it has it) drawn by the same renderer as the preview, which
+// the spooler then prints.
 class ReportPrinter {
   public:
     // The queue for a printer index (-1: the default printer), from the list
     // read at start; the error tells the user why there is none.
     static Result<QString> resolvePrinter(int printerIndex);
 
-    // The printable area of JIS B5 on a printer index as the spooler reports
-    // it; the whole paper when it reports none, can't be asked, or the queue
-    // has no JIS B5 (the sheet then lands on a larger paper).
+    // The paper a job to a printer index asks for, and its printable area,
+    // as the spooler reports them: JIS B5 where the queue has it (by name or
+    // as a custom size), else a paper the queue lists; JIS B5 to the edge
+    // when the spooler can't be asked or says nothing.
+    static platform::QueuePaper paper(int printerIndex);
+    // The margins of that paper.
     static PrintableMargins printableMargins(int printerIndex);
 
-    // Print as TReport::Print does it; every failure is also shown.
+    // Print as TReport::Print does it; every failure is also shown, and
+    // comes back with its kind (no printer, printer refused, spooler down).
+    // The job is followed for the seconds a printer takes to refuse it: with
+    // PrinterSettings.WaitForJob the run waits and a refusal is its failure,
+    // otherwise a refusal is told when it comes.
     static Status print(TReport& report);
 };
 

@@ -8,12 +8,13 @@
 
 namespace dorimek::report {
 
-ReportProgressDialog::ReportProgressDialog(QWidget* parent) : QDialog(parent) {
+ReportProgressDialog::ReportProgressDialog(QWidget* parent, const QString& caption)
+    : QDialog(parent), caption_(caption) {
     setObjectName(QStringLiteral("ReportProgressDialog"));
-    setWindowTitle(QStringLiteral("印刷中"));
+    setWindowTitle(caption_);
     setFont(platform::windowFont(platform::kGothicFace, 12));
     auto* layout = new QVBoxLayout(this);
-    status_ = new QLabel(QStringLiteral("印刷中"), this);
+    status_ = new QLabel(caption_, this);
     layout->addWidget(status_);
     auto* cancel = new QPushButton(QStringLiteral("ｷｬﾝｾﾙ"), this);
     cancel->setObjectName(QStringLiteral("cancelButton"));

@@ -11,7 +11,9 @@ namespace dorimek::report {
 class ReportProgressDialog : public QDialog {
     Q_OBJECT
   public:
-    explicit ReportProgressDialog(QWidget* parent = nullptr);
+    // caption: what is being made, as the window's title and first words.
+    explicit ReportProgressDialog(QWidget* parent = nullptr,
+                                  const QString& caption = QStringLiteral("印刷中"));
 
     void setProgress(int page, int row);
 
@@ -22,6 +24,7 @@ class ReportProgressDialog : public QDialog {
     void reject() override;
 
   private:
+    QString caption_;
     QLabel* status_;
 };
 

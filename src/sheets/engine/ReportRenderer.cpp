@@ -120,8 +120,15 @@ Result<std::string> ReportRenderer::pdfBytes(const ReportDocument& document, int
         writer.setResolution(kPdfDpi);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("dorimek"));
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::JisB5), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        // The paper of the printer the run was made for; JIS B5 unless the
+        // printer has none.
+        const QSizeF paper =
+            document.fit.paperFor(QSizeF(document.pageWidth, document.pageLength)) / 10.0;
+        const QPageSize size =
+            document.fit.paper.isEmpty()
+                ? QPageSize(QPageSize::JisB5)
+                : QPageSize(paper, QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
+        writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         QPainter painter;
         if (!painter.begin(&writer)) {
             return Result<std::string>::failure(QStringLiteral("PDF を作成できませんでした。"));
@@ -145,10 +152,9 @@ Status ReportRenderer::writePdf(const ReportDocument& document, const QString& p
 
 QImage ReportRenderer::renderImage(const ReportDocument& document, int page, double dpi) {
     const int d = std::max(1, static_cast<int>(std::lround(dpi)));
-    const int w =
-        std::max(1, static_cast<int>(std::lround(document.pageWidth * d / kTenthsPerInch)));
-    const int h =
-        std::max(1, static_cast<int>(std::lround(document.pageLength * d / kTenthsPerInch)));
+    const QSizeF paper = document.fit.paperFor(QSizeF(document.pageWidth, document.pageLength));
+    const int w = std::max(1, static_cast<int>(std::lround(paper.width() * d / kTenthsPerInch)));
+    const int h = std::max(1, static_cast<int>(std::lround(paper.height() * d / kTenthsPerInch)));
     QImage image(w, h, QImage::Format_RGB32);
     image.setDotsPerMeterX(static_cast<int>(std::lround(d / 0.0254)));
     image.setDotsPerMeterY(static_cast<int>(std::lround(d / 0.0254)));

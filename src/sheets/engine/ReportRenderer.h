@@ -31,14 +31,17 @@ class ReportRenderer {
     // millimetre) at dpi (capped at kMaxImageDpi); never enlarged.
     static QImage reduceForTarget(const QImage& picture, const QSizeF& target, double dpi);
 
-    // The pages first..last (1-based, inclusive) as a JIS B5 PDF document.
+    // The pages first..last (1-based, inclusive) as a PDF document on the
+    // paper of the document's fit: JIS B5, or the paper a printer without it
+    // prints on, the pages placed as the fit says.
     static Result<std::string> pdfBytes(const ReportDocument& document, int firstPage, int lastPage,
                                         const QString& title);
     // All pages into a file, replacing it in one step.
     static Status writePdf(const ReportDocument& document, const QString& path,
                            const QString& title);
 
-    // A page as a picture at dpi (for the preview and for tests).
+    // A page as a picture at dpi on the paper it prints on (for the preview
+    // and for tests).
     static QImage renderImage(const ReportDocument& document, int page, double dpi);
 };
 

@@ -3,12 +3,15 @@
 #include "ReportLayouter.h"
 #include "ReportPreviewWindow.h"
 #include "ReportPrinter.h"
+#include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "platform/Messages.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 
 #include <exception>
+#include <memory>
 
 namespace dorimek::report {
 namespace {
@@ -144,9 +147,15 @@ RunResult TReport::run(const RunOptions& options) {
             if (const TReportBand* b = band(rbSummary)) layout.printBand(*b);
         }
     }
-    document->fit = PageFit::forDocument(
-        *document, Printable ? *Printable
-                             : ReportPrinter::printableMargins(PrinterSettings.PrinterIndex));
+    if (Printable) {
+        document->fit = PageFit::forDocument(*document, *Printable);
+    } else {
+        const platform::QueuePaper paper = ReportPrinter::paper(PrinterSettings.PrinterIndex);
+        document->fit =
+            PageFit::forDocument(*document, {paper.left, paper.top, paper.right, paper.bottom},
+                                 QSizeF(paper.width, paper.length));
+        document->jobMedia = paper.jobMedia;
+    }
     result.document = document;
     lastDocument_ = document;
     return result;
@@ -169,8 +178,23 @@ void TReport::Preview() {
         return;
     }
     try {
-        RunResult r = run();
-        if (!r.document) return;
+        // Rows of camera photos take a while: say how far it has got, and
+        // let the person waiting give up.
+        std::unique_ptr<ReportProgressDialog> progress;
+        if (qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            progress =
+                std::make_unique<ReportProgressDialog>(nullptr, QStringLiteral("プレビュー作成中"));
+            QObject::connect(progress.get(), &ReportProgressDialog::cancelRequested,
+                             [this] { cancelRun(); });
+            progress->show();
+        }
+        RunOptions options;
+        options.progress = [&progress](int page, int row) {
+            if (progress) progress->setProgress(page, row);
+        };
+        RunResult r = run(options);
+        progress.reset();
+        if (!r.document || r.outcome == RunOutcome::Cancelled) return;
         ReportPreviewWindow window(*this, r.document);
         preview_ = &window;
         window.exec();

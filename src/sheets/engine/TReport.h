@@ -52,6 +52,10 @@ struct TPrinterSettings {
     int LastPage = 0;
     TOutputBin OutputBin = TOutputBin::First;
     bool Duplex = false;  // every job asks for this, so a two-sided queue prints one-sided
+    // Print waits the seconds a printer takes to refuse a job and returns the
+    // refusal as its failure (a run nobody watches); otherwise the job is
+    // followed in the background and a refusal is told when it comes.
+    bool WaitForJob = false;
 };
 
 enum class RunOutcome {
@@ -92,8 +96,9 @@ class TReport {
     TReportFont Font;
     bool PrintIfEmpty = true;                   // no effect with an OnNeedData handler
     QString Title = QStringLiteral("dorimek");  // the print job's name
-    // The printable area every run fits its pages to. Unset: the one the
-    // spooler reports for JIS B5 on the printer of PrinterSettings.
+    // The printable area of JIS B5 every run fits its pages to. Unset: the
+    // paper and printable area the spooler reports for the printer of
+    // PrinterSettings (JIS B5, or a paper the printer has instead).
     std::optional<PrintableMargins> Printable;
 
     // Second argument: PrintReport (arrives true) and MoreData respectively.

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "Result.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <string_view>
+
+namespace dorimek::platform {
+
+// A text log that several processes append to, one line per call, and that
+// never grows past a size: once it is larger than maxBytes, only its newest
+// whole lines, at most keepBytes of them, are kept. A line is written whole
+// or not at all, and two processes appending at once each add their line.
+class BoundedLog {
+  public:
+    BoundedLog(QString path, std::int64_t maxBytes, std::int64_t keepBytes)
+        : path_(std::move(path)), maxBytes_(maxBytes), keepBytes_(keepBytes) {}
+
+    // Appends line and a line feed (line breaks inside it become blanks).
+    // The error says in Japanese why the line couldn't be written.
+    Status append(std::string_view line) const;
+
+    const QString& path() const { return path_; }
+
+  private:
+    QString path_;
+    std::int64_t maxBytes_;
+    std::int64_t keepBytes_;
+};
+
+}  // namespace dorimek::platform
