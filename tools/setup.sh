@@ -10,6 +10,12 @@ RUN_PACKAGES=(build-essential cmake pkg-config qt6-base-dev libjpeg62-turbo-dev 
 TEST_PACKAGES=(googletest libgtest-dev cups cups-client cups-bsd cups-filters cups-ipp-utils dbus-daemon poppler-utils
                ghostscript printer-driver-hpcups
                xvfb xauth clang libclang-rt-14-dev imagemagick desktop-file-utils lintian)
+# The Windows build (tools/windows/): installed by its scripts when they run,
+# not by ./test.sh, whose Windows stage skips where they are missing.
+WINDOWS_BUILD_PACKAGES=(g++-mingw-w64-x86-64-posix mingw-w64-tools qt6-base-dev qt6-base-dev-tools
+                        qt6-translations-l10n cmake ninja-build dpkg-dev nsis ccache)
+WINDOWS_TEST_PACKAGES=(wine64 wine googletest xvfb xauth fonts-ipafont-mincho fonts-ipafont-gothic
+                       cups cups-client ghostscript poppler-utils tesseract-ocr tesseract-ocr-jpn)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

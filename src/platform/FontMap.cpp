@@ -1,5 +1,7 @@
 #include "FontMap.h"
 
+#include "NativeFaces.h"
+
 #include <QFontDatabase>
 #include <QHash>
 #include <QStringList>
@@ -24,7 +26,7 @@ QString resolve(const QString& face) {
         {kMinchoFace, {QStringLiteral("IPAPMincho"), QStringLiteral("IPA P明朝"),
                        QStringLiteral("IPAMincho"), QStringLiteral("Noto Serif CJK JP")}},
     };
-    QString family = firstInstalled(kMap.value(face, {face}));
+    QString family = firstInstalled(nativeFamilies(face) + kMap.value(face, {face}));
     if (!family.isEmpty()) return family;
     const QStringList japanese = QFontDatabase::families(QFontDatabase::Japanese);
     if (!japanese.isEmpty()) {

@@ -5,8 +5,9 @@
 
 namespace dorimek::platform {
 
-// The two faces the windows and sheets are designed in are not on this
-// platform; IPA's proportional faces have the same role and metrics class.
+// The two faces the windows and sheets are designed in: where the system has
+// them (Windows) they are used, elsewhere IPA's proportional faces, of the
+// same role and metrics class, stand in.
 // Returns the installed family that stands in for face. A face that maps to
 // nothing installed falls back to an installed family with Japanese glyphs,
 // never to a Latin-only face.

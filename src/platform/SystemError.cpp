@@ -16,7 +16,9 @@ QString fileErrorReason(int errorNumber) {
         case EROFS:
             return QStringLiteral("読み取り専用の場所のため書き込めません");
         case ENOSPC:
+#ifdef EDQUOT  // not every C library has quotas
         case EDQUOT:
+#endif
             return QStringLiteral("ディスクがいっぱいです");
         case EFBIG:
             return QStringLiteral("ファイルが大きすぎます");

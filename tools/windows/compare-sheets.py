@@ -1,0 +1,134 @@
+#!/usr/bin/env python3
+"""Reads a sheet printed through wine back and compares it with the Debian
+build's PDF of the same prescription.
+
+  compare-sheets.py <captured job (PostScript or PDF)> <Debian PDF> <work prefix>
+
+Checks: the paper is JIS B5 (182 x 257 mm); the ruled lines stand where the
+Debian sheet has them, within 0.2 mm once a uniform reduction (page fit to a
+printer's margins) is allowed for; and the text read back by OCR matches the
+Debian sheet's (wine's PostScript embeds fonts without a Unicode map, so the
+text can only be read from the picture). Exit status 0 when all hold.
+"""
+import difflib
+import re
+import subprocess
+import sys
+
+DPI = 300
+MM = DPI / 25.4
+TOLERANCE_MM = 0.2
+
+
+def run(*args):
+    return subprocess.run(args, check=True, capture_output=True).stdout
+
+
+def as_pdf(path, prefix):
+    with open(path, "rb") as f:
+        head = f.read(4)
+    if head == b"%PDF":
+        return path
+    out = prefix + ".pdf"
+    # A driver may put printer-language lines before the PostScript.
+    with open(path, "rb") as f:
+        data = f.read()
+    start = data.find(b"%!PS")
+    ps = prefix + ".ps"
+    with open(ps, "wb") as f:
+        f.write(data[max(start, 0):])
+    run("ps2pdf", ps, out)
+    return out
+
+
+def page_size_mm(pdf):
+    info = run("pdfinfo", pdf).decode()
+    m = re.search(r"Page size:\s+([\d.]+) x ([\d.]+) pts", info)
+    return float(m.group(1)) * 25.4 / 72, float(m.group(2)) * 25.4 / 72
+
+
+def render(pdf, prefix):
+    run("pdftoppm", "-r", str(DPI), "-gray", "-f", "1", "-l", "1", "-singlefile", pdf, prefix)
+    with open(prefix + ".pgm", "rb") as f:
+        data = f.read()
+    parts = data.split(maxsplit=4)
+    w, h = int(parts[1]), int(parts[2])
+    return w, h, parts[4][: w * h]
+
+
+DARK = bytes(1 if b < 128 else 0 for b in range(256))
+
+
+def rules(lines, min_run):
+    """Centres of the lines (rows or columns) holding a dark run of min_run."""
+    hits = []
+    for i, line in enumerate(lines):
+        runs = line.translate(DARK).split(b"\x00")
+        if max(map(len, runs)) >= min_run:
+            hits.append(i)
+    centres, group = [], []
+    for i in hits:
+        if group and i != group[-1] + 1:
+            centres.append(sum(group) / len(group))
+            group = []
+        group.append(i)
+    if group:
+        centres.append(sum(group) / len(group))
+    return centres
+
+
+def fit(a, b):
+    """Least-squares b = s*a + t and the largest residual, in pixels."""
+    n = len(a)
+    ma, mb = sum(a) / n, sum(b) / n
+    var = sum((x - ma) ** 2 for x in a)
+    s = sum((x - ma) * (y - mb) for x, y in zip(a, b)) / var if var else 1.0
+    t = mb - s * ma
+    return s, max(abs(s * x + t - y) for x, y in zip(a, b))
+
+
+def ocr(prefix):
+    text = run("tesseract", prefix + ".pgm", "-", "-l", "jpn", "--psm", "6").decode()
+    return re.sub(r"\s+", "", text)
+
+
+def main():
+    job, ref, prefix = sys.argv[1:4]
+    ok = True
+    pdf = as_pdf(job, prefix + "-windows")
+    w_mm, h_mm = page_size_mm(pdf)
+    print(f"paper {w_mm:.1f} x {h_mm:.1f} mm")
+    if abs(w_mm - 182) > 1 or abs(h_mm - 257) > 1:
+        print("not JIS B5")
+        ok = False
+
+    sheets = {}
+    ref = as_pdf(ref, prefix + "-debian")
+    for name, path in (("windows", pdf), ("debian", ref)):
+        w, h, pixels = render(path, f"{prefix}-{name}")
+        rows = [pixels[y * w:(y + 1) * w] for y in range(h)]
+        cols = [pixels[x::w] for x in range(w)]
+        sheets[name] = (rules(rows, w // 5), rules(cols, h // 10))
+    for axis, k in (("horizontal", 0), ("vertical", 1)):
+        win, deb = sheets["windows"][k], sheets["debian"][k]
+        if len(win) != len(deb) or len(win) < 2:
+            print(f"{axis} rules: {len(win)} on Windows, {len(deb)} on Debian")
+            ok = False
+            continue
+        scale, worst = fit(deb, win)
+        print(f"{axis} rules: {len(win)}, scale {scale:.4f}, worst {worst / MM:.3f} mm")
+        if worst / MM > TOLERANCE_MM:
+            ok = False
+
+    win_text, deb_text = ocr(prefix + "-windows"), ocr(prefix + "-debian")
+    ratio = difflib.SequenceMatcher(None, win_text, deb_text, autojunk=False).ratio()
+    print(f"text read back: {len(win_text)} characters, {ratio:.3f} alike the Debian sheet's")
+    with open(prefix + "-ocr.txt", "w") as f:
+        f.write(win_text + "\n----\n" + deb_text + "\n")
+    if ratio < 0.95:
+        ok = False
+    return 0 if ok else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
