@@ -5,6 +5,7 @@
 #include <QStringEncoder>
 
 #include <iterator>
+#include <string>
 #include <string_view>
 
 // Code page 932 through Qt's converters, which have it where Qt is built with
@@ -45,21 +46,35 @@ const ControlCodes& controlCodes() {
     return codes;
 }
 
-// After decoding: each control code as the byte it came from.
-QString withOwnControlCodes(QString text, std::string_view sjis) {
-    const ControlCodes& codes = controlCodes();
-    if (!codes.swapped ||
-        sjis.find_first_of(std::string_view(kSwappedBytes, 3)) == std::string_view::npos)
-        return text;
-    for (QChar& ch : text) {
-        for (size_t i = 0; i < std::size(kSwappedBytes); ++i) {
-            if (ch.unicode() == codes.decoded[i]) {
-                ch = QChar(char16_t(kSwappedBytes[i]));
-                break;
-            }
+// Decodes with each control code as its own character. The codes are cut out
+// of the bytes before the converter sees them, rather than mapped back after,
+// because the converter's stand-in for a bad byte is one of the swapped
+// characters; and each stands alone, so no character is cut in two.
+template <class Decode>
+QString decodeWithOwnControlCodes(std::string_view sjis, Decode&& decode) {
+    const std::string_view controls(kSwappedBytes, std::size(kSwappedBytes));
+    size_t next = controlCodes().swapped ? sjis.find_first_of(controls) : std::string_view::npos;
+    if (next == std::string_view::npos) return decode(sjis);
+    QString out;
+    out.reserve(static_cast<qsizetype>(sjis.size()));
+    size_t from = 0;
+    while (next != std::string_view::npos) {
+        if (next > from) {
+            // A lead byte right before a control code is a bad byte, as before
+            // any other single byte, not half a character at the text's end:
+            // a blank after it (never a second byte) shows the converter so.
+            std::string part(sjis.substr(from, next - from));
+            part += ' ';
+            QString decoded = decode(part);
+            decoded.chop(1);
+            out += decoded;
         }
+        out += QChar(char16_t(sjis[next]));
+        from = next + 1;
+        next = sjis.find_first_of(controls, from);
     }
-    return text;
+    if (from < sjis.size()) out += decode(sjis.substr(from));
+    return out;
 }
 
 // Before encoding: each control code as what the converter turns into its
@@ -83,16 +98,18 @@ QString withConverterControlCodes(QString text) {
 
 QString toUnicode(std::string_view sjis) {
     QStringDecoder decoder(encodingName(), QStringConverter::Flag::Stateless);
-    return withOwnControlCodes(
-        decoder(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size()))), sjis);
+    return decodeWithOwnControlCodes(sjis, [&decoder](std::string_view part) -> QString {
+        return decoder(QByteArrayView(part.data(), static_cast<qsizetype>(part.size())));
+    });
 }
 
 SjisBatchDecoder::SjisBatchDecoder()
     : decoder_(encodingName(), QStringConverter::Flag::Stateless) {}
 
 QString SjisBatchDecoder::operator()(std::string_view sjis) {
-    return withOwnControlCodes(
-        decoder_(QByteArrayView(sjis.data(), static_cast<qsizetype>(sjis.size()))), sjis);
+    return decodeWithOwnControlCodes(sjis, [this](std::string_view part) -> QString {
+        return decoder_(QByteArrayView(part.data(), static_cast<qsizetype>(part.size())));
+    });
 }
 
 std::string fromUnicode(const QString& text, bool* ok) {

@@ -66,7 +66,7 @@ QString decodeLenient(std::string_view sjis) {
         } else if (isTrailByte(p[i + 1])) {
             if (!decodeStrict(sjis.data() + i, 2, out)) out += QChar(kUnassigned);
             i += 2;
-        } else if (p[i + 1] < 0x40) {
+        } else if (p[i + 1] < 0x40 || p[i + 1] == 0x7F) {
             out += QChar(kBadByte);  // the control character after it stands
             ++i;
         } else {
