@@ -40,7 +40,9 @@ std::vector<std::string> linesOf(std::string_view bytes) {
         // A line the end-of-file byte ends is ended too.
         if ((ended || mark != std::string_view::npos) && !line.empty() && line.back() == '\r')
             line.pop_back();
-        while (start == 0 && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);  // byte-order marks
+        // Byte-order marks before the first text, however many blank lines
+        // stand in front of it.
+        while (lines.empty() && line.starts_with("\xEF\xBB\xBF")) line.erase(0, 3);
         if (line.find_first_not_of(" \t\r") != std::string::npos) lines.push_back(line);
         start = ended ? end + 1 : end;
     }

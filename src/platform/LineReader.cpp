@@ -117,8 +117,9 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
     size_t scanned = begin_;  // no line feed in [begin_, scanned)
     const char* lf = nullptr;
     for (;;) {
-        lf = end_ > scanned ? static_cast<const char*>(std::memchr(buffer_ + scanned, '\n', end_ - scanned))
-                           : nullptr;
+        lf = end_ > scanned
+                 ? static_cast<const char*>(std::memchr(buffer_ + scanned, '\n', end_ - scanned))
+                 : nullptr;
         if (lf) break;
         scanned = end_ - begin_;  // where the unscanned part starts once fill() moved the line
         if (!fill()) break;
@@ -142,13 +143,18 @@ bool LineReader::next(std::string_view& text, bool* hadLineEnd) {
         debris_.noteNul(lineNumber_);
     }
     if (ended && len > 0 && line[len - 1] == '\r') --len;
-    // A byte-order mark is no text of the first line, whatever follows it;
-    // nor is a second one a tool put before the first (a file written back
-    // keeps none, so it must read the same with them gone).
-    while (lineNumber_ == 1 && std::string_view(line, len).starts_with(kByteOrderMark)) {
-        line += kByteOrderMark.size();
-        len -= kByteOrderMark.size();
-        check_.noteByteOrderMark();
+    // A byte-order mark is no text of the file's first line of text,
+    // whatever follows it; nor is a second one before it, nor the blank or
+    // NUL lines an old tool put in front (a file written back keeps none of
+    // these, so it must read the same with them gone).
+    if (!textSeen_) {
+        while (std::string_view(line, len).starts_with(kByteOrderMark)) {
+            line += kByteOrderMark.size();
+            len -= kByteOrderMark.size();
+            check_.noteByteOrderMark();
+        }
+        textSeen_ =
+            std::string_view(line, len).find_first_not_of(" \t\r") != std::string_view::npos;
     }
     text = std::string_view(line, len);
     // A CR before the end of an unended line is no cut: the file ends its

@@ -63,7 +63,7 @@ class LineDebris {
 // byte-order mark, which some editors put before Shift-JIS text too, is no
 // part of the first line.
 class LineReader {
-public:
+  public:
     explicit LineReader(const QString& path);
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -116,6 +116,7 @@ public:
     bool textAfterEnd_ = false;
     bool mayHoldNul_ = false;  // a NUL was read somewhere in the file
     int lineNumber_ = 0;
+    bool textSeen_ = false;  // a line with more than blanks was read
     LineDebris debris_;
     bool checkUnterminated_ = true;
     QString openError_;
