@@ -40,7 +40,9 @@ std::optional<std::string> carryOver(std::string_view value, bool fileIsUtf8, in
     if (!isUtf8Value(value, fileIsUtf8)) return std::string(value);
     const QString text = QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
     if (const QString bad = platform::firstUnencodable(text); !bad.isEmpty()) {
-        setAside.push_back({line, QString::fromUtf8(label), text, bad, std::string(value)});
+        const bool kept = SettingsFile::readsAsUtf8(value);
+        setAside.push_back({line, QString::fromUtf8(label), text, bad,
+                            kept ? std::string(value) : std::string(), kept});
         return std::nullopt;
     }
     return platform::fromUnicode(text);
@@ -59,6 +61,23 @@ std::vector<std::string> splitLoneCrLines(std::vector<std::string> lines) {
         rest = cr == std::string_view::npos ? std::string_view() : rest.substr(cr + 1);
     }
     return split;
+}
+
+// The usage line of the given entries under the key of a line read; a key
+// Shift-JIS can't hold is left out (the reader never looks at it).
+std::string usageLineOf(std::string_view read, const std::vector<std::string>& entries) {
+    const size_t eq = read.find('=');
+    std::string key(read.substr(0, eq));
+    if (!platform::firstUnencodable(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())))
+             .isEmpty() ||
+        !platform::isValidUtf8(key)) {
+        key.clear();
+    } else {
+        key = platform::fromUnicode(QString::fromUtf8(key.data(), static_cast<qsizetype>(key.size())));
+    }
+    std::string line = key + "=";
+    for (const std::string& e : entries) line += e + ",";
+    return line;
 }
 
 void appendLine(std::string& out, std::string_view key, std::string_view value) {
@@ -151,11 +170,25 @@ StoredSettings SettingsFile::parse(const std::vector<std::string>& lines, bool f
                 s.usageList = *parseUsageLine(*whole);
             } else {
                 // Only the entries that can't be carried over are left out;
-                // the line goes back to the file as it was.
+                // the line goes back to the file as it was when it will read
+                // as UTF-8 there, else as the line of the entries kept.
+                const bool kept = s.setAside.back().keptOnSave;
                 s.setAside.pop_back();
+                std::vector<std::string> carried;
                 for (const std::string& entry : *entries) {
                     if (auto e = carryOver(entry, true, 8, "用法", s.setAside))
-                        s.usageList.push_back(*e);
+                        carried.push_back(*e);
+                }
+                if (kept) {
+                    s.usageList = std::move(carried);
+                } else {
+                    for (SetAsideValue& v : s.setAside) {
+                        if (v.line == 8) v.keptOnSave = false, v.fileBytes.clear();
+                    }
+                    s.usageLine = usageLineOf(*l, carried);
+                    // Read back from the line itself, so that what is listed
+                    // now is what the saved file will list.
+                    s.usageList = *parseUsageLine(s.usageLine);
                 }
             }
         }
@@ -170,6 +203,7 @@ QString SettingsFile::setAsideMessage(const std::vector<SetAsideValue>& values) 
         "（ファイルの値はそのまま残します）:");
     for (const SetAsideValue& v : values) {
         text += QStringLiteral("\n  %1「%2」の「%3」").arg(v.label, v.text, v.unencodable);
+        if (!v.keptOnSave) text += QStringLiteral("（設定保存でファイルから除きます）");
     }
     text += QStringLiteral("\n使える文字で入力し直して「設定保存」を押してください。");
     return text;

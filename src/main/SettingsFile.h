@@ -15,12 +15,16 @@ namespace dorimek::mainwin {
 // A text setting that a file saved as UTF-8 holds with a character Shift-JIS
 // has no code for: it can't be shown or printed, so it isn't used, and
 // "設定保存" writes it back as the file held it until the user enters another.
+// A value that only the file as a whole showed to be UTF-8 (no character of
+// three bytes or more) would read as half-width kana once the file around it
+// is Shift-JIS again, so that one is not kept: 設定保存 leaves it out.
 struct SetAsideValue {
-    int line = 0;           // 2 to 5, or 8 for a usage entry
-    QString label;          // as the window names it
-    QString text;           // the value as the file holds it
-    QString unencodable;    // its first character Shift-JIS can't hold
-    std::string fileBytes;  // the value's bytes in the file
+    int line = 0;            // 2 to 5, or 8 for a usage entry
+    QString label;           // as the window names it
+    QString text;            // the value as the file holds it
+    QString unencodable;     // its first character Shift-JIS can't hold
+    std::string fileBytes;   // what 設定保存 writes back for it (empty when not kept)
+    bool keptOnSave = true;
 };
 
 // What sorbenk.ini holds, as read. A setting whose line is missing (the file
@@ -44,7 +48,8 @@ struct StoredSettings {
     std::vector<std::string> usageList;  // meaningful only when usageLine isn't empty
     // Lines 2 to 5 and usage entries that couldn't be carried over; a value
     // of lines 2 to 5 here is nullopt above. When a usage entry is set aside
-    // the usage line stays as the file held it, for writing back.
+    // the usage line stays as the file held it, for writing back, or, when it
+    // wouldn't read as UTF-8 on its own, is the line of the entries kept.
     std::vector<SetAsideValue> setAside;
 };
 

@@ -748,6 +748,23 @@ class MainWindowTest : public QObject {
                    sjis("qevpath=qev/\r\nclinic=山田医院\r\ntel=03-1234\r\n") +
                    "prev=1\r\nstyle=2\r\nusage=@\xE6\x9C\x9D,@\xF0\x9F\x98\x80,\r\n")
             << QString();
+        // Two-byte UTF-8 alone reads as half-width kana in a Shift-JIS file:
+        // kept as it was, it would come back as another text after a save.
+        row("UTF-8 clinic name of two-byte characters alone")
+            << QByteArray::fromStdString(text("qev/", "Caf\xC3\xA9"))
+            << QStringList{"qev/", "", "03-1234"}
+            << QStringLiteral("医院名「Café」の「é」（設定保存でファイルから除きます）")
+            << QByteArray::fromStdString(
+                   sjis("qevpath=qev/\r\nclinic=\r\ntel=03-1234\r\nprev=1\r\nstyle=2\r\n"
+                        "usage=@朝,@昼,\r\n"))
+            << QString();
+        row("UTF-8 usage line of two-byte characters alone")
+            << QByteArray::fromStdString(text("qev/", "山田医院", "1x,@\xC3\xA9,"))
+            << usual << QStringLiteral("用法「é」の「é」（設定保存でファイルから除きます）")
+            << QByteArray::fromStdString(
+                   sjis("qevpath=qev/\r\nclinic=山田医院\r\ntel=03-1234\r\n") +
+                   "prev=1\r\nstyle=2\r\nusage=1x,\r\n")
+            << QString();
         row("file ends after the work folder")
             << QByteArray("prindex=-1\r\nprinter=\r\nqevpath=qev/\r\n")
             << QStringList{"qev/", "", ""} << QString()
