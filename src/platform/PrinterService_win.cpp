@@ -124,15 +124,33 @@ QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
     };
 }
 
-// Windows printers take pages drawn through their driver, not documents, and
-// the report printer hands over a PDF: until the pages go through the driver,
-// a job is refused here with a reason rather than lost.
+// Windows printers take pages drawn through their driver, not documents
+// (printDocument does that): a PDF handed here is refused with a reason
+// rather than lost.
 Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& printer,
                                                                const QString&, const QString&,
                                                                const JobOptions&) const {
     return Result<SubmittedJob>::failure(
         QStringLiteral("プリンタ %1 が印刷を受け付けませんでした: PDF のままでは印刷できません")
             .arg(printer));
+}
+
+PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobId) {
+    return jobFateOf(spoolerJob(printer, static_cast<DWORD>(jobId)), printerStatus(printer));
+}
+
+QString PrinterService::refusedText(const QString& printer, const JobFate& fate) {
+    QString text =
+        fate.kept ? QStringLiteral("プリンタ %1 が止まったため、提供書はまだ印刷されていません。")
+                        .arg(printer)
+                  : QStringLiteral(
+                        "プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
+                        .arg(printer);
+    if (!fate.reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(fate.reason);
+    text += fate.kept
+                ? QStringLiteral("\nプリンタを直して再開すると印刷されます。")
+                : QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
+    return text;
 }
 
 }  // namespace dorimek::platform

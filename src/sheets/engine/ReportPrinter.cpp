@@ -3,17 +3,16 @@
 #include "ReportProgressDialog.h"
 #include "ReportRenderer.h"
 #include "TReport.h"
-#include "platform/AtomicFile.h"
 #include "platform/JobWatch.h"
 #include "platform/Messages.h"
+#include "platform/PagePrinter.h"
 #include "platform/PrinterService.h"
 #include "platform/QueuePaper.h"
-#include "platform/StaleLeftovers.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QTemporaryDir>
+#include <QPainter>
 
+#include <algorithm>
 #include <memory>
 
 namespace dorimek::report {
@@ -84,32 +83,29 @@ Status ReportPrinter::print(TReport& report) {
     }
     if (!run.document) return {};  // BeforePrint declined: nothing to print
 
-    Result<std::string> pdf =
-        ReportRenderer::pdfBytes(*run.document, report.PrinterSettings.FirstPage,
-                                 report.PrinterSettings.LastPage, report.Title);
-    if (!pdf) return fail(pdf.error());
-    // Named with our pid, so that the next start can tell a folder left by a
-    // killed print from one another running copy is still printing from.
-    QTemporaryDir dir(platform::StaleLeftovers::printFolderTemplate());
-    if (!dir.isValid()) {
-        return fail(QStringLiteral("印刷用の一時フォルダを作成できませんでした。何も印刷していません。"));
-    }
-    const QString path = dir.filePath(QStringLiteral("report.pdf"));
-    QString why;
-    if (!platform::writeFileAtomically(path, *pdf, &why)) {
-        return fail(QStringLiteral("印刷用の一時ファイルを書き込めませんでした（%1）。何も印刷していません。")
-                        .arg(why));
-    }
+    // The pages first..last (1-based; 0 as last: to the end), as the PDF
+    // takes them.
+    const ReportDocument& document = *run.document;
+    const int first = std::max(1, report.PrinterSettings.FirstPage);
+    const int lastPage = report.PrinterSettings.LastPage;
+    const int last =
+        lastPage <= 0 ? document.pageCount() : std::min(lastPage, document.pageCount());
+    platform::PageDocument pages;
+    pages.title = report.Title;
+    pages.pageCount = std::max(0, last - first + 1);
+    pages.paintPage = [&document, first](int page, QPainter& painter) {
+        ReportRenderer::paintPage(document, first - 1 + page, painter);
+    };
+    pages.pdfBytes = [&document, &report] {
+        return ReportRenderer::pdfBytes(document, report.PrinterSettings.FirstPage,
+                                        report.PrinterSettings.LastPage, report.Title);
+    };
     platform::PrinterService::JobOptions job;
     job.copies = report.PrinterSettings.Copies;
     job.duplex = report.PrinterSettings.Duplex;
-    job.media = run.document->jobMedia;
-    const auto sent =
-        platform::PrinterService::instance().submitPdf(*printer, path, report.Title, job);
-    if (!sent) {
-        return fail(sent.error(), sent.errorKind() == ErrorKind::Other ? ErrorKind::PrinterRefused
-                                                                       : sent.errorKind());
-    }
+    job.media = document.jobMedia;
+    const auto sent = platform::printDocument(*printer, pages, job);
+    if (!sent) return fail(sent.error(), sent.errorKind());
     const bool wait = report.PrinterSettings.WaitForJob;
     // A sheet that waits in a stopped or held queue is told about once. The
     // staff can mend the queue and it prints; a run nobody watches has

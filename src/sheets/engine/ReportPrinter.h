@@ -10,9 +10,9 @@ namespace dorimek::report {
 
 class TReport;
 
-// Runs a report to a printer: the pages go into a PDF of the printer's paper
-// (JIS B5 where it has it) drawn by the same renderer as the preview, which
-// the spooler then prints.
+// Runs a report to a printer: the pages, drawn by the same renderer as the
+// preview on the printer's paper (JIS B5 where it has it), go to the spooler
+// in the form it prints from.
 class ReportPrinter {
   public:
     // The queue for a printer index (-1: the default printer), from the list
