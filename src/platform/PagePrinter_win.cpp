@@ -120,17 +120,9 @@ Result<PrinterService::SubmittedJob> printDocument(const QString& printer,
     // the patient has left, so the user must hear it now.
     const PrinterStatus status = printerStatus(printer);
     if (status.known && holdsJobs(status.status, status.attributes)) {
-        submitted.notPrintingNow =
-            QStringLiteral(
-                "提供書はプリンタ %1 の印刷待ちに入りましたが、このプリンタは停止しているため"
-                "まだ印刷されません。\nプリンタを再開すると印刷されます。")
-                .arg(printer);
+        submitted.notPrintingNow = PrinterService::stoppedQueueText(printer);
     } else if (spoolerJob(printer, jobId).status & JOB_STATUS_PAUSED) {
-        submitted.notPrintingNow =
-            QStringLiteral(
-                "提供書はプリンタ %1 の印刷待ちで保留にされたため、まだ印刷されません。\n"
-                "保留を解除すると印刷されます。")
-                .arg(printer);
+        submitted.notPrintingNow = PrinterService::heldJobText(printer);
     }
     return submitted;
 }

@@ -8,13 +8,6 @@
 
 namespace dorimek::platform {
 
-PrinterService& PrinterService::instance() {
-    static PrinterService service;
-    return service;
-}
-
-PrinterService::PrinterService() { refresh(); }
-
 namespace {
 
 // Whether anything answers where libcups would send its requests. Asked only
@@ -116,36 +109,10 @@ std::optional<QString> PrinterService::defaultDeviceEntry(QString* error) const 
     return defaultPrinter_ + QStringLiteral(",CUPS,") + port;
 }
 
-bool PrinterService::setCurrentIndex(int index) {
-    if (index < -1 || index >= printerCount()) return false;
-    currentIndex_ = index;
-    return true;
-}
-
-QString PrinterService::nameForIndex(int index) const {
-    if (index == -1) return defaultPrinter_;
-    if (index < 0 || index >= printerCount()) return {};
-    return printers_.at(index);
-}
-
 std::optional<PrinterService::Current> PrinterService::current() const {
     const QString name = nameForIndex(currentIndex_);
     if (name.isEmpty()) return std::nullopt;
     return Current{name, QStringLiteral("CUPS"), name};
-}
-
-DeviceMode* PrinterService::lockDeviceMode() {
-    const QString name = nameForIndex(currentIndex_);
-    if (name.isEmpty()) return nullptr;
-    lockedName_ = name;
-    locked_ = modes_[name];
-    return &locked_;
-}
-
-void PrinterService::unlockDeviceMode() {
-    if (lockedName_.isEmpty()) return;
-    modes_[lockedName_] = locked_;
-    lockedName_.clear();
 }
 
 PrinterService::Properties PrinterService::properties(const QString& printer) const {
@@ -167,21 +134,6 @@ PrinterService::Properties PrinterService::properties(const QString& printer) co
     }
     cupsFreeDests(count, dests);
     return p;
-}
-
-std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
-    auto it = modes_.find(printer);
-    return it == modes_.end() ? 0 : it->second.dmPaperSize;
-}
-
-QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
-    return {
-        options.media,
-        QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
-        QStringLiteral("sides=%1")
-            .arg(options.duplex ? QStringLiteral("two-sided-long-edge")
-                                : QStringLiteral("one-sided")),
-    };
 }
 
 Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& printer,
@@ -217,15 +169,9 @@ Result<PrinterService::SubmittedJob> PrinterService::submitPdf(const QString& pr
     // A stopped queue takes jobs and keeps them: the sheet may come out after
     // the patient has left, so the user must hear it now.
     if (queueState(printer) == IPP_PSTATE_STOPPED) {
-        submitted.notPrintingNow =
-            QStringLiteral("提供書はプリンタ %1 の印刷待ちに入りましたが、このプリンタは停止しているため"
-                           "まだ印刷されません。\nプリンタを再開すると印刷されます（cupsenable %1）。")
-                .arg(printer);
+        submitted.notPrintingNow = stoppedQueueText(printer);
     } else if (jobState(job) == IPP_JSTATE_HELD) {
-        submitted.notPrintingNow =
-            QStringLiteral("提供書はプリンタ %1 の印刷待ちで保留にされたため、まだ印刷されません。\n"
-                           "保留を解除すると印刷されます。")
-                .arg(printer);
+        submitted.notPrintingNow = heldJobText(printer);
     }
     return submitted;
 }
@@ -254,16 +200,8 @@ PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobI
     return fate;
 }
 
-QString PrinterService::refusedText(const QString& printer, const JobFate& fate) {
-    QString text =
-        fate.kept
-            ? QStringLiteral("プリンタ %1 が止まったため、提供書はまだ印刷されていません。").arg(printer)
-            : QStringLiteral("プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
-                  .arg(printer);
-    if (!fate.reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(fate.reason);
-    text += fate.kept ? QStringLiteral("\nプリンタを直して再開すると印刷されます（cupsenable %1）。").arg(printer)
-                      : QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
-    return text;
+QString PrinterService::resumeHint(const QString& printer) {
+    return QStringLiteral("（cupsenable %1）").arg(printer);
 }
 
 }  // namespace dorimek::platform

@@ -116,9 +116,16 @@ public:
     static JobFate jobFate(const QString& printer, int jobId);
     // What the user is told of a refused job.
     static QString refusedText(const QString& printer, const JobFate& fate);
+    // What the user is told of a job that waits: its queue is stopped, or
+    // the job itself is held.
+    static QString stoppedQueueText(const QString& printer);
+    static QString heldJobText(const QString& printer);
 
   private:
     PrinterService();
+    // How a stopped queue is started again, where the system has a command
+    // for it the staff may be told; empty where not.
+    static QString resumeHint(const QString& printer);
 
     QStringList printers_;
     QString defaultPrinter_;

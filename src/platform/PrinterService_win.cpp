@@ -8,18 +8,11 @@
 #include <iterator>
 #include <vector>
 
-// The installed printers as the Windows print spooler lists them. Indexes,
-// the default printer and the device-mode bookkeeping work as with CUPS, so
-// that a settings file means the same printer on both systems when the
-// printers have the same names.
+// The installed printers as the Windows print spooler lists them. Indexes and
+// device modes are kept as with CUPS (PrinterChoice.cpp), so that a settings
+// file means the same printer on both systems when the printers have the
+// same names.
 namespace dorimek::platform {
-
-PrinterService& PrinterService::instance() {
-    static PrinterService service;
-    return service;
-}
-
-PrinterService::PrinterService() { refresh(); }
 
 void PrinterService::refresh() {
     printers_.clear();
@@ -65,37 +58,11 @@ std::optional<QString> PrinterService::defaultDeviceEntry(QString* error) const 
     return QString::fromWCharArray(entry);
 }
 
-bool PrinterService::setCurrentIndex(int index) {
-    if (index < -1 || index >= printerCount()) return false;
-    currentIndex_ = index;
-    return true;
-}
-
-QString PrinterService::nameForIndex(int index) const {
-    if (index == -1) return defaultPrinter_;
-    if (index < 0 || index >= printerCount()) return {};
-    return printers_.at(index);
-}
-
 std::optional<PrinterService::Current> PrinterService::current() const {
     const QString name = nameForIndex(currentIndex_);
     if (name.isEmpty()) return std::nullopt;
     const PrinterStatus status = printerStatus(name);
     return Current{name, status.driver, status.port};
-}
-
-DeviceMode* PrinterService::lockDeviceMode() {
-    const QString name = nameForIndex(currentIndex_);
-    if (name.isEmpty()) return nullptr;
-    lockedName_ = name;
-    locked_ = modes_[name];
-    return &locked_;
-}
-
-void PrinterService::unlockDeviceMode() {
-    if (lockedName_.isEmpty()) return;
-    modes_[lockedName_] = locked_;
-    lockedName_.clear();
 }
 
 PrinterService::Properties PrinterService::properties(const QString& printer) const {
@@ -107,21 +74,6 @@ PrinterService::Properties PrinterService::properties(const QString& printer) co
     p.state = printerStateText(status.status, status.attributes);
     p.acceptingJobs = !(status.status & PRINTER_STATUS_PENDING_DELETION);
     return p;
-}
-
-std::int16_t PrinterService::paperSizeOf(const QString& printer) const {
-    auto it = modes_.find(printer);
-    return it == modes_.end() ? 0 : it->second.dmPaperSize;
-}
-
-QStringList PrinterService::jobOptionTexts(const JobOptions& options) {
-    return {
-        QStringLiteral("media=jis_b5_182x257mm"),
-        QStringLiteral("copies=%1").arg(options.copies > 0 ? options.copies : 1),
-        QStringLiteral("sides=%1")
-            .arg(options.duplex ? QStringLiteral("two-sided-long-edge")
-                                : QStringLiteral("one-sided")),
-    };
 }
 
 // Windows printers take pages drawn through their driver, not documents
@@ -139,18 +91,6 @@ PrinterService::JobFate PrinterService::jobFate(const QString& printer, int jobI
     return jobFateOf(spoolerJob(printer, static_cast<DWORD>(jobId)), printerStatus(printer));
 }
 
-QString PrinterService::refusedText(const QString& printer, const JobFate& fate) {
-    QString text =
-        fate.kept ? QStringLiteral("プリンタ %1 が止まったため、提供書はまだ印刷されていません。")
-                        .arg(printer)
-                  : QStringLiteral(
-                        "プリンタ %1 が提供書の印刷を取り消しました。提供書は印刷されていません。")
-                        .arg(printer);
-    if (!fate.reason.isEmpty()) text += QStringLiteral("\n（プリンタの応答: %1）").arg(fate.reason);
-    text += fate.kept
-                ? QStringLiteral("\nプリンタを直して再開すると印刷されます。")
-                : QStringLiteral("\nプリンタの状態と用紙を確認して、もう一度印刷してください。");
-    return text;
-}
+QString PrinterService::resumeHint(const QString&) { return {}; }
 
 }  // namespace dorimek::platform

@@ -76,28 +76,6 @@ std::vector<BYTE> deviceModeFor(std::wstring printer, short code) {
 
 }  // namespace
 
-QString QueuePaper::displayName(const QString& pwgName, int width, int length) {
-    struct Known {
-        const char* prefix;
-        const char* name;
-    };
-    static const Known known[] = {
-        {"na_letter_", "US レター"}, {"na_legal_", "US リーガル"},
-        {"iso_a4_", "A4"},           {"iso_a5_", "A5"},
-        {"iso_a3_", "A3"},           {"iso_b5_", "ISO B5"},
-        {"jis_b4_", "B4"},           {"na_executive_", "エグゼクティブ"},
-    };
-    QString name;
-    for (const Known& k : known) {
-        if (pwgName.startsWith(QLatin1String(k.prefix))) name = QString::fromUtf8(k.name);
-    }
-    const QString size = QStringLiteral("%1 × %2 mm")
-                             .arg(std::lround(width / 100.0))
-                             .arg(std::lround(length / 100.0));
-    if (name.isEmpty()) return size;
-    return QStringLiteral("%1（%2）").arg(name, size);
-}
-
 QueuePaper QueuePaper::of(const QString& printer) {
     QueuePaper paper;
     if (printer.isEmpty()) return paper;
@@ -153,14 +131,6 @@ QueuePaper QueuePaper::of(const QString& printer) {
     paper.right = tenths(paperW - offX - printW, dpiX);
     paper.bottom = tenths(paperH - offY - printH, dpiY);
     return paper;
-}
-
-QString notJisB5Message(const QString& printer, const QString& paperInstead) {
-    return QStringLiteral(
-               "プリンタ %1 は B5（JIS）の用紙に対応していません。\n"
-               "提供書は %2 の用紙に印刷され、B5 にはなりません。\n"
-               "B5（JIS）に対応したプリンタを選んでください。")
-        .arg(printer, paperInstead);
 }
 
 }  // namespace dorimek::platform
