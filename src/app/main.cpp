@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     // once the window is up, the unsaved grid edits are kept for the next
     // start first (a message box at start must not make us deaf to it).
     dorimek::mainwin::TForm3* window = nullptr;
-    dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
+    dorimek::platform::TerminationSignals endSignals;
     QObject::connect(&endSignals, &dorimek::platform::TerminationSignals::received, &app,
                      [&window](int number) {
                          if (window) {

@@ -1,6 +1,5 @@
 #include "AtomicFile.h"
 
-#include "FileLock.h"
 #include "SystemError.h"
 
 #include <QDir>
@@ -39,34 +38,7 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-std::function<void(const QString&)>& beforeReplaceHook() {
-    static std::function<void(const QString&)> hook;
-    return hook;
-}
-
 }  // namespace
-
-void setBeforeReplaceHook(std::function<void(const QString&)> hook) {
-    beforeReplaceHook() = std::move(hook);
-}
-
-Status replaceFileIfUnchanged(const QString& path, const FileStamp& expected,
-                              std::string_view bytes, QString* reason) {
-    Result<FileLock> lock = FileLock::forFile(path);
-    if (!lock) {
-        if (reason) *reason = lock.error();
-        return Status::failure(lock.error(), lock.errorKind());
-    }
-    // A file that can no longer be read is no longer what was read.
-    const Result<FileStamp> now = stampFile(path);
-    if (!now || !(*now == expected)) {
-        const QString why =
-            QStringLiteral("%1 は読み込んだ後に変更されています").arg(QFileInfo(path).fileName());
-        if (reason) *reason = why;
-        return Status::failure(why, ErrorKind::FileChanged);
-    }
-    return writeFileAtomically(path, bytes, reason);
-}
 
 Status writeFileAtomically(const QString& path, std::string_view bytes, QString* reason) {
     const QFileInfo info(path);
@@ -101,7 +73,7 @@ Status writeFileAtomically(const QString& path, std::string_view bytes, QString*
         ::unlink(tmp.constData());
         return failed(name, fileErrorReason(err), reason);
     }
-    if (const auto& hook = beforeReplaceHook()) hook(path);
+    callBeforeReplaceHook(path);
     if (::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());

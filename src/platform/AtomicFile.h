@@ -29,5 +29,7 @@ Status replaceFileIfUnchanged(const QString& path, const FileStamp& expected,
 // For tests: called with the file's path once the new content is written
 // beside it and just before it replaces the old file.
 void setBeforeReplaceHook(std::function<void(const QString&)> hook);
+// Each system's writer calls it at that moment.
+void callBeforeReplaceHook(const QString& path);
 
 }  // namespace dorimek::platform

@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
-#include <cerrno>
 #include <string>
 
 #include <windows.h>
@@ -25,51 +25,24 @@ Status failed(const QString& name, const QString& why, QString* reason) {
             .arg(name, why));
 }
 
-// The user's words for a system error code: the same ones the other systems
-// give for the same trouble.
-QString windowsErrorReason(DWORD code) {
-    switch (code) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_DRIVE:
-            return fileErrorReason(ENOENT);
-        case ERROR_ACCESS_DENIED:
-            return fileErrorReason(EACCES);
-        case ERROR_WRITE_PROTECT:
-            return fileErrorReason(EROFS);
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL:
-            return fileErrorReason(ENOSPC);
-        case ERROR_FILENAME_EXCED_RANGE:
-            return fileErrorReason(ENAMETOOLONG);
-        case ERROR_NOT_ENOUGH_MEMORY:
-        case ERROR_OUTOFMEMORY:
-        case ERROR_TOO_MANY_OPEN_FILES:
-            return fileErrorReason(ENOMEM);
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION:
-        case ERROR_USER_MAPPED_FILE:
-            return fileErrorReason(EBUSY);
-        case ERROR_CRC:
-        case ERROR_READ_FAULT:
-        case ERROR_WRITE_FAULT:
-        case ERROR_GEN_FAILURE:
-            return fileErrorReason(EIO);
-        default:
-            return QStringLiteral("システムのエラー %1").arg(code);
-    }
-}
-
 std::wstring native(const QString& path) { return QDir::toNativeSeparators(path).toStdWString(); }
 
-// A new file beside the target, opened for writing; its path in *tmp.
+// Six letters or digits, as the leftovers of a killed save are known by at
+// the next start.
+QString randomSix() {
+    static const char kChars[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    QString six;
+    for (int i = 0; i < 6; ++i)
+        six += QLatin1Char(kChars[QRandomGenerator::global()->bounded(62)]);
+    return six;
+}
+
+// A new file ".<name>.XXXXXX" beside the target, opened for writing; its path
+// in *tmp.
 HANDLE createBeside(const QString& folder, const QString& name, std::wstring* tmp) {
-    static unsigned counter = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString candidate = QStringLiteral("%1/.%2.%3-%4")
-                                      .arg(folder, name)
-                                      .arg(GetCurrentProcessId())
-                                      .arg(++counter + GetTickCount() % 100000);
+        const QString candidate = QStringLiteral("%1/.%2.%3").arg(folder, name, randomSix());
         *tmp = native(candidate);
         HANDLE h = CreateFileW(tmp->c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -118,6 +91,7 @@ Status writeFileAtomically(const QString& path, std::string_view bytes, QString*
         DeleteFileW(tmp.c_str());
         return failed(name, windowsErrorReason(err), reason);
     }
+    callBeforeReplaceHook(path);
     const std::wstring target = native(info.absoluteFilePath());
     bool replaced = false;
     if (info.exists()) {

@@ -79,16 +79,6 @@ bool readAll(int fd, std::string& out) {
     }
 }
 
-// The newest whole lines of text, at most keep bytes of them.
-std::string_view newestLines(std::string_view text, std::int64_t keep) {
-    if (static_cast<std::int64_t>(text.size()) <= keep) return text;
-    const size_t from = text.size() - static_cast<size_t>(keep);
-    // The cut falls inside a line unless a line ended right before it.
-    if (text[from - 1] == '\n') return text.substr(from);
-    const size_t lineEnd = text.find('\n', from);
-    return lineEnd == std::string_view::npos ? std::string_view() : text.substr(lineEnd + 1);
-}
-
 // The staff share the program folder as a group: a log the first of them
 // creates must take the others' lines too.
 int openOrCreate(const QByteArray& path) {
@@ -128,7 +118,7 @@ Status BoundedLog::append(std::string_view line) const {
         // and a writer waiting for the lock finds the same file after it.
         std::string text;
         if (!readAll(fd.get(), text)) return failed(path_, errno);
-        const std::string_view kept = newestLines(text, keepBytes_);
+        const std::string_view kept = BoundedLog::newestLines(text, keepBytes_);
         if (::ftruncate(fd.get(), 0) != 0 || !writeAll(fd.get(), kept)) {
             return failed(path_, errno);
         }

@@ -24,6 +24,16 @@ class BoundedLog {
 
     const QString& path() const { return path_; }
 
+    // The newest whole lines of text, at most keep bytes of them.
+    static std::string_view newestLines(std::string_view text, std::int64_t keep) {
+        if (static_cast<std::int64_t>(text.size()) <= keep) return text;
+        const size_t from = text.size() - static_cast<size_t>(keep);
+        // The cut falls inside a line unless a line ended right before it.
+        if (text[from - 1] == '\n') return text.substr(from);
+        const size_t lineEnd = text.find('\n', from);
+        return lineEnd == std::string_view::npos ? std::string_view() : text.substr(lineEnd + 1);
+    }
+
   private:
     QString path_;
     std::int64_t maxBytes_;

@@ -1,15 +1,11 @@
 #include "FileLock.h"
 
-#include <QFile>
+#include "LockHandle.h"
+
 #include <QFileInfo>
 #include <QThread>
 
-#include <cerrno>
 #include <utility>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace dorimek::platform {
 namespace {
@@ -24,20 +20,18 @@ constexpr std::chrono::milliseconds kPoll{20};
 
 }  // namespace
 
-FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+FileLock::FileLock(FileLock&& other) noexcept
+    : handle_(std::exchange(other.handle_, lockhandle::kNone)) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
     if (this != &other) {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = std::exchange(other.fd_, -1);
+        lockhandle::close(handle_);
+        handle_ = std::exchange(other.handle_, lockhandle::kNone);
     }
     return *this;
 }
 
-FileLock::~FileLock() {
-    // Closing the descriptor releases the lock.
-    if (fd_ >= 0) ::close(fd_);
-}
+FileLock::~FileLock() { lockhandle::close(handle_); }
 
 QString FileLock::lockPathFor(const QString& dataPath) {
     const QFileInfo info(dataPath);
@@ -50,26 +44,22 @@ Result<FileLock> FileLock::forFile(const QString& dataPath, std::chrono::millise
 
 Result<FileLock> FileLock::onLockFile(const QString& lockPath, const QString& nameForMessage,
                                       std::chrono::milliseconds wait) {
-    const QByteArray native = QFile::encodeName(lockPath);
-    int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    // A lock file another user made is still there to be locked for reading.
-    if (fd < 0) fd = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return FileLock();
+    const lockhandle::Handle handle = lockhandle::open(lockPath);
+    if (handle == lockhandle::kNone) return FileLock();
 
-    // Each open has a lock of its own, so two windows of one program exclude
-    // each other just as two programs do.
     std::chrono::milliseconds waited{0};
     bool told = false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        if (errno != EWOULDBLOCK) {
+    while (true) {
+        const lockhandle::Attempt attempt = lockhandle::tryLock(handle);
+        if (attempt == lockhandle::Attempt::Locked) break;
+        if (attempt == lockhandle::Attempt::Unsupported) {
             // A file system without locks: writing unlocked is what the
             // program always did there.
-            ::close(fd);
+            lockhandle::close(handle);
             return FileLock();
         }
         if (waited >= wait) {
-            ::close(fd);
+            lockhandle::close(handle);
             return Result<FileLock>::failure(
                 QStringLiteral("%1 はほかの画面（または同時に動いているもう一つの dorimek）が"
                                "保存しているところのため、保存できませんでした。"
@@ -84,7 +74,7 @@ Result<FileLock> FileLock::onLockFile(const QString& lockPath, const QString& na
         QThread::msleep(static_cast<unsigned long>(kPoll.count()));
         waited += kPoll;
     }
-    return FileLock(fd);
+    return FileLock(handle);
 }
 
 void FileLock::setWaitingHook(std::function<void(const QString&)> hook) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 
 namespace dorimek::platform {
@@ -18,8 +19,7 @@ namespace dorimek::platform {
 //
 // Held through an open descriptor of a lock file that is never removed
 // (removing it while held would let a second holder lock a new file of the
-// same name). Another platform's layer would lock a byte range of the same
-// file instead.
+// same name). On Windows the same lock file's first byte is locked instead.
 class FileLock {
   public:
     // How long a writer waits for another one's save to end before it gives
@@ -47,15 +47,15 @@ class FileLock {
     // ".<name>.lock" beside dataPath.
     static QString lockPathFor(const QString& dataPath);
 
-    bool held() const { return fd_ >= 0; }
+    bool held() const { return handle_ != -1; }
 
     // For tests: called, with the lock file's path, each time a writer finds
     // the lock taken and starts waiting for it.
     static void setWaitingHook(std::function<void(const QString&)> hook);
 
   private:
-    explicit FileLock(int fd) : fd_(fd) {}
-    int fd_ = -1;
+    explicit FileLock(std::intptr_t handle) : handle_(handle) {}
+    std::intptr_t handle_ = -1;  // the lock file's, open while the lock is held
 };
 
 }  // namespace dorimek::platform

@@ -6,10 +6,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <cerrno>
-
-#include <signal.h>
-#include <unistd.h>
+#include "SystemProcesses.h"
 
 namespace dorimek::platform {
 namespace {
@@ -23,28 +20,10 @@ bool before(const QFileInfo& info, const QDateTime& limit) {
     return limit.isValid() && info.lastModified() < limit;
 }
 
-QString exeName(const QString& procDir) {
-    return QFileInfo(QFile::symLinkTarget(procDir + QStringLiteral("/exe"))).fileName();
-}
-
-bool anotherCopyRunning() {
-    const QString own = exeName(QStringLiteral("/proc/self"));
-    if (own.isEmpty()) return true;  // can't tell: assume the worst
-    const QString self = QString::number(QCoreApplication::applicationPid());
-    const QDir proc(QStringLiteral("/proc"));
-    for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        bool number = false;
-        entry.toLongLong(&number);
-        if (!number || entry == self) continue;
-        if (exeName(proc.filePath(entry)) == own) return true;
-    }
-    return false;
-}
-
 }  // namespace
 
 StaleLeftovers::Rules StaleLeftovers::systemRules() {
-    return {processStartTime(), &StaleLeftovers::processRunning, &anotherCopyRunning};
+    return {processStartTime(), &StaleLeftovers::processRunning, &processes::anotherCopyRunning};
 }
 
 QString StaleLeftovers::printFolderTemplate() {
@@ -72,34 +51,9 @@ qint64 StaleLeftovers::printFolderPid(const QString& folderName) {
     return without.match(folderName).hasMatch() ? 0 : -1;
 }
 
-bool StaleLeftovers::processRunning(qint64 pid) {
-    if (pid <= 0) return false;
-    // EPERM: there is such a process, only not ours to signal.
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
-}
+bool StaleLeftovers::processRunning(qint64 pid) { return processes::running(pid); }
 
-QDateTime StaleLeftovers::processStartTime() {
-    // The start as the system counts it (clock ticks after boot), so that a
-    // copy left by a save just before this process began is stale, and one
-    // begun by another window after it is not.
-    QFile stat(QStringLiteral("/proc/self/stat"));
-    QFile system(QStringLiteral("/proc/stat"));
-    if (stat.open(QIODevice::ReadOnly) && system.open(QIODevice::ReadOnly)) {
-        const QByteArray line = stat.readAll();
-        // Fields after the command name, which may itself hold blanks.
-        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
-        const qint64 ticks = fields.value(19).toLongLong();
-        qint64 boot = 0;
-        for (const QByteArray& l : system.readAll().split('\n')) {
-            if (l.startsWith("btime ")) boot = l.mid(6).trimmed().toLongLong();
-        }
-        const long hz = ::sysconf(_SC_CLK_TCK);
-        if (ticks > 0 && boot > 0 && hz > 0) {
-            return QDateTime::fromMSecsSinceEpoch(boot * 1000 + ticks * 1000 / hz);
-        }
-    }
-    return {};  // unknown: nothing counts as stale
-}
+QDateTime StaleLeftovers::processStartTime() { return processes::startOfThisProcess(); }
 
 QStringList StaleLeftovers::remove(const QString& folder, const QStringList& dataFiles,
                                    const QString& tempFolder, const Rules& rules) {

@@ -9,4 +9,7 @@ namespace dorimek::platform {
 // session's locale says) and never reach a message box.
 QString fileErrorReason(int errorNumber);
 
+// The same words for a Windows error code (GetLastError()); Windows only.
+QString windowsErrorReason(unsigned long code);
+
 }  // namespace dorimek::platform

@@ -24,6 +24,8 @@ void onSignal(int number) {
 
 }  // namespace
 
+TerminationSignals::TerminationSignals(QObject* parent) : TerminationSignals({SIGTERM, SIGHUP}, parent) {}
+
 TerminationSignals::TerminationSignals(std::initializer_list<int> signalNumbers, QObject* parent)
     : QObject(parent) {
     if (pipeEnds[0] >= 0 || ::pipe2(pipeEnds, O_CLOEXEC | O_NONBLOCK) != 0) return;

@@ -13,10 +13,14 @@ namespace dorimek::platform {
 // signal on the GUI thread, so that unsaved work can be kept before the
 // program ends. The handler only writes the signal's number into a pipe;
 // everything else happens in the event loop. One instance at a time; the
-// signals' earlier handling comes back when it is destroyed.
+// signals' earlier handling comes back when it is destroyed. Windows ends a
+// session through the application's commitDataRequest instead and has no
+// such signals: there nothing is installed and nothing is ever received.
 class TerminationSignals : public QObject {
     Q_OBJECT
   public:
+    // The system's own: SIGTERM and SIGHUP.
+    explicit TerminationSignals(QObject* parent = nullptr);
     explicit TerminationSignals(std::initializer_list<int> signalNumbers,
                                 QObject* parent = nullptr);
     ~TerminationSignals() override;

@@ -135,7 +135,7 @@ class ClosePathsTest : public QObject {
         } else if (way == QLatin1String("logout") || way == QLatin1String("session")) {
             sessionMayEnd = form->answerSessionEnd(way == QLatin1String("logout"));
         } else {
-            dorimek::platform::TerminationSignals endSignals({SIGTERM, SIGHUP});
+            dorimek::platform::TerminationSignals endSignals;
             QVERIFY(endSignals.installed());
             int received = 0;
             connect(&endSignals, &dorimek::platform::TerminationSignals::received, form.get(),
