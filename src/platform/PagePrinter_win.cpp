@@ -1,6 +1,7 @@
 #include "PagePrinter.h"
 
 #include "PrinterState_win.h"
+#include "QueuePaper.h"
 
 #include <QMarginsF>
 #include <QPageLayout>
@@ -8,7 +9,6 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <vector>
@@ -19,21 +19,10 @@
 namespace dorimek::platform {
 namespace {
 
-// The paper a job's media option names: a PWG self-describing name such as
-// "jis_b5_182x257mm", or a media-col with its size in hundredths of a
-// millimetre. JIS B5 is the driver's B5 (paper code 13), not a custom size.
+// The paper a job's media option names; JIS B5 as the driver's B5 (paper
+// code 13), not as a custom size.
 QPageSize paperOf(const QString& media) {
-    static const QRegularExpression named(
-        QStringLiteral("_(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(mm|in)\\b"));
-    static const QRegularExpression sized(
-        QStringLiteral("x-dimension=(\\d+)\\s+y-dimension=(\\d+)"));
-    QSizeF mm(182, 257);
-    if (const auto m = sized.match(media); m.hasMatch()) {
-        mm = QSizeF(m.captured(1).toDouble() / 100, m.captured(2).toDouble() / 100);
-    } else if (const auto n = named.match(media); n.hasMatch()) {
-        const double unit = n.captured(3) == QLatin1String("in") ? 25.4 : 1.0;
-        mm = QSizeF(n.captured(1).toDouble() * unit, n.captured(2).toDouble() * unit);
-    }
+    const QSizeF mm = jobMediaSize(media);
     if (std::abs(mm.width() - 182) < 1 && std::abs(mm.height() - 257) < 1) {
         return QPageSize(QPageSize::JisB5);
     }

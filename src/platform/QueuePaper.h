@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSizeF>
 #include <QString>
 
 #include <optional>
@@ -68,6 +69,12 @@ struct QueuePaper {
     // "na_letter_8.5x11in") with its size in hundredths of a millimetre.
     static QString displayName(const QString& pwgName, int width, int length);
 };
+
+// The size of the paper a job's media option names, in millimetres: a PWG
+// self-describing name ("media=iso_a4_210x297mm", "media=na_letter_8.5x11in")
+// or a media-col's media-size (hundredths of a millimetre); JIS B5 where it
+// names no size.
+QSizeF jobMediaSize(const QString& jobMedia);
 
 // Told where the printer is chosen when its queue won't print on JIS B5.
 QString notJisB5Message(const QString& printer, const QString& paperInstead);

@@ -1,5 +1,7 @@
 #include "QueuePaper.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <cstdlib>
 
@@ -116,6 +118,21 @@ QueuePaper QueuePaper::choose(const MediaFacts& facts) {
     paper.jobMedia = QStringLiteral("media=%1").arg(instead->name);
     paper.paperInstead = displayName(instead->name, instead->width, instead->length);
     return paper;
+}
+
+QSizeF jobMediaSize(const QString& jobMedia) {
+    static const QRegularExpression named(
+        QStringLiteral("_(\\d+(?:\\.\\d+)?)x(\\d+(?:\\.\\d+)?)(mm|in)(?![A-Za-z0-9])"));
+    static const QRegularExpression sized(
+        QStringLiteral("x-dimension=(\\d+)\\s+y-dimension=(\\d+)"));
+    if (const auto m = sized.match(jobMedia); m.hasMatch()) {
+        return {m.captured(1).toDouble() / 100, m.captured(2).toDouble() / 100};
+    }
+    if (const auto m = named.match(jobMedia); m.hasMatch()) {
+        const double unit = m.captured(3) == QLatin1String("in") ? 25.4 : 1.0;
+        return {m.captured(1).toDouble() * unit, m.captured(2).toDouble() * unit};
+    }
+    return {kJisB5Width / 100.0, kJisB5Length / 100.0};
 }
 
 QString notJisB5Message(const QString& printer, const QString& paperInstead) {

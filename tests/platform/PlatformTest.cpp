@@ -424,6 +424,10 @@ TEST(QueuePaper, AJobAsksOnlyForPaperTheQueueLists) {
         const QString paper =
             QStringLiteral("%1x%2 %3/%4").arg(p.width).arg(p.length).arg(p.left).arg(p.top);
         EXPECT_EQ(paper.toStdString(), c.paper) << c.name;
+        // A system that sets the paper by size reads the same paper back.
+        const QSizeF asked = jobMediaSize(p.jobMedia);
+        EXPECT_NEAR(asked.width(), p.width / 10, 0.5) << c.name;
+        EXPECT_NEAR(asked.height(), p.length / 10, 0.5) << c.name;
     }
     // A raw queue lists nothing: the job asks for JIS B5 and nothing is claimed.
     const QueuePaper raw = QueuePaper::choose({});
