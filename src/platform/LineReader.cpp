@@ -1,5 +1,6 @@
 #include "LineReader.h"
 
+#include "NativeFile.h"
 #include "SystemError.h"
 
 #include <QFile>
@@ -36,8 +37,7 @@ bool holdsText(const char* bytes, size_t n) {
 }  // namespace
 
 LineReader::LineReader(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    file_ = std::fopen(native.constData(), "rb");
+    file_ = openForReading(path);
     if (!file_) {
         openError_ = fileErrorReason(errno);
         return;

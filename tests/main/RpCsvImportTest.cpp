@@ -315,8 +315,9 @@ TEST(RpCsvImport, MissingFileChangesNothing) {
         EXPECT_FALSE(report.fileOpened);
         // The fixed text first, then the very path tried.
         ASSERT_EQ(report.messages.size(), 1);
-        EXPECT_EQ(report.messages.first(), QStringLiteral("rp.csvがありません\n探したファイル: ") +
-                                               QFileInfo(path).absoluteFilePath());
+        EXPECT_EQ(report.messages.first(),
+                  QStringLiteral("rp.csvがありません\n探したファイル: ") +
+                      QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
         EXPECT_TRUE(report.lines.empty());
         EXPECT_EQ(state.lineCount(), 2);
         EXPECT_EQ(state.masterIndex(2), -2);

@@ -17,10 +17,12 @@
 
 #include <cstdlib>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <string>
 #include <thread>
@@ -200,6 +202,9 @@ TEST(BoundedLog, KeepsOnlyTheNewestWholeLinesOnceTooLarge) {
     }
 }
 
+#ifndef _WIN32
+// Group permissions, child processes and file times set by the system's own
+// calls: POSIX only.
 TEST(BoundedLog, ANewLogInAGroupsFolderTakesTheGroupsLines) {
     QTemporaryDir dir;
     QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
@@ -208,6 +213,8 @@ TEST(BoundedLog, ANewLogInAGroupsFolderTakesTheGroupsLines) {
     ASSERT_TRUE(platform::BoundedLog(path, 100, 50).append("a").ok());
     EXPECT_TRUE(QFile::permissions(path) & QFile::WriteGroup);
 }
+
+#endif
 
 TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
     // Each writer opens the log on its own, as two runs of the program do;
@@ -250,6 +257,7 @@ TEST(BoundedLog, LinesAppendedAtOnceAreEachWrittenWhole) {
     }
 }
 
+#ifndef _WIN32
 TEST(StaleLeftovers, RemovesOnlyOwnStaleCopiesAndDeadPrintsFolders) {
     // A pid that no process has: a child that has been reaped.
     const pid_t dead = ::fork();
@@ -343,6 +351,8 @@ TEST(AbruptExit, RunsItsHandlerOnExitUnlessDisarmed) {
         EXPECT_EQ(QFileInfo::exists(dir.filePath("kept")), c.handlerRan) << c.disarmed;
     }
 }
+
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace dorimek
