@@ -59,11 +59,19 @@ def render(pdf, prefix):
 DARK = bytes(1 if b < 128 else 0 for b in range(256))
 
 
+# A dotted rule's dots, drawn in the device's own pixels, stand apart on one
+# system and merge on the other: gaps of up to a quarter millimetre between
+# dark pixels count as part of the rule.
+DOT_GAP = re.compile(rb"(?<=\x01)\x00{1,3}(?=\x01)")
+
+
 def rules(lines, min_run):
-    """Centres of the lines (rows or columns) holding a dark run of min_run."""
+    """Centres of the lines (rows or columns) holding a dark run of min_run,
+    dotted or solid."""
     hits = []
     for i, line in enumerate(lines):
-        runs = line.translate(DARK).split(b"\x00")
+        dark = DOT_GAP.sub(lambda m: b"\x01" * len(m.group()), line.translate(DARK))
+        runs = dark.split(b"\x00")
         if max(map(len, runs)) >= min_run:
             hits.append(i)
     centres, group = [], []
