@@ -131,7 +131,8 @@ DWORD newJobId(const std::vector<SpoolerJob>& before, const std::vector<SpoolerJ
     for (const SpoolerJob& job : now) {
         const bool old = std::any_of(before.begin(), before.end(),
                                      [&job](const SpoolerJob& b) { return b.id == job.id; });
-        if (!old && job.document == title) id = std::max(id, job.id);
+        // An untitled document gets a name from the spooler, not ours.
+        if (!old && (title.isEmpty() || job.document == title)) id = std::max(id, job.id);
     }
     return id;
 }

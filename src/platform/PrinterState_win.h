@@ -41,8 +41,9 @@ std::vector<SpoolerJob> spoolerJobs(const QString& printer);
 // One job of printer by its id.
 SpoolerJob spoolerJob(const QString& printer, DWORD jobId);
 
-// The id of the job a print just made: the newest one titled title among the
-// jobs that weren't queued before; 0 when there is none.
+// The id of the job a print just made: the newest one titled title (any
+// title for an untitled print) among the jobs that weren't queued before; 0
+// when there is none.
 DWORD newJobId(const std::vector<SpoolerJob>& before, const std::vector<SpoolerJob>& now,
                const QString& title);
 

@@ -82,7 +82,8 @@ TEST(PrinterState, JobFateFromTheSpoolersBits) {
 }
 
 // The job a print made is the newest new one of its title: a job of the
-// same title queued before, or another program's job, is not it.
+// same title queued before, or another program's job, is not it; an untitled
+// print's is the newest new one, whatever name the spooler gave it.
 TEST(PrinterState, TheJobAPrintMade) {
     auto job = [](DWORD id, const char* title) {
         platform::SpoolerJob j;
@@ -99,6 +100,7 @@ TEST(PrinterState, TheJobAPrintMade) {
         5u);
     EXPECT_EQ(platform::newJobId({}, {job(8, "薬剤情報提供書"), job(9, "薬剤情報提供書")}, title),
               9u);
+    EXPECT_EQ(platform::newJobId(before, {job(3, "薬剤情報提供書"), job(6, "Document")}, {}), 6u);
 }
 
 // A job the spooler doesn't list is done: nothing more can be learnt of it.
