@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
@@ -76,12 +77,22 @@ TEST(PhotoReferences, NamesWrittenOnWindowsFindTheFilesCopiedHere) {
         {"photo", Outcome::Missing, {}},  // a folder is no photo
         {"C:\\", Outcome::Missing, {}},
     };
+    // Where the file system itself ignores letter case (Windows), names
+    // differing by case only are one file, and any spelling opens it.
+    const bool foldsCase = QFileInfo::exists(dir.filePath(QStringLiteral("ABC201.JPG")));
     for (const Case& c : cases) {
         PhotoResolver resolver(dir.path());
         const PhotoLookup got = resolver.resolve(c.name);
+        if (foldsCase && c.outcome == Outcome::Ambiguous) {
+            EXPECT_EQ(got.outcome, Outcome::Found) << c.name;
+            continue;
+        }
         EXPECT_EQ(got.outcome, c.outcome) << c.name;
         if (c.outcome == Outcome::Found) {
-            EXPECT_EQ(QDir(dir.path()).relativeFilePath(got.path), c.found) << c.name;
+            EXPECT_EQ(QDir(dir.path()).relativeFilePath(got.path).compare(
+                          c.found, foldsCase ? Qt::CaseInsensitive : Qt::CaseSensitive),
+                      0)
+                << c.name << " found " << got.path.toStdString();
         }
         if (c.outcome == Outcome::Ambiguous) {
             EXPECT_EQ(got.candidates.size(), 2) << c.name;
