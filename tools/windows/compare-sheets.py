@@ -2,18 +2,21 @@
 """Reads a sheet printed through wine back and compares it with the Debian
 build's PDF of the same prescription.
 
-  compare-sheets.py <captured job (PostScript or PDF)> <Debian PDF> <work prefix>
+  compare-sheets.py <captured job (PostScript or PDF)> <Debian PDF> <work prefix> [rp.csv]
 
 Checks: the paper is JIS B5 (182 x 257 mm); the ruled lines stand where the
 Debian sheet has them, within 0.2 mm once a uniform reduction (page fit to a
-printer's margins) is allowed for; and the text read back by OCR matches the
-Debian sheet's (wine's PostScript embeds fonts without a Unicode map, so the
-text can only be read from the picture). Exit status 0 when all hold.
+printer's margins) is allowed for; and every drug name and usage of the
+prescription (rp.csv, Shift-JIS) is read back by OCR from the Windows sheet at
+least about as well as from the Debian one (wine's PostScript embeds fonts
+without a Unicode map, so the text can only be read from the picture). Exit
+status 0 when all hold.
 """
 import difflib
 import re
 import subprocess
 import sys
+import unicodedata
 
 DPI = 300
 MM = DPI / 25.4
@@ -95,9 +98,41 @@ def fit(a, b):
     return s, max(abs(s * x + t - y) for x, y in zip(a, b))
 
 
+def plain(text):
+    """Width and blanks as OCR can't tell them: half-width kana and full-width
+    letters read either way."""
+    return re.sub(r"\s+", "", unicodedata.normalize("NFKC", text))
+
+
 def ocr(prefix):
-    text = run("tesseract", prefix + ".pgm", "-", "-l", "jpn", "--psm", "6").decode()
-    return re.sub(r"\s+", "", text)
+    return plain(run("tesseract", prefix + ".pgm", "-", "-l", "jpn", "--psm", "6").decode())
+
+
+def prescription_texts(rp_csv):
+    """The drug names and own usages of an rp.csv's drug lines."""
+    with open(rp_csv, "rb") as f:
+        lines = f.read().decode("cp932").splitlines()
+    texts = []
+    for line in lines:
+        fields = line.split(",")
+        if len(fields) < 6 or not fields[0].isdigit():
+            continue
+        texts.append(fields[5])
+        if len(fields) > 9 and fields[4] and fields[9].strip():
+            texts.append(fields[9])
+    return [plain(t) for t in texts if plain(t)]
+
+
+def best_likeness(item, text):
+    """How well item is read somewhere in text: the best ratio over windows of
+    its own length (OCR drops or adds a character now and then)."""
+    best = 0.0
+    n = len(item)
+    for width in (n - 1, n, n + 1):
+        for i in range(0, max(1, len(text) - width + 1)):
+            r = difflib.SequenceMatcher(None, item, text[i:i + width], autojunk=False).ratio()
+            best = max(best, r)
+    return best
 
 
 def main():
@@ -133,8 +168,14 @@ def main():
     print(f"text read back: {len(win_text)} characters, {ratio:.3f} alike the Debian sheet's")
     with open(prefix + "-ocr.txt", "w") as f:
         f.write(win_text + "\n----\n" + deb_text + "\n")
-    if ratio < 0.95:
-        ok = False
+    # Each name and usage must be there: read well, and no worse than the
+    # same renderer's Debian sheet lets OCR read it.
+    if len(sys.argv) > 4:
+        for item in prescription_texts(sys.argv[4]):
+            w, d = best_likeness(item, win_text), best_likeness(item, deb_text)
+            if w < 0.75 and w < d - 0.15:
+                print(f"not read back: {item} ({w:.2f} on Windows, {d:.2f} on Debian)")
+                ok = False
     return 0 if ok else 1
 
 

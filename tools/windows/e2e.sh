@@ -30,9 +30,6 @@ run_e2e() {
         fail "test spooler unavailable: $(cat "$cups_dir/unavailable")"
         return
     fi
-    # The fixture's default queue "capture" is raw: wine gets no paper list
-    # from it and prints A4, so the paper check fails here until the queue
-    # has a driver with B5 (a clinic's printer driver has one).
     # Wine reads the queues from the spooler when a program starts; an
     # absolute socket path, a relative one reads as "not running".
     export CUPS_SERVER="$cups_dir/run/cups.sock"
@@ -86,7 +83,8 @@ run_e2e() {
         [ "$status" -eq 0 ] || fail "style $style: Debian auto exited $status"
         ref="$(wait_for_job "$cups_dir/capture" "$before")" || { fail "style $style: no Debian job"; continue; }
         cp "$job" "$work/windows-style$style.ps"
-        if ! nice -n 19 python3 "$WIN_TOOLS/compare-sheets.py" "$job" "$ref" "$work/style$style"; then
+        if ! nice -n 19 python3 "$WIN_TOOLS/compare-sheets.py" "$job" "$ref" "$work/style$style" \
+            "$folder/qev/rp.csv"; then
             fail "style $style: the Windows sheet differs from the Debian one"
         fi
     done

@@ -54,6 +54,8 @@ new_prefix() {
     {
         printf 'Windows Registry Editor Version 5.00\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n"ShowCrashDialog"=dword:00000000\r\n\r\n'
+        # A Japanese Windows' short date, which the sheet prints.
+        printf '[HKEY_CURRENT_USER\\Control Panel\\International]\r\n"sShortDate"="yyyy/MM/dd"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
         printf '"%s"="IPAPMincho"\r\n' "MS PMincho" "ＭＳ Ｐ明朝" "MS Mincho" "ＭＳ 明朝"
         printf '"%s"="IPAPGothic"\r\n' "MS PGothic" "ＭＳ Ｐゴシック" "MS Gothic" "ＭＳ ゴシック" \
