@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include "SystemError.h"
+#include "WinHandle.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -52,20 +53,6 @@ HANDLE createBeside(const QString& folder, const QString& name, std::wstring* tm
     return INVALID_HANDLE_VALUE;
 }
 
-bool writeAll(HANDLE h, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    return true;
-}
-
 }  // namespace
 
 Status writeFileAtomically(const QString& path, std::string_view bytes, QString* reason) {
@@ -83,7 +70,7 @@ Status writeFileAtomically(const QString& path, std::string_view bytes, QString*
                 .arg(QDir::toNativeSeparators(folder), windowsErrorReason(GetLastError())),
             reason);
     }
-    const bool written = writeAll(h, bytes) && FlushFileBuffers(h);
+    const bool written = win::writeAll(h, bytes) && FlushFileBuffers(h);
     const DWORD writeError = GetLastError();
     const bool closed = CloseHandle(h);
     if (!written || !closed) {

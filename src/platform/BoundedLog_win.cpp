@@ -1,10 +1,10 @@
 #include "BoundedLog.h"
 
 #include "SystemError.h"
+#include "WinHandle.h"
 
 #include <QDir>
 
-#include <algorithm>
 #include <string>
 
 #include <windows.h>
@@ -12,37 +12,9 @@
 namespace dorimek::platform {
 namespace {
 
-class OpenFile {
-  public:
-    explicit OpenFile(HANDLE h) : h_(h) {}
-    ~OpenFile() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);  // also releases the lock
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    HANDLE get() const { return h_; }
-
-  private:
-    HANDLE h_;
-};
-
 Status failed(const QString& path, DWORD code) {
     return Status::failure(
         QStringLiteral("ログ %1 に書き込めません（%2）。").arg(path, windowsErrorReason(code)));
-}
-
-bool writeAll(HANDLE h, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(h, bytes.data(), chunk, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_DISK_FULL);
-            return false;
-        }
-        bytes.remove_prefix(written);
-    }
-    return true;
 }
 
 bool readAll(HANDLE h, std::string& out) {
@@ -71,16 +43,16 @@ Status BoundedLog::append(std::string_view line) const {
     record += '\n';
 
     const std::wstring name = QDir::toNativeSeparators(path_).toStdWString();
-    const OpenFile file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+    const win::OwnedHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) return failed(path_, GetLastError());
+    if (!file.valid()) return failed(path_, GetLastError());
     OVERLAPPED whole{};
     if (!LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole))
         return failed(path_, GetLastError());
 
     LARGE_INTEGER zero{};
-    if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END) || !writeAll(file.get(), record))
+    if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_END) || !win::writeAll(file.get(), record))
         return failed(path_, GetLastError());
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size)) return failed(path_, GetLastError());
@@ -91,7 +63,7 @@ Status BoundedLog::append(std::string_view line) const {
     if (!readAll(file.get(), text)) return failed(path_, GetLastError());
     const std::string_view kept = newestLines(text, keepBytes_);
     if (!SetFilePointerEx(file.get(), zero, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()) ||
-        !writeAll(file.get(), kept)) {
+        !win::writeAll(file.get(), kept)) {
         return failed(path_, GetLastError());
     }
     return {};

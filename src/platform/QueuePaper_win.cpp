@@ -74,6 +74,32 @@ std::vector<BYTE> deviceModeFor(std::wstring printer, short code) {
     return mode;
 }
 
+// The printable area of the paper mode selects: the driver's device context
+// tells where its printable rectangle sits on the paper.
+void takeMargins(const std::wstring& name, const std::vector<BYTE>& mode, QueuePaper& paper) {
+    if (mode.empty()) return;
+    HDC dc = CreateDCW(L"WINSPOOL", name.c_str(), nullptr,
+                       reinterpret_cast<const DEVMODEW*>(mode.data()));
+    if (!dc) return;
+    const double dpiX = GetDeviceCaps(dc, LOGPIXELSX);
+    const double dpiY = GetDeviceCaps(dc, LOGPIXELSY);
+    const double paperW = GetDeviceCaps(dc, PHYSICALWIDTH);
+    const double paperH = GetDeviceCaps(dc, PHYSICALHEIGHT);
+    const double offX = GetDeviceCaps(dc, PHYSICALOFFSETX);
+    const double offY = GetDeviceCaps(dc, PHYSICALOFFSETY);
+    const double printW = GetDeviceCaps(dc, HORZRES);
+    const double printH = GetDeviceCaps(dc, VERTRES);
+    DeleteDC(dc);
+    if (dpiX <= 0 || dpiY <= 0) return;
+    const auto tenths = [](double pixels, double dpi) {
+        return std::max(0.0, pixels * 254.0 / dpi);
+    };
+    paper.left = tenths(offX, dpiX);
+    paper.top = tenths(offY, dpiY);
+    paper.right = tenths(paperW - offX - printW, dpiX);
+    paper.bottom = tenths(paperH - offY - printH, dpiY);
+}
+
 }  // namespace
 
 QueuePaper QueuePaper::of(const QString& printer) {
@@ -102,34 +128,18 @@ QueuePaper QueuePaper::of(const QString& printer) {
                                          .arg(p.name)
                                          .arg(std::lround(p.size.x / 10.0))
                                          .arg(std::lround(p.size.y / 10.0));
+                // The sheet is placed inside this paper's printable area,
+                // made smaller where the paper is.
+                if (p.size.x > 0 && p.size.y > 0) {
+                    paper.width = p.size.x;
+                    paper.length = p.size.y;
+                    takeMargins(name, mode, paper);
+                }
             }
         }
         return paper;
     }
-    // The printable area: the driver's device context for B5 tells where
-    // its printable rectangle sits on the paper.
-    std::vector<BYTE> mode = deviceModeFor(name, kPaperJisB5);
-    if (mode.empty()) return paper;
-    HDC dc = CreateDCW(L"WINSPOOL", name.c_str(), nullptr,
-                       reinterpret_cast<const DEVMODEW*>(mode.data()));
-    if (!dc) return paper;
-    const double dpiX = GetDeviceCaps(dc, LOGPIXELSX);
-    const double dpiY = GetDeviceCaps(dc, LOGPIXELSY);
-    const double paperW = GetDeviceCaps(dc, PHYSICALWIDTH);
-    const double paperH = GetDeviceCaps(dc, PHYSICALHEIGHT);
-    const double offX = GetDeviceCaps(dc, PHYSICALOFFSETX);
-    const double offY = GetDeviceCaps(dc, PHYSICALOFFSETY);
-    const double printW = GetDeviceCaps(dc, HORZRES);
-    const double printH = GetDeviceCaps(dc, VERTRES);
-    DeleteDC(dc);
-    if (dpiX <= 0 || dpiY <= 0) return paper;
-    const auto tenths = [](double pixels, double dpi) {
-        return std::max(0.0, pixels * 254.0 / dpi);
-    };
-    paper.left = tenths(offX, dpiX);
-    paper.top = tenths(offY, dpiY);
-    paper.right = tenths(paperW - offX - printW, dpiX);
-    paper.bottom = tenths(paperH - offY - printH, dpiY);
+    takeMargins(name, deviceModeFor(name, kPaperJisB5), paper);
     return paper;
 }
 

@@ -174,6 +174,24 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {
     EXPECT_FALSE(s.error().isEmpty());
 }
 
+TEST(AtomicFile, ASaveKilledHalfWayLeavesWhatTheNextStartClears) {
+    // What lies beside the file just before it is replaced is what a save
+    // killed at that moment leaves: the next start must know it for its own.
+    QTemporaryDir dir;
+    const QString path = dir.filePath("yakujo.txt");
+    writeBytes(path, "old\r\n");
+    QStringList beside;
+    platform::setBeforeReplaceHook([&](const QString&) {
+        beside = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+    });
+    ASSERT_TRUE(platform::writeFileAtomically(path, "new\r\n").ok());
+    platform::setBeforeReplaceHook(nullptr);
+    beside.removeAll(QStringLiteral("yakujo.txt"));
+    ASSERT_EQ(beside.size(), 1) << beside.join(u' ').toStdString();
+    EXPECT_TRUE(platform::StaleLeftovers::isSaveLeftover(beside.front(), {"yakujo.txt"}))
+        << beside.front().toStdString();
+}
+
 TEST(BoundedLog, KeepsOnlyTheNewestWholeLinesOnceTooLarge) {
     struct Case {
         const char* what;
