@@ -98,11 +98,7 @@ int openOrCreate(const QByteArray& path) {
 }  // namespace
 
 Status BoundedLog::append(std::string_view line) const {
-    std::string record(line);
-    for (char& c : record) {
-        if (c == '\n' || c == '\r') c = ' ';
-    }
-    record += '\n';
+    const std::string record = recordOf(line);
 
     const QByteArray name = QFile::encodeName(path_);
     for (int round = 0; round < kOpenRounds; ++round) {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace dorimek::platform {
@@ -23,6 +24,17 @@ class BoundedLog {
     Status append(std::string_view line) const;
 
     const QString& path() const { return path_; }
+
+    // The line as it goes into the log: line breaks inside it become blanks,
+    // and one line feed ends it.
+    static std::string recordOf(std::string_view line) {
+        std::string record(line);
+        for (char& c : record) {
+            if (c == '\n' || c == '\r') c = ' ';
+        }
+        record += '\n';
+        return record;
+    }
 
     // The newest whole lines of text, at most keep bytes of them.
     static std::string_view newestLines(std::string_view text, std::int64_t keep) {

@@ -36,11 +36,7 @@ bool readAll(HANDLE h, std::string& out) {
 // writer locked is the one the path names until it is done; the lock covers
 // the whole file and is waited for.
 Status BoundedLog::append(std::string_view line) const {
-    std::string record(line);
-    for (char& c : record) {
-        if (c == '\n' || c == '\r') c = ' ';
-    }
-    record += '\n';
+    const std::string record = recordOf(line);
 
     const std::wstring name = QDir::toNativeSeparators(path_).toStdWString();
     const win::OwnedHandle file(CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
