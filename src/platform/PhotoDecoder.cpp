@@ -533,11 +533,14 @@ class BitmapInput {
         if (height >= 0 || height == INT32_MIN || (compression != 0 && compression != 3))
             return false;
         const qint64 width = static_cast<qint32>(le(head, 18, 4));
-        const qint64 stride = (width * le(head, 28, 2) + 31) / 32 * 4;
+        const quint32 bits = le(head, 28, 2);
+        const qint64 stride = (width * bits + 31) / 32 * 4;
         const qint64 offset = le(head, 10, 4);
         const qint64 rows = -qint64{height};
-        if (width <= 0 || width > kMaxBitmapSide || rows > kMaxBitmapSide ||
-            offset + stride * rows > file.size()) {
+        // The rows must start after the headers this copy rewrites: a forged
+        // offset would have the height written past the bytes read.
+        if (width <= 0 || width > kMaxBitmapSide || rows > kMaxBitmapSide || bits == 0 ||
+            bits > 32 || offset < 14 + 40 || offset + stride * rows > file.size()) {
             return false;  // bitmapDamage names what is wrong
         }
         file.seek(0);
