@@ -62,4 +62,8 @@ bool anotherCopyRunning() {
     return false;
 }
 
+QString executableFile() {
+    return QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+}
+
 }  // namespace dorimek::platform::processes

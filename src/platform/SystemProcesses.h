@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
 #include <QtGlobal>
 
 // What the system tells of its processes, for telling a leftover of a killed
@@ -13,5 +14,8 @@ QDateTime startOfThisProcess();
 // Whether another process runs the same program file; true when that can't
 // be told (assume the worst).
 bool anotherCopyRunning();
+// The path of this process's program file, as the system knows it (for the
+// time before Qt's application object exists).
+QString executableFile();
 
 }  // namespace dorimek::platform::processes

@@ -1,5 +1,6 @@
 #include "SystemProcesses.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <windows.h>
@@ -59,6 +60,13 @@ bool anotherCopyRunning() {
     }
     CloseHandle(snapshot);
     return found;
+}
+
+QString executableFile() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD n = GetModuleFileNameW(nullptr, path, static_cast<DWORD>(std::size(path)));
+    if (n == 0 || n >= std::size(path)) return {};
+    return QDir::fromNativeSeparators(QString::fromWCharArray(path, static_cast<int>(n)));
 }
 
 }  // namespace dorimek::platform::processes
