@@ -1,10 +1,12 @@
 #include "platform/AbruptExit.h"
 #include "platform/AtomicFile.h"
 #include "platform/BoundedLog.h"
+#include "platform/FileLock.h"
 #include "platform/LineReader.h"
 #include "platform/QueuePaper.h"
 #include "platform/Sjis.h"
 #include "platform/StaleLeftovers.h"
+#include "platform/SystemProcesses.h"
 #include "platform/TextEncoding.h"
 
 #include "TestFiles.h"
@@ -12,6 +14,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -172,6 +175,45 @@ TEST(AtomicFile, ReplacesWholeOrLeavesTheOldFile) {
     const Status s = platform::writeFileAtomically(folderPath, "x");
     EXPECT_FALSE(s.ok());
     EXPECT_FALSE(s.error().isEmpty());
+}
+
+// What each system's layer answers, asked the same way on both.
+TEST(SystemProcesses, AnswersForThisProcessAndForNone) {
+    const qint64 self = QCoreApplication::applicationPid();
+    struct Case {
+        qint64 pid;
+        bool running;
+    } cases[] = {{self, true}, {0, false}, {-5, false}, {999999999, false}};
+    for (const Case& c : cases) EXPECT_EQ(platform::processes::running(c.pid), c.running) << c.pid;
+
+    const QDateTime started = platform::processes::startOfThisProcess();
+    ASSERT_TRUE(started.isValid());
+    EXPECT_LE(started, QDateTime::currentDateTime().addSecs(1));
+    EXPECT_GT(started, QDateTime::currentDateTime().addSecs(-3600));
+    EXPECT_TRUE(QFileInfo(platform::processes::executableFile())
+                    .fileName()
+                    .startsWith(QLatin1String("platform_test")))
+        << platform::processes::executableFile().toStdString();
+}
+
+TEST(FileLock, OneHolderAtATimeUntilItLetsGo) {
+    QTemporaryDir dir;
+    const QString data = dir.filePath("yakujo.txt");
+    {
+        const auto first = platform::FileLock::forFile(data, std::chrono::milliseconds(0));
+        ASSERT_TRUE(first.ok());
+        ASSERT_TRUE(first->held());
+        // A second open of the same lock, as another window's, waits and gives up.
+        const auto second = platform::FileLock::forFile(data, std::chrono::milliseconds(60));
+        ASSERT_FALSE(second.ok());
+        EXPECT_EQ(second.errorKind(), ErrorKind::FileBusy);
+        EXPECT_TRUE(second.error().contains(QLatin1String("yakujo.txt")));
+    }
+    // Let go (also what a killed holder's end does): the next one gets it.
+    const auto third = platform::FileLock::forFile(data, std::chrono::milliseconds(0));
+    ASSERT_TRUE(third.ok());
+    EXPECT_TRUE(third->held());
+    EXPECT_TRUE(QFileInfo::exists(platform::FileLock::lockPathFor(data)));
 }
 
 TEST(AtomicFile, ASaveKilledHalfWayLeavesWhatTheNextStartClears) {
