@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "AtomicFileTexts.h"
 #include "SystemError.h"
 
 #include <QDir>
@@ -16,11 +17,7 @@
 namespace dorimek::platform {
 namespace {
 
-Status failed(const QString& name, const QString& why, QString* reason) {
-    if (reason) *reason = why;
-    return Status::failure(
-        QStringLiteral("ファイル %1 を書き込めません（%2）。何も保存していません。").arg(name, why));
-}
+using atomicfile::failed;
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -43,18 +40,16 @@ bool writeAll(int fd, std::string_view bytes) {
 Status writeFileAtomically(const QString& path, std::string_view bytes, QString* reason) {
     const QFileInfo info(path);
     const QString name = info.fileName();
-    if (info.isDir()) return failed(name, QStringLiteral("同じ名前のフォルダがあります"), reason);
+    if (info.isDir()) return failed(name, atomicfile::folderIsInTheWay(), reason);
 
     // The system's calls, not Qt's file classes: their error numbers say what
     // went wrong (disk full, no permission), where Qt's texts are English.
     const QString folder = info.absolutePath();
-    QByteArray tmp = QFile::encodeName(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
+    QByteArray tmp =
+        QFile::encodeName(folder + QStringLiteral("/.") + name + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
     if (fd < 0) {
-        return failed(name,
-                      QStringLiteral("フォルダ %1 に書き込めません: %2")
-                          .arg(QDir::toNativeSeparators(folder), fileErrorReason(errno)),
-                      reason);
+        return failed(name, atomicfile::folderNotWritable(folder, fileErrorReason(errno)), reason);
     }
     // The new file gets the old one's permissions, or the usual ones.
     struct stat old {};
@@ -77,8 +72,7 @@ Status writeFileAtomically(const QString& path, std::string_view bytes, QString*
     if (::rename(tmp.constData(), QFile::encodeName(path).constData()) != 0) {
         const int err = errno;
         ::unlink(tmp.constData());
-        return failed(name, QStringLiteral("元のファイルを置き換えられません: %1").arg(fileErrorReason(err)),
-                      reason);
+        return failed(name, atomicfile::notReplaced(fileErrorReason(err)), reason);
     }
     return {};
 }

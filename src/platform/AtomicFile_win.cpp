@@ -1,5 +1,6 @@
 #include "AtomicFile.h"
 
+#include "AtomicFileTexts.h"
 #include "SystemError.h"
 #include "WinHandle.h"
 
@@ -19,23 +20,16 @@
 namespace dorimek::platform {
 namespace {
 
-Status failed(const QString& name, const QString& why, QString* reason) {
-    if (reason) *reason = why;
-    return Status::failure(
-        QStringLiteral("ファイル %1 を書き込めません（%2）。何も保存していません。")
-            .arg(name, why));
-}
+using atomicfile::failed;
 
 std::wstring native(const QString& path) { return QDir::toNativeSeparators(path).toStdWString(); }
 
 // Six letters or digits, as the leftovers of a killed save are known by at
 // the next start.
 QString randomSix() {
-    static const char kChars[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static const char kChars[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QString six;
-    for (int i = 0; i < 6; ++i)
-        six += QLatin1Char(kChars[QRandomGenerator::global()->bounded(62)]);
+    for (int i = 0; i < 6; ++i) six += QLatin1Char(kChars[QRandomGenerator::global()->bounded(62)]);
     return six;
 }
 
@@ -58,17 +52,15 @@ HANDLE createBeside(const QString& folder, const QString& name, std::wstring* tm
 Status writeFileAtomically(const QString& path, std::string_view bytes, QString* reason) {
     const QFileInfo info(path);
     const QString name = info.fileName();
-    if (info.isDir()) return failed(name, QStringLiteral("同じ名前のフォルダがあります"), reason);
+    if (info.isDir()) return failed(name, atomicfile::folderIsInTheWay(), reason);
 
     const QString folder = info.absolutePath();
     std::wstring tmp;
     HANDLE h = createBeside(folder, name, &tmp);
     if (h == INVALID_HANDLE_VALUE) {
-        return failed(
-            name,
-            QStringLiteral("フォルダ %1 に書き込めません: %2")
-                .arg(QDir::toNativeSeparators(folder), windowsErrorReason(GetLastError())),
-            reason);
+        return failed(name,
+                      atomicfile::folderNotWritable(folder, windowsErrorReason(GetLastError())),
+                      reason);
     }
     const bool written = win::writeAll(h, bytes) && FlushFileBuffers(h);
     const DWORD writeError = GetLastError();
@@ -91,10 +83,7 @@ Status writeFileAtomically(const QString& path, std::string_view bytes, QString*
                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD err = GetLastError();
         DeleteFileW(tmp.c_str());
-        return failed(
-            name,
-            QStringLiteral("元のファイルを置き換えられません: %1").arg(windowsErrorReason(err)),
-            reason);
+        return failed(name, atomicfile::notReplaced(windowsErrorReason(err)), reason);
     }
     return {};
 }

@@ -1,28 +1,17 @@
 #include "PlatformVersion.h"
 
-#include <sys/utsname.h>
-
-#include <cstdlib>
+#include "SystemVersion.h"
 
 namespace dorimek::platform {
 namespace {
 std::optional<int> g_override;
-bool g_overridden = false;
 }  // namespace
 
 std::optional<int> majorVersion() {
-    if (g_overridden) return g_override;
-    struct utsname info {};
-    if (uname(&info) != 0) return std::nullopt;
-    char* end = nullptr;
-    const long major = std::strtol(info.release, &end, 10);
-    if (end == info.release || major < 0) return std::nullopt;
-    return static_cast<int>(major);
+    if (g_override) return g_override;
+    return systemMajorVersion();
 }
 
-void overrideMajorVersion(std::optional<int> version) {
-    g_override = version;
-    g_overridden = version.has_value();
-}
+void overrideMajorVersion(std::optional<int> version) { g_override = version; }
 
 }  // namespace dorimek::platform
